@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace kestrun {
+
+// What a file dialog is opened with: the filter list written as label and
+// pattern pairs separated by "|" ("Все файлы (*.*)|*.*|Карты Kestrun (*.kmp)|*.kmp"),
+// the entry preselected (1-based) and the name in its name field.
+struct FileDialogRequest {
+    QString filter;
+    int filterIndex = 1;
+    QString fileName;
+};
+
+// The services the editor takes from its platform: message and input boxes,
+// the file dialogs, the per-user settings store and picture loading. The Qt
+// implementation talks to the user; the tests script a double of it.
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+
+    // A message box with an OK button only, no icon, titled "Kestrunle".
+    virtual void showMessage(QWidget *owner, const QString &text) = 0;
+    // A one-line input box titled "Kestrunle"; the text typed on OK, the
+    // empty string on Cancel.
+    virtual QString inputBox(QWidget *owner, const QString &prompt, const QString &defaultText) = 0;
+    // The chosen full path, or nothing when the user cancels.
+    virtual std::optional<QString> openFileDialog(QWidget *owner, const FileDialogRequest &request) = 0;
+    virtual std::optional<QString> saveFileDialog(QWidget *owner, const FileDialogRequest &request) = 0;
+
+    // The per-user settings store, addressed by application, section and key.
+    virtual QString setting(const QString &application, const QString &section,
+                            const QString &key, const QString &defaultValue) = 0;
+    virtual void saveSetting(const QString &application, const QString &section,
+                             const QString &key, const QString &value) = 0;
+    virtual void deleteSetting(const QString &application, const QString &section,
+                               const QString &key) = 0;
+
+    // A picture from a file; a null image when it cannot be loaded.
+    virtual QImage loadPicture(const QString &path) = 0;
+};
+
+} // namespace kestrun

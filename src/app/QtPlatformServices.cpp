@@ -1,0 +1,108 @@
+#include "app/QtPlatformServices.h"
+
+#include "app/AppInfo.h"
+#include "catalogue/Catalogue.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QSettings>
+
+namespace kestrun {
+namespace {
+
+QSettings userSettings(const QString &application)
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, application, application);
+}
+
+std::optional<QString> runFileDialog(QWidget *owner, const FileDialogRequest &request,
+                                     QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(owner, AppTitle);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    const QStringList filters = qtNameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    const int index = request.filterIndex - 1;
+    if (index >= 0 && index < filters.size())
+        dialog.selectNameFilter(filters.at(index));
+    if (mode == QFileDialog::AcceptSave)
+        dialog.setDefaultSuffix(QStringLiteral("kmp"));
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QStringList qtNameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString pattern = parts.at(i + 1);
+        pattern.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << parts.at(i) + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    }
+    return filters;
+}
+
+void QtPlatformServices::showMessage(QWidget *owner, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, AppTitle, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QString QtPlatformServices::inputBox(QWidget *owner, const QString &prompt, const QString &defaultText)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(owner, AppTitle, prompt, QLineEdit::Normal,
+                                                 defaultText, &ok);
+    return ok ? answer : QString();
+}
+
+std::optional<QString> QtPlatformServices::openFileDialog(QWidget *owner, const FileDialogRequest &request)
+{
+    return runFileDialog(owner, request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtPlatformServices::saveFileDialog(QWidget *owner, const FileDialogRequest &request)
+{
+    return runFileDialog(owner, request, QFileDialog::AcceptSave);
+}
+
+QString QtPlatformServices::setting(const QString &application, const QString &section,
+                                    const QString &key, const QString &defaultValue)
+{
+    return userSettings(application).value(section + QLatin1Char('/') + key, defaultValue).toString();
+}
+
+void QtPlatformServices::saveSetting(const QString &application, const QString &section,
+                                     const QString &key, const QString &value)
+{
+    QSettings settings = userSettings(application);
+    settings.setValue(section + QLatin1Char('/') + key, value);
+    settings.sync();
+}
+
+void QtPlatformServices::deleteSetting(const QString &application, const QString &section,
+                                       const QString &key)
+{
+    QSettings settings = userSettings(application);
+    settings.remove(section + QLatin1Char('/') + key);
+    settings.sync();
+}
+
+QImage QtPlatformServices::loadPicture(const QString &path)
+{
+    return loadPictureFile(path);
+}
+
+} // namespace kestrun

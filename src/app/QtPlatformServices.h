@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/PlatformServices.h"
+
+namespace kestrun {
+
+// The platform services as the user meets them: Qt's message box, input
+// dialog and file dialogs, QSettings in its native per-user location, and
+// the guarded picture reader.
+class QtPlatformServices final : public PlatformServices {
+public:
+    void showMessage(QWidget *owner, const QString &text) override;
+    QString inputBox(QWidget *owner, const QString &prompt, const QString &defaultText) override;
+    std::optional<QString> openFileDialog(QWidget *owner, const FileDialogRequest &request) override;
+    std::optional<QString> saveFileDialog(QWidget *owner, const FileDialogRequest &request) override;
+    QString setting(const QString &application, const QString &section, const QString &key,
+                    const QString &defaultValue) override;
+    void saveSetting(const QString &application, const QString &section, const QString &key,
+                     const QString &value) override;
+    void deleteSetting(const QString &application, const QString &section, const QString &key) override;
+    QImage loadPicture(const QString &path) override;
+};
+
+// Turns "label|pattern|label|pattern" into Qt name filters. The label is kept
+// as written (the dialog hides the pattern Qt appends), and the Windows
+// pattern "*.*", which means every file, becomes "*".
+QStringList qtNameFilters(const QString &filter);
+
+} // namespace kestrun

@@ -1,0 +1,40 @@
+// The game folder and the sprite catalogue, read once while the window loads.
+#include "app/frmMain.h"
+
+#include "app/AppInfo.h"
+#include "app/PlatformServices.h"
+#include "catalogue/Catalogue.h"
+
+#include <QListWidget>
+
+namespace kestrun {
+namespace {
+const QString SettingsSection = QStringLiteral("settings");
+const QString GamePathKey = QStringLiteral("gamepath");
+const QString GameFolderPrompt =
+    QStringLiteral("Где лежит tileset.dat? (e.g. C:\\Ex\\cprogs\\borvaneNDX\\dist\\)");
+} // namespace
+
+void frmMain::LoadSpriteCatalogue()
+{
+    QString gameFolder = m_platform.setting(AppTitle, SettingsSection, GamePathKey, QString());
+    if (gameFolder.isEmpty()) {
+        // Asked over the splash window (this window is not shown yet); the
+        // answer is stored at once, even when empty, and used as typed.
+        gameFolder = m_platform.inputBox(nullptr, GameFolderPrompt, QString());
+        m_platform.saveSetting(AppTitle, SettingsSection, GamePathKey, gameFolder);
+    }
+
+    const CatalogueLoadResult result = loadCatalogue(
+        gameFolder, Sprites, [this](const QString &path) { return m_platform.loadPicture(path); });
+    lstSP->addItems(result.listEntries);
+    if (!result.ok) {
+        // Forget the folder so the next start asks again; start-up goes on
+        // with what was loaded, and no entry is selected.
+        m_platform.deleteSetting(AppTitle, SettingsSection, GamePathKey);
+        return;
+    }
+    lstSP->setCurrentRow(0); // runs lstSP_Click: the first sprite becomes the brush
+}
+
+} // namespace kestrun

@@ -1,0 +1,117 @@
+// Drawing the map on the canvas, the edit layer and brushes, and mouse editing.
+#include "app/frmMain.h"
+
+#include "app/StatusBar.h"
+#include "view/Editing.h"
+#include "view/MapCanvas.h"
+#include "view/SpriteBuffer.h"
+
+#include <QLabel>
+#include <QListWidget>
+
+namespace kestrun {
+namespace {
+const QColor FrameIdle(0, 0, 255);
+const QColor FrameHeld(0, 255, 0);
+} // namespace
+
+void frmMain::DrawTerrain(int x, int y, std::uint8_t code)
+{
+    picMap->showArea(picMap->renderer().drawTerrain(x, y, code));
+}
+
+void frmMain::DrawSprite(int x, int y, std::uint8_t index)
+{
+    if (index == 0)
+        return; // an empty layer: the cell keeps what it showed
+    // The buffer shows the sprite drawn last; its block is what the cell gets.
+    const QImage &tile = Sprites.tile(index);
+    picBuf->setPicture(tile);
+    picMap->showArea(picMap->renderer().drawTile(x, y, tile));
+}
+
+void frmMain::RedrawMap(int layer)
+{
+    picMap->setFrameLeft(50);
+    // Draw off screen and put the finished picture up at once: no flicker,
+    // no intermediate frame.
+    picMap->setUpdatesEnabled(false);
+    picMap->renderer().setLineWidth(2);
+    for (int x = 0; x <= kestrun::MapCells::MaxX; ++x) {
+        for (int y = 0; y <= kestrun::MapCells::MaxY; ++y)
+            DrawTerrain(x, y, MapCells.cell(x, y).Terrain);
+    }
+    auto spritePass = [this](int spriteLayer) {
+        for (int x = 0; x <= kestrun::MapCells::MaxX; ++x) {
+            for (int y = 0; y <= kestrun::MapCells::MaxY; ++y)
+                DrawSprite(x, y, MapCells.layerByte(x, y, spriteLayer));
+        }
+    };
+    // Layer 0 shows terrain only; 1 and 2 the sprite layers up to them; 3 and
+    // every other value all three.
+    if (layer != 0) {
+        spritePass(1);
+        if (layer != 1) {
+            spritePass(2);
+            if (layer != 2)
+                spritePass(3);
+        }
+    }
+    picMap->setUpdatesEnabled(true);
+    picMap->showAll();
+}
+
+void frmMain::cmdLayer_Click(int Index)
+{
+    CurrentLayer = static_cast<std::uint8_t>(Index);
+    Label2->setText(layerCaption(CurrentLayer));
+    RedrawMap(CurrentLayer);
+}
+
+void frmMain::lstSP_Click()
+{
+    const QListWidgetItem *selected = lstSP->currentItem();
+    const int slot = Sprites.findFileName(selected ? selected->text() : QString());
+    if (slot >= 0) {
+        CurrentSprite = static_cast<std::uint8_t>(slot);
+        picBuf->setPicture(Sprites.tile(slot));
+    }
+    if (CurrentLayer == 0)
+        cmdLayer_Click(1);
+}
+
+void frmMain::picMap_MouseDown(int Button, int, float X, float Y)
+{
+    picMap->setFrameColor(FrameHeld);
+    const auto stroke = pressStroke(Button, CurrentLayer, cellOfPosition(X), cellOfPosition(Y),
+                                    static_cast<std::uint8_t>(CurrentTerrain), CurrentSprite);
+    if (!stroke)
+        return;
+    MapCells.setLayerByte(stroke->x, stroke->y, stroke->layer, stroke->value);
+    if (stroke->layer == 0)
+        DrawTerrain(stroke->x, stroke->y, stroke->value);
+    else
+        DrawSprite(stroke->x, stroke->y, stroke->value);
+}
+
+void frmMain::picMap_MouseMove(int Button, int Shift, float X, float Y)
+{
+    const int cx = cellOfPosition(X);
+    const int cy = cellOfPosition(Y);
+    picMap->moveFrame(cx * 40 - 1, cy * 40 - 1);
+    if (Button == 1 || Button == 2) {
+        // Drag painting: every move repeats the press for the cell under the
+        // pointer; cells skipped between two events stay as they are.
+        picMap_MouseDown(Button, Shift, X, Y);
+        return;
+    }
+    if (kestrun::MapCells::contains(cx, cy))
+        sbStatusBar->panel(1)->setText(cellReadout(MapCells.cell(cx, cy)));
+}
+
+void frmMain::picMap_MouseUp(int, int, float, float)
+{
+    picMap->setFrameColor(FrameIdle);
+}
+
+} // namespace kestrun

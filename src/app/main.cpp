@@ -1,0 +1,27 @@
+#include "app/AppInfo.h"
+#include "app/Module1.h"
+#include "app/QtPlatformServices.h"
+#include "app/frmMain.h"
+
+#include "Version.h"
+
+#include <QApplication>
+
+#include <csignal>
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    // A save that hits the file-size limit must fail with an error the editor
+    // reports, not end the process and lose the map.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kestrun::AppTitle);
+    QApplication::setApplicationVersion(QString::fromLatin1(kestrun::VersionString));
+
+    kestrun::QtPlatformServices platform;
+    kestrun::Module1::Main(platform, QApplication::arguments().mid(1));
+    const std::unique_ptr<kestrun::frmMain> mainWindow(kestrun::Module1::MainWindow);
+    return QApplication::exec();
+}

@@ -1,0 +1,152 @@
+#include "map/MapFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstring>
+
+namespace kestrun {
+namespace {
+
+template<typename T>
+void putLittleEndian(std::uint8_t *out, T value)
+{
+    auto bits = static_cast<std::make_unsigned_t<T>>(value);
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+}
+
+template<typename T>
+T getLittleEndian(const std::uint8_t *in)
+{
+    std::make_unsigned_t<T> bits = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        bits = static_cast<std::make_unsigned_t<T>>(bits | (std::make_unsigned_t<T>(in[i]) << (8 * i)));
+    return static_cast<T>(bits);
+}
+
+std::span<const std::uint8_t> asBytes(const QByteArray &data)
+{
+    return {reinterpret_cast<const std::uint8_t *>(data.constData()),
+            static_cast<std::size_t>(data.size())};
+}
+
+} // namespace
+
+MapHeader currentMapHeader()
+{
+    MapHeader header;
+    header.Signature = MapSignature;
+    header.Version = MapFileVersion;
+    header.MaxX = MapCells::MaxX;
+    header.MaxY = MapCells::MaxY;
+    return header;
+}
+
+std::array<std::uint8_t, MapHeaderSize> encodeMapHeader(const MapHeader &header)
+{
+    std::array<std::uint8_t, MapHeaderSize> out{};
+    putLittleEndian(&out[0], header.Signature);
+    putLittleEndian(&out[4], header.Version);
+    putLittleEndian(&out[6], header.MaxX);
+    putLittleEndian(&out[10], header.MaxY);
+    std::memcpy(&out[14], header.Reserved.data(), header.Reserved.size());
+    return out;
+}
+
+MapHeader decodeMapHeader(std::span<const std::uint8_t> data)
+{
+    std::array<std::uint8_t, MapHeaderSize> raw{};
+    std::memcpy(raw.data(), data.data(), std::min<std::size_t>(data.size(), raw.size()));
+    MapHeader header;
+    header.Signature = getLittleEndian<std::int32_t>(&raw[0]);
+    header.Version = getLittleEndian<std::int16_t>(&raw[4]);
+    header.MaxX = getLittleEndian<std::int32_t>(&raw[6]);
+    header.MaxY = getLittleEndian<std::int32_t>(&raw[10]);
+    std::memcpy(header.Reserved.data(), &raw[14], header.Reserved.size());
+    return header;
+}
+
+QByteArray encodeMap(const MapCells &grid)
+{
+    QByteArray out(MapFileSize, '\0');
+    const auto header = encodeMapHeader(currentMapHeader());
+    std::memcpy(out.data(), header.data(), header.size());
+    std::memcpy(out.data() + MapHeaderSize, grid.bytes().data(), MapCells::ByteSize);
+    return out;
+}
+
+MapReadStatus decodeMap(std::span<const std::uint8_t> data, MapCells &grid)
+{
+    const MapHeader header = decodeMapHeader(data);
+    if (header.Signature != MapSignature)
+        return MapReadStatus::NotValidMapFile;
+    if (header.Version != MapFileVersion)
+        return MapReadStatus::WrongVersion;
+    grid.assignBytes(data.size() > MapHeaderSize ? data.subspan(MapHeaderSize)
+                                                 : std::span<const std::uint8_t>{});
+    return MapReadStatus::Loaded;
+}
+
+MapReadResult readMapFile(const QString &path, MapCells &grid)
+{
+    if (path.isEmpty())
+        return {MapReadStatus::Unreadable, QStringLiteral("no file name was given")};
+    if (QFileInfo(path).isDir())
+        return {MapReadStatus::Unreadable, QStringLiteral("it is a folder, not a file")};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {MapReadStatus::Unreadable, file.errorString()};
+    const QByteArray data = file.read(MapFileSize);
+    if (file.error() != QFileDevice::NoError)
+        return {MapReadStatus::Unreadable, file.errorString()};
+    return {decodeMap(asBytes(data), grid), QString()};
+}
+
+std::optional<QString> writeMapFile(const QString &path, const MapCells &grid)
+{
+    if (path.isEmpty())
+        return QStringLiteral("no file name was given");
+    const QFileInfo target(path);
+    QByteArray tail;
+    if (target.exists()) {
+        if (target.isDir())
+            return QStringLiteral("it is a folder, not a file");
+        if (!target.isFile())
+            return QStringLiteral("it is not a regular file");
+        if (!target.isWritable())
+            return QStringLiteral("the file may not be written (permission denied)");
+        // Keep whatever an existing longer file holds after the map.
+        if (target.size() > MapFileSize) {
+            QFile existing(path);
+            if (!existing.open(QIODevice::ReadOnly) || !existing.seek(MapFileSize))
+                return existing.errorString();
+            tail = existing.readAll();
+            if (existing.error() != QFileDevice::NoError)
+                return existing.errorString();
+        }
+    }
+
+    // Unbuffered, so a short write (a full disk, a file-size limit) shows in
+    // write()'s count: a buffered QSaveFile can report a truncated flush as a
+    // successful commit.
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return out.errorString();
+    const QByteArray map = encodeMap(grid);
+    for (const QByteArray &part : {map, tail}) {
+        if (out.write(part) != part.size()) {
+            const QString reason = out.error() != QFileDevice::NoError
+                                       ? out.errorString()
+                                       : QStringLiteral("the disk is full or the file too large");
+            out.cancelWriting();
+            return reason;
+        }
+    }
+    if (!out.commit())
+        return out.errorString();
+    return std::nullopt;
+}
+
+} // namespace kestrun

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "map/MapGrid.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace kestrun {
+
+// The map file is 726 bytes, little-endian: a 22-byte header, then the 704
+// cell bytes of the grid in storage order. The header's fields follow one
+// another with no padding, so MaxX sits at offset 6.
+struct MapHeader {
+    std::int32_t Signature = 0;
+    std::int16_t Version = 0;
+    std::int32_t MaxX = 0;
+    std::int32_t MaxY = 0;
+    std::array<std::uint8_t, 8> Reserved{};
+
+    friend bool operator==(const MapHeader &, const MapHeader &) = default;
+};
+
+inline constexpr std::int32_t MapSignature = 0x12345678;
+inline constexpr std::int16_t MapFileVersion = 2;
+inline constexpr int MapHeaderSize = 22;
+inline constexpr int MapFileSize = MapHeaderSize + MapCells::ByteSize;
+
+// The header SaveMap writes: the signature, version 2, MaxX 15, MaxY 10.
+MapHeader currentMapHeader();
+std::array<std::uint8_t, MapHeaderSize> encodeMapHeader(const MapHeader &header);
+// Bytes missing at the end of a short input leave their part of the header 0.
+MapHeader decodeMapHeader(std::span<const std::uint8_t> data);
+
+// The 726 bytes of a map file for `grid`.
+QByteArray encodeMap(const MapCells &grid);
+
+enum class MapReadStatus { Loaded, NotValidMapFile, WrongVersion, Unreadable };
+
+// Checks the header of a map file image and, when it is valid, reads the cells
+// into `grid`. A valid image shorter than 726 bytes loads what it holds and
+// leaves the remaining cell bytes 0; bytes after offset 726 are ignored.
+// MaxX, MaxY, Reserved and the cell values are not checked. After
+// NotValidMapFile or WrongVersion the grid is exactly as it was.
+MapReadStatus decodeMap(std::span<const std::uint8_t> data, MapCells &grid);
+
+struct MapReadResult {
+    MapReadStatus status = MapReadStatus::Unreadable;
+    QString reason; // why the file could not be read, for Unreadable
+};
+
+// Reads a map file. Never creates or changes a file: a missing path or a
+// folder is Unreadable, and the grid is then left as it was.
+MapReadResult readMapFile(const QString &path, MapCells &grid);
+
+// Writes the map to `path` through a temporary file renamed over the target,
+// so a failure never leaves a half-written or emptied map. Bytes that an
+// existing longer file held after offset 726 are kept. Returns the reason on
+// failure, nothing on success.
+std::optional<QString> writeMapFile(const QString &path, const MapCells &grid);
+
+} // namespace kestrun

@@ -1,0 +1,75 @@
+#include "map/MapGrid.h"
+
+#include "map/Terrain.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kestrun {
+
+MapCell MapCells::cell(int x, int y) const
+{
+    return contains(x, y) ? m_cells[elementIndex(x, y)] : MapCell{};
+}
+
+bool MapCells::setCell(int x, int y, MapCell value)
+{
+    if (!contains(x, y))
+        return false;
+    m_cells[elementIndex(x, y)] = value;
+    return true;
+}
+
+std::uint8_t MapCells::layerByte(int x, int y, int layer) const
+{
+    if (!contains(x, y) || layer < 0 || layer > 3)
+        return 0;
+    return bytes()[elementIndex(x, y) * 4 + layer];
+}
+
+bool MapCells::setLayerByte(int x, int y, int layer, std::uint8_t value)
+{
+    if (!contains(x, y) || layer < 0 || layer > 3)
+        return false;
+    MapCell &c = m_cells[elementIndex(x, y)];
+    switch (layer) {
+    case 0: c.Terrain = value; break;
+    case 1: c.Sprite1 = value; break;
+    case 2: c.Sprite2 = value; break;
+    default: c.Sprite3 = value; break;
+    }
+    return true;
+}
+
+void MapCells::clear()
+{
+    m_cells.fill(MapCell{});
+}
+
+std::span<const std::uint8_t, MapCells::ByteSize> MapCells::bytes() const
+{
+    return std::span<const std::uint8_t, ByteSize>(
+        reinterpret_cast<const std::uint8_t *>(m_cells.data()), ByteSize);
+}
+
+void MapCells::assignBytes(std::span<const std::uint8_t> image)
+{
+    auto *out = reinterpret_cast<std::uint8_t *>(m_cells.data());
+    const std::size_t n = std::min<std::size_t>(image.size(), ByteSize);
+    std::memcpy(out, image.data(), n);
+    std::memset(out + n, 0, ByteSize - n);
+}
+
+void applyNewMapDefaults(MapCells &grid)
+{
+    for (int x = 0; x <= MapCells::MaxX; ++x) {
+        for (int y = 0; y <= MapCells::MaxY; ++y) {
+            MapCell c = grid.cell(x, y);
+            c.Sprite1 = 1;
+            c.Terrain = TerrainGround;
+            grid.setCell(x, y, c);
+        }
+    }
+}
+
+} // namespace kestrun

@@ -1,0 +1,45 @@
+#include "view/Editing.h"
+
+#include "map/Terrain.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrun {
+
+int cellOfPosition(double pixel)
+{
+    // Positions far off the canvas (a pointer held outside a huge screen)
+    // are clamped well outside the grid rather than overflowing.
+    const double rounded = std::nearbyint(std::clamp(pixel, -32768.0, 32767.0));
+    return static_cast<int>(rounded) / 40;
+}
+
+std::optional<PaintStroke> pressStroke(int button, int layer, int cx, int cy,
+                                       std::uint8_t terrainBrush, std::uint8_t spriteBrush)
+{
+    if (!MapCells::contains(cx, cy))
+        return std::nullopt;
+    if (button == 1 && layer == 0)
+        return PaintStroke{cx, cy, 0, terrainBrush};
+    if (button == 1 && layer >= 1 && layer <= 3)
+        return PaintStroke{cx, cy, layer, spriteBrush};
+    if (button == 2 && layer == 1)
+        return PaintStroke{cx, cy, 1, 1};
+    return std::nullopt;
+}
+
+QString cellReadout(const MapCell &cell)
+{
+    return QStringLiteral("Content = ") + TerrainName(cell.Terrain) + QStringLiteral("; S = ")
+         + QString::number(cell.Sprite1) + QStringLiteral("; S2 = ") + QString::number(cell.Sprite2);
+}
+
+QString layerCaption(int layer)
+{
+    const QString number = layer < 0 ? QString::number(layer)
+                                     : QLatin1Char(' ') + QString::number(layer);
+    return QStringLiteral("Current layer: ") + number;
+}
+
+} // namespace kestrun

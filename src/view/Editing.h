@@ -1,0 +1,39 @@
+#pragma once
+
+#include "map/MapGrid.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace kestrun {
+
+// The cell column (or row) of a canvas position: the position rounded to the
+// nearest whole pixel (halves to the even neighbour), then divided by 40 with
+// the quotient truncated toward zero. So -1 and -39 still give 0, -40 gives -1.
+int cellOfPosition(double pixel);
+
+// What a press writes: the byte of one layer of one cell.
+struct PaintStroke {
+    int x = 0;
+    int y = 0;
+    int layer = 0;           // 0 terrain, 1..3 sprite layers
+    std::uint8_t value = 0;
+};
+
+// The press rules. Buttons are 1 left, 2 right, 4 middle. Left on layer 0
+// writes the terrain brush, left on layers 1..3 the sprite brush, right on
+// layer 1 puts back sprite 1; every other combination, and every cell outside
+// the grid, writes nothing.
+std::optional<PaintStroke> pressStroke(int button, int layer, int cx, int cy,
+                                       std::uint8_t terrainBrush, std::uint8_t spriteBrush);
+
+// "Content = <terrain name>; S = <Sprite1>; S2 = <Sprite2>" (Sprite3 is not shown).
+QString cellReadout(const MapCell &cell);
+
+// The layer-switch caption: the layer number with a blank reserved for its
+// sign, so layer 2 reads "Current layer:  2".
+QString layerCaption(int layer);
+
+} // namespace kestrun

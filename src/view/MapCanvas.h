@@ -1,0 +1,74 @@
+#pragma once
+
+#include "view/MapRenderer.h"
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+namespace kestrun {
+
+// The cursor frame that lies on the canvas: a rectangle outline, one pixel
+// wide, in its border colour.
+struct CursorFrame {
+    int left = 0;
+    int top = 0;
+    int width = 40;
+    int height = 40;
+    QColor borderColor = QColor(0, 0, 255);
+
+    QRect rect() const { return {left, top, width, height}; }
+};
+
+// The map canvas: a widget that shows a retained image, so what was drawn
+// survives covering and repainting, and the cursor frame over it. Drawing goes
+// into the image through renderer(); the caller then asks for the drawn area
+// to be put on screen with showArea(), or for everything with showAll().
+// Mouse events are passed on as signals in the editor's terms: buttons as
+// 1 left, 2 right, 4 middle (summed while moving), shift keys as 1 Shift,
+// 2 Ctrl, 4 Alt, and the position in canvas pixels.
+class MapCanvas : public QWidget {
+    Q_OBJECT
+public:
+    explicit MapCanvas(QWidget *parent = nullptr);
+
+    const QImage &image() const { return m_image; }
+    MapRenderer &renderer() { return m_renderer; }
+
+    // Resizes the widget and its retained image; new pixels take the
+    // background colour.
+    void setCanvasSize(int width, int height);
+
+    void showArea(const QRect &area);
+    void showAll();
+
+    const CursorFrame &cursorFrame() const { return m_frame; }
+    void moveFrame(int left, int top);
+    void setFrameLeft(int left) { moveFrame(left, m_frame.top); }
+    void setFrameSize(int width, int height);
+    void setFrameColor(const QColor &colour);
+
+    static int buttonCode(Qt::MouseButtons buttons);
+    static int shiftCode(Qt::KeyboardModifiers modifiers);
+
+signals:
+    void mouseDown(int button, int shift, float x, float y);
+    void mouseMove(int button, int shift, float x, float y);
+    void mouseUp(int button, int shift, float x, float y);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void updateFrameArea();
+
+    QImage m_image;
+    MapRenderer m_renderer;
+    CursorFrame m_frame;
+};
+
+} // namespace kestrun

@@ -1,0 +1,37 @@
+#include "view/SpriteBuffer.h"
+
+#include <QPainter>
+
+namespace kestrun {
+
+SpriteBuffer::SpriteBuffer(QWidget *parent)
+    : QFrame(parent)
+{
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(pal);
+}
+
+void SpriteBuffer::setPicture(const QImage &tile)
+{
+    if (tile.cacheKey() == m_picture.cacheKey())
+        return;
+    m_picture = tile;
+    update();
+}
+
+void SpriteBuffer::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    const QRect inside = contentsRect();
+    painter.setClipRect(inside);
+    painter.drawImage(inside.topLeft(), m_picture);
+}
+
+} // namespace kestrun

@@ -1,0 +1,261 @@
+#include "map/MapFile.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace kestrun;
+using namespace kestrun::testing;
+
+namespace {
+
+QByteArray newMapBytes()
+{
+    QByteArray expected = QByteArray::fromHex("78563412" "0200" "0f000000" "0a000000" "0000000000000000");
+    for (int i = 0; i < 176; ++i)
+        expected += QByteArray::fromHex("01010000");
+    return expected;
+}
+
+MapCells patternedGrid()
+{
+    MapCells grid;
+    for (int i = 0; i < MapCells::CellCount; ++i) {
+        const int x = i % 16, y = i / 16;
+        grid.setCell(x, y, MapCell{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7),
+                                   std::uint8_t(i + 80)});
+    }
+    return grid;
+}
+
+QByteArray header(std::int32_t signature, std::int16_t version, std::int32_t maxX = 15,
+                  std::int32_t maxY = 10, quint8 reserved = 0)
+{
+    MapHeader h;
+    h.Signature = signature;
+    h.Version = version;
+    h.MaxX = maxX;
+    h.MaxY = maxY;
+    h.Reserved.fill(reserved);
+    const auto raw = encodeMapHeader(h);
+    return QByteArray(reinterpret_cast<const char *>(raw.data()), int(raw.size()));
+}
+
+} // namespace
+
+class TestMapFile : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(m_dir.isValid()); }
+
+    void newMapIsExactly726KnownBytes();
+    void headerFieldsArePackedWithoutPadding();
+    void roundTripKeepsEveryByteValue();
+    void rejectedFilesLeaveTheGridUnchanged_data();
+    void rejectedFilesLeaveTheGridUnchanged();
+    void acceptedFiles_data();
+    void acceptedFiles();
+    void unreadablePathsCreateNothing_data();
+    void unreadablePathsCreateNothing();
+    void saveOverLongerFileKeepsItsTail();
+    void failedSavesLeaveNoTraceAndReportWhy_data();
+    void failedSavesLeaveNoTraceAndReportWhy();
+    void fullDiskKeepsTheOldFile();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+void TestMapFile::newMapIsExactly726KnownBytes()
+{
+    MapCells grid;
+    applyNewMapDefaults(grid);
+    const QString file = path("new.kmp");
+    QVERIFY(!writeMapFile(file, grid));
+    const QByteArray written = readFile(file);
+    QCOMPARE(written.size(), 726);
+    QCOMPARE(written, newMapBytes());
+}
+
+void TestMapFile::headerFieldsArePackedWithoutPadding()
+{
+    const QByteArray h = header(MapSignature, 2, 0x01020304, 0x0a0b0c0d, 0xEE);
+    QCOMPARE(h.size(), 22);
+    QCOMPARE(h.mid(6, 4), QByteArray::fromHex("04030201"));
+    QCOMPARE(h.mid(10, 4), QByteArray::fromHex("0d0c0b0a"));
+    QCOMPARE(h.mid(14), QByteArray(8, char(0xEE)));
+    const auto raw = reinterpret_cast<const std::uint8_t *>(h.constData());
+    const MapHeader back = decodeMapHeader({raw, 22});
+    QCOMPARE(back.MaxX, 0x01020304);
+    QCOMPARE(back.MaxY, 0x0a0b0c0d);
+}
+
+void TestMapFile::roundTripKeepsEveryByteValue()
+{
+    // The pattern covers every value 0..255 in every field position,
+    // terrain codes outside the five named ones included.
+    const MapCells grid = patternedGrid();
+    const QString file = path("pattern.kmp");
+    QVERIFY(!writeMapFile(file, grid));
+    MapCells loaded;
+    QCOMPARE(readMapFile(file, loaded).status, MapReadStatus::Loaded);
+    QVERIFY(loaded == grid);
+    QCOMPARE(loaded.cell(1, 0), grid.cell(1, 0));
+    QCOMPARE(readFile(file).mid(22 + 4 * 175, 4),
+             QByteArray::fromHex("af50c9ff")); // cell (15, 10): 175, 80, 175*7 mod 256, 255
+}
+
+void TestMapFile::rejectedFilesLeaveTheGridUnchanged_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("status");
+    const QByteArray cells(704, char(9));
+    QTest::newRow("empty file") << QByteArray() << int(MapReadStatus::NotValidMapFile);
+    QTest::newRow("wrong signature") << header(0x12345679, 2) + cells << int(MapReadStatus::NotValidMapFile);
+    QTest::newRow("signature big-endian") << QByteArray::fromHex("12345678") + header(0, 2).mid(4) + cells
+                                           << int(MapReadStatus::NotValidMapFile);
+    QTest::newRow("three bytes") << QByteArray::fromHex("785634") << int(MapReadStatus::NotValidMapFile);
+    QTest::newRow("version 1") << header(MapSignature, 1) + cells << int(MapReadStatus::WrongVersion);
+    QTest::newRow("version 3") << header(MapSignature, 3) + cells << int(MapReadStatus::WrongVersion);
+    QTest::newRow("version missing") << header(MapSignature, 2).left(4) << int(MapReadStatus::WrongVersion);
+}
+
+void TestMapFile::rejectedFilesLeaveTheGridUnchanged()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, status);
+    const QString file = path("rejected.kmp");
+    QVERIFY(writeFile(file, content));
+    MapCells grid = patternedGrid();
+    QCOMPARE(int(readMapFile(file, grid).status), status);
+    QVERIFY(grid == patternedGrid());
+    QCOMPARE(readFile(file), content);
+}
+
+void TestMapFile::acceptedFiles_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QByteArray>("expectedCells");
+    QByteArray cells;
+    for (int i = 0; i < 704; ++i)
+        cells += char(i * 13);
+    QTest::newRow("as written") << header(MapSignature, 2) + cells << cells;
+    QTest::newRow("odd MaxX, MaxY, Reserved") << header(MapSignature, 2, -1, 99999, 0xAB) + cells << cells;
+    QTest::newRow("longer file: first 726 bytes") << header(MapSignature, 2) + cells + QByteArray(300, 'x')
+                                                  << cells;
+    QTest::newRow("shorter file: the rest 0") << header(MapSignature, 2) + cells.left(10)
+                                              << cells.left(10) + QByteArray(694, '\0');
+    QTest::newRow("header only: every cell 0") << header(MapSignature, 2) << QByteArray(704, '\0');
+}
+
+void TestMapFile::acceptedFiles()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QByteArray, expectedCells);
+    const QString file = path("accepted.kmp");
+    QVERIFY(writeFile(file, content));
+    MapCells grid = patternedGrid();
+    QCOMPARE(readMapFile(file, grid).status, MapReadStatus::Loaded);
+    const auto bytes = grid.bytes();
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(bytes.data()), 704), expectedCells);
+}
+
+void TestMapFile::unreadablePathsCreateNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing file") << "missing.kmp";
+    QTest::newRow("missing folder") << "nowhere/missing.kmp";
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("empty name") << "";
+}
+
+void TestMapFile::unreadablePathsCreateNothing()
+{
+    QFETCH(QString, name);
+    QDir(m_dir.path()).mkdir("folder");
+    const QString file = name.isEmpty() ? QString() : path(name);
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    MapCells grid = patternedGrid();
+    const MapReadResult result = readMapFile(file, grid);
+    QCOMPARE(result.status, MapReadStatus::Unreadable);
+    QVERIFY(!result.reason.isEmpty());
+    QVERIFY(grid == patternedGrid());
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+void TestMapFile::saveOverLongerFileKeepsItsTail()
+{
+    const QString file = path("long.kmp");
+    QByteArray old(1000, '\0');
+    for (int i = 0; i < old.size(); ++i)
+        old[i] = char(i);
+    QVERIFY(writeFile(file, old));
+    MapCells grid;
+    applyNewMapDefaults(grid);
+    QVERIFY(!writeMapFile(file, grid));
+    const QByteArray after = readFile(file);
+    QCOMPARE(after.size(), 1000);
+    QCOMPARE(after.left(726), newMapBytes());
+    QCOMPARE(after.mid(726), old.mid(726));
+}
+
+void TestMapFile::failedSavesLeaveNoTraceAndReportWhy_data()
+{
+    QTest::addColumn<QString>("target");
+    // Paths that fail for root too.
+    QTest::newRow("parent is a file") << "plain.txt/map.kmp";
+    QTest::newRow("folder as target") << "folder";
+    QTest::newRow("missing folder") << "nowhere/map.kmp";
+    QTest::newRow("empty name") << "";
+}
+
+void TestMapFile::failedSavesLeaveNoTraceAndReportWhy()
+{
+    QFETCH(QString, target);
+    QVERIFY(writeFile(path("plain.txt"), "keep me"));
+    QDir(m_dir.path()).mkdir("folder");
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    MapCells grid = patternedGrid();
+    const auto failure = writeMapFile(target.isEmpty() ? QString() : path(target), grid);
+    QVERIFY(failure.has_value());
+    QVERIFY(!failure->isEmpty());
+    QVERIFY(grid == patternedGrid());
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
+    QCOMPARE(readFile(path("plain.txt")), QByteArray("keep me"));
+}
+
+void TestMapFile::fullDiskKeepsTheOldFile()
+{
+    // A file-size limit stands in for a full disk: writes beyond it fail.
+    QVERIFY(QDir(m_dir.path()).mkpath("disk"));
+    const QString file = path("disk/old.kmp");
+    const QByteArray old = newMapBytes();
+    QVERIFY(writeFile(file, old));
+    const MapCells grid = patternedGrid();
+
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 300;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto failure = writeMapFile(file, grid);
+    const auto failureNew = writeMapFile(path("disk/fresh.kmp"), grid);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(failure.has_value());
+    QVERIFY(failureNew.has_value());
+    QCOMPARE(readFile(file), old);
+    QVERIFY(!QFile::exists(path("disk/fresh.kmp")));
+    QCOMPARE(QDir(path("disk")).entryList(QDir::Files | QDir::Hidden), QStringList{"old.kmp"});
+}
+
+QTEST_GUILESS_MAIN(TestMapFile)
+#include "tst_mapfile.moc"

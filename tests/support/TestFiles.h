@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QString>
+
+namespace kestrun::testing {
+
+QByteArray readFile(const QString &path);
+bool writeFile(const QString &path, const QByteArray &data);
+
+// Writes a 24-bit BMP of the given size filled with one colour.
+bool writeSolidBmp(const QString &path, int width, int height, const QColor &colour);
+
+} // namespace kestrun::testing

@@ -3,11 +3,23 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <algorithm>
 
 namespace kestrun {
+namespace {
+
+// The system's short time format without its seconds, if it shows them.
+QString hoursAndMinutesFormat(const QLocale &locale)
+{
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    format.remove(QRegularExpression(QStringLiteral("[:.]?s+")));
+    return format;
+}
+
+} // namespace
 
 StatusPanel::StatusPanel(QWidget *parent)
     : QFrame(parent)
@@ -49,7 +61,7 @@ void StatusBar::showClock()
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale locale = QLocale::system();
     m_panels[1]->setText(locale.toString(now.date(), QLocale::ShortFormat));
-    m_panels[2]->setText(locale.toString(now.time(), QLocale::ShortFormat));
+    m_panels[2]->setText(locale.toString(now.time(), hoursAndMinutesFormat(locale)));
     layoutPanels();
     // Wake at the start of the next minute.
     const int msToNextMinute = 60000 - (now.time().second() * 1000 + now.time().msec());

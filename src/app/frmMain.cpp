@@ -132,18 +132,14 @@ void frmMain::createControls()
     connect(picMap, &MapCanvas::mouseMove, this, &frmMain::picMap_MouseMove);
     connect(picMap, &MapCanvas::mouseUp, this, &frmMain::picMap_MouseUp);
 
-    setTabOrder(sbStatusBar, tbToolBar);
-    setTabOrder(tbToolBar, picMap);
-    setTabOrder(picMap, cmbTileset);
-    setTabOrder(cmbTileset, picTool);
-    setTabOrder(picTool, lstSP);
-    setTabOrder(lstSP, Label1);
-    setTabOrder(Label1, picBuf);
-    setTabOrder(picBuf, cmdLayer[0]);
-    for (int i = 0; i < 3; ++i)
-        setTabOrder(cmdLayer[i], cmdLayer[i + 1]);
-    setTabOrder(cmdLayer[3], Label2);
-    setTabOrder(Label2, txtTlst);
+    // The tab order: status bar, toolbar, canvas, tileset box, tool panel,
+    // sprite list, label, buffer, layer buttons, label, text box. Of these only
+    // the canvas, the list, the buttons and the text boxes take the focus, and
+    // Qt orders just those.
+    const QList<QWidget *> tabOrder{picMap, cmbTileset, lstSP, cmdLayer[0], cmdLayer[1],
+                                    cmdLayer[2], cmdLayer[3], txtTlst};
+    for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i], tabOrder[i + 1]);
 }
 
 void frmMain::createToolBar()
@@ -164,6 +160,7 @@ void frmMain::createToolBar()
     txtTlst = new QLineEdit(QStringLiteral("Расположение файла doveze.exe"), tbToolBar);
     txtTlst->setObjectName(QStringLiteral("txtTlst"));
     txtTlst->setGeometry(384, 0, 145, 19);
+    txtTlst->setCursorPosition(0);
     cmbTileset = new QComboBox(tbToolBar);
     cmbTileset->setObjectName(QStringLiteral("cmbTileset"));
     cmbTileset->setGeometry(392, 48, 105, 21);

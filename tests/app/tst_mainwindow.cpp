@@ -1,0 +1,385 @@
+// The editor window's controls, menus, toolbar and the commands that live in
+// the window itself.
+#include "app/KeyedToolBar.h"
+#include "app/StatusBar.h"
+#include "support/EditorFixture.h"
+#include "view/MapCanvas.h"
+#include "view/SpriteBuffer.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+using namespace kestrun;
+using namespace kestrun::testing;
+
+Q_DECLARE_METATYPE(QRect)
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void windowIsFixedAndTitled();
+    void controlGeometry_data();
+    void controlGeometry();
+    void controlTexts();
+    void toolbarButtons();
+    void menuTree_data();
+    void menuTree();
+    void fileMenuShowsOneSeparatorBeforeExit();
+    void ctrlNRunsNew();
+    void tabOrder();
+    void dispatch_data();
+    void dispatch();
+    void caseVariantsDoNothing();
+    void viewToggles_data();
+    void viewToggles();
+    void hiddenStatusBarStillTakesTheReadout();
+    void exitClosesWithoutAsking();
+};
+
+void TestMainWindow::windowIsFixedAndTitled()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    QCOMPARE(w.windowTitle(), QStringLiteral("Kestrunle"));
+    QCOMPARE(w.size(), QSize(780, 540)); // the offscreen platform has no frame
+    QCOMPARE(w.minimumSize(), w.maximumSize());
+    QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(!w.windowIcon().isNull());
+    // The title never shows the map: not after opening or saving either.
+    e.platform.saveAnswers.push_back(QDir::temp().filePath("kestrun-title-test.kmp"));
+    w.mnuFileSaveAs_Click();
+    e.platform.openAnswers.push_back(w.MapFileName);
+    w.mnuFileOpen_Click();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Kestrunle"));
+    QFile::remove(w.MapFileName);
+}
+
+void TestMainWindow::controlGeometry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    // Client-area pixels; the tool panel's children relative to the panel.
+    QTest::newRow("picMap") << "picMap" << QRect(128, 32, 642, 440);
+    QTest::newRow("picBuf") << "picBuf" << QRect(40, 16, 42, 42);
+    QTest::newRow("cmdLayer0") << "cmdLayer0" << QRect(0, 64, 25, 21);
+    QTest::newRow("cmdLayer1") << "cmdLayer1" << QRect(32, 64, 25, 21);
+    QTest::newRow("cmdLayer2") << "cmdLayer2" << QRect(64, 64, 25, 21);
+    QTest::newRow("cmdLayer3") << "cmdLayer3" << QRect(96, 64, 25, 21);
+    QTest::newRow("Label2") << "Label2" << QRect(0, 88, 113, 17);
+    QTest::newRow("lstSP") << "lstSP" << QRect(0, 112, 129, 236);
+    QTest::newRow("txtTlst") << "txtTlst" << QRect(384, 0, 145, 19);
+    QTest::newRow("cmbTileset") << "cmbTileset" << QRect(392, 48, 105, 21);
+}
+
+void TestMainWindow::controlGeometry()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    Editor e;
+    e.window->show();
+    auto *control = e.window->findChild<QWidget *>(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(), geometry);
+}
+
+void TestMainWindow::controlTexts()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    w.show();
+    const int clientWidth = w.centralWidget()->width();
+    const int clientHeight = w.centralWidget()->height();
+    QCOMPARE(w.tbToolBar->geometry(), QRect(0, 0, clientWidth, 28));
+    QCOMPARE(w.sbStatusBar->geometry(), QRect(0, clientHeight - 18, clientWidth, 18));
+    QCOMPARE(w.picTool->geometry(), QRect(0, 28, 129, clientHeight - 28 - 18));
+    QCOMPARE(w.Label1->pos(), QPoint(0, 0));
+    QCOMPARE(w.Label1->text(), QStringLiteral("Tiles"));
+    QCOMPARE(w.Label2->text(), QStringLiteral("Set layer"));
+    const QStringList captions{"C", "S1", "S2", "S3"};
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(w.cmdLayer[i]->text(), captions[i]);
+    QCOMPARE(w.picBuf->palette().color(QPalette::Window), QColor(192, 192, 192));
+    QCOMPARE(w.picMap->cursorFrame().borderColor, QColor(0, 0, 255));
+    QCOMPARE(w.picMap->cursorFrame().rect().size(), QSize(40, 40));
+    QCOMPARE(w.txtTlst->text(), QStringLiteral("Расположение файла doveze.exe"));
+    // The combo box lies below the toolbar's band and is never seen.
+    QVERIFY(!w.cmbTileset->isVisible());
+    QVERIFY(!w.tbToolBar->rect().intersects(w.cmbTileset->geometry()));
+    QCOMPARE(w.cmbTileset->count(), 0);
+    QCOMPARE(w.sbStatusBar->panel(1)->text(), QStringLiteral("Status"));
+    QVERIFY(w.sbStatusBar->panel(1)->width() >= 96);
+    QVERIFY(w.sbStatusBar->panel(2)->width() >= 96);
+    QVERIFY(w.sbStatusBar->panel(3)->width() >= 96);
+    QCOMPARE(w.sbStatusBar->panel(2)->text(),
+             QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    QVERIFY(!w.sbStatusBar->panel(3)->text().isEmpty());
+    // The canvas shares the panel's last column and lies over it.
+    QCOMPARE(w.picTool->geometry().right(), w.picMap->geometry().left());
+}
+
+void TestMainWindow::toolbarButtons()
+{
+    Editor e;
+    const struct {
+        const char *key;
+        const char *toolTip;
+        int left;
+    } expected[] = {
+        {"New", "Новый", 0}, {"Open", "Открыть", 23}, {"Save", "Сохранить", 46},
+        {"Delete", "Удалить", 77}, {"Undo", "Отмена", 100},
+        {"playerbase", "База игрока", 131}, {"enemybase", "База врага", 154},
+        {"Map", "Карта", 185}, {"resp.", "Respawn'ы", 208}, {"rout", "Список роутов", 231},
+        {"Ground", "Земля", 262}, {"Beton", "Бетон", 285}, {"Brick", "Кирпич", 308},
+        {"Water", "Вода", 331}, {"Ice", "Лёд", 354},
+    };
+    const auto &buttons = e.window->tbToolBar->buttons();
+    QCOMPARE(int(buttons.size()), 15);
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        QCOMPARE(KeyedToolBar::keyOf(buttons[i]), QString::fromUtf8(expected[i].key));
+        QCOMPARE(buttons[i]->toolTip(), QString::fromUtf8(expected[i].toolTip));
+        QCOMPARE(buttons[i]->geometry(), QRect(expected[i].left, 3, 23, 22));
+        QVERIFY(buttons[i]->text().isEmpty() || buttons[i]->toolButtonStyle() == Qt::ToolButtonIconOnly);
+        QVERIFY(!buttons[i]->icon().isNull());
+    }
+}
+
+void TestMainWindow::menuTree_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<QKeySequence>("shortcut");
+    const QKeySequence none;
+    QTest::newRow("New") << "mnuFileNew" << "&Новый" << true << true << false << QKeySequence("Ctrl+N");
+    QTest::newRow("Open") << "mnuFileOpen" << "&Открыть..." << true << true << false << none;
+    QTest::newRow("Close") << "mnuFileClose" << "&Закрыть" << false << true << false << none;
+    QTest::newRow("Save") << "mnuFileSave" << "&Сохранить" << true << true << false << none;
+    QTest::newRow("SaveAs") << "mnuFileSaveAs" << "Сохранить к&ак..." << true << true << false << none;
+    // Qt reports a hidden action as disabled.
+    QTest::newRow("MRU1") << "mnuFileMRU1" << "" << false << false << false << none;
+    QTest::newRow("MRU2") << "mnuFileMRU2" << "" << false << false << false << none;
+    QTest::newRow("MRU3") << "mnuFileMRU3" << "" << false << false << false << none;
+    QTest::newRow("Bar5") << "mnuFileBar5" << "" << false << false << false << none;
+    QTest::newRow("Exit") << "mnuFileExit" << "&Выход" << true << true << false << none;
+    QTest::newRow("Toolbar") << "mnuViewToolbar" << "&Верстак" << true << true << true << none;
+    QTest::newRow("StatusBar") << "mnuViewStatusBar" << "&Строка состояния" << true << true << true << none;
+    QTest::newRow("Refresh") << "mnuViewRefresh" << "&Обновить" << false << true << false << none;
+    QTest::newRow("Options") << "mnuViewOptions" << "О&пции.." << false << true << false << none;
+    QTest::newRow("Contents") << "mnuHelpContents" << "&Contents" << false << true << false << none;
+    QTest::newRow("About") << "mnuHelpAbout" << "&О программе" << true << true << false << none;
+}
+
+void TestMainWindow::menuTree()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(bool, enabled);
+    QFETCH(bool, visible);
+    QFETCH(bool, checked);
+    QFETCH(QKeySequence, shortcut);
+    Editor e;
+    auto *action = e.window->findChild<QAction *>(name);
+    QVERIFY(action);
+    QCOMPARE(action->text(), caption);
+    QCOMPARE(action->isEnabled(), enabled);
+    QCOMPARE(action->isVisible(), visible);
+    QCOMPARE(action->isChecked(), checked);
+    QCOMPARE(action->shortcut(), shortcut);
+}
+
+void TestMainWindow::fileMenuShowsOneSeparatorBeforeExit()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    QStringList titles;
+    for (QAction *menu : w.menuBar()->actions())
+        titles << menu->text();
+    QCOMPARE(titles, (QStringList{"&Файл", "&Вид", "&Помощь"}));
+    QStringList shown;
+    for (QAction *a : w.mnuFile->actions()) {
+        if (a->isVisible())
+            shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    QCOMPARE(shown, (QStringList{"&Новый", "&Открыть...", "&Закрыть", "-", "&Сохранить",
+                                 "Сохранить к&ак...", "-", "&Выход"}));
+    QStringList view;
+    for (QAction *a : w.mnuView->actions())
+        view << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(view, (QStringList{"&Верстак", "&Строка состояния", "-", "&Обновить", "О&пции.."}));
+}
+
+void TestMainWindow::ctrlNRunsNew()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.MapCells.setCell(3, 3, MapCell{9, 9, 9, 9});
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(w.MapCells.cell(3, 3), (MapCell{1, 1, 0, 0}));
+}
+
+void TestMainWindow::tabOrder()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    w.show();
+    // The controls that take the focus, in the order Tab visits them.
+    const QList<QWidget *> expected{w.picMap, w.cmbTileset, w.lstSP, w.cmdLayer[0], w.cmdLayer[1],
+                                    w.cmdLayer[2], w.cmdLayer[3], w.txtTlst};
+    for (QWidget *control : expected)
+        QVERIFY(control->focusPolicy() & Qt::TabFocus);
+    for (QWidget *control : {static_cast<QWidget *>(w.sbStatusBar), static_cast<QWidget *>(w.tbToolBar),
+                             w.picTool, static_cast<QWidget *>(w.Label1), static_cast<QWidget *>(w.picBuf),
+                             static_cast<QWidget *>(w.Label2)})
+        QVERIFY(!(control->focusPolicy() & Qt::TabFocus));
+    for (qsizetype i = 0; i + 1 < expected.size(); ++i) {
+        QWidget *next = expected[i]->nextInFocusChain();
+        while (!expected.contains(next))
+            next = next->nextInFocusChain();
+        QCOMPARE(next, expected[i + 1]);
+    }
+}
+
+void TestMainWindow::dispatch_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("terrain");
+    QTest::addColumn<int>("layer");
+    QTest::addColumn<QString>("label");
+    // Before each key: terrain brush 0, edit layer 2, label "Current layer:  2".
+    const QString two = QStringLiteral("Current layer:  2");
+    const QString zero = QStringLiteral("Current layer:  0");
+    QTest::newRow("Delete") << "Delete" << "Add 'Delete' button code." << 0 << 2 << two;
+    QTest::newRow("Undo") << "Undo" << "Add 'Undo' button code." << 0 << 2 << two;
+    QTest::newRow("Ground") << "Ground" << "" << 1 << 0 << zero;
+    QTest::newRow("Beton") << "Beton" << "" << 2 << 0 << zero;
+    QTest::newRow("Brick") << "Brick" << "" << 4 << 0 << zero;
+    QTest::newRow("Water") << "Water" << "" << 16 << 0 << zero;
+    QTest::newRow("Ice") << "Ice" << "" << 8 << 0 << zero;
+    QTest::newRow("Map") << "Map" << "" << 0 << 0 << zero;
+    QTest::newRow("resp.") << "resp." << "" << 0 << 1 << two;
+    QTest::newRow("playerbase") << "playerbase" << "" << 0 << 2 << two;
+    QTest::newRow("enemybase") << "enemybase" << "" << 0 << 2 << two;
+    QTest::newRow("rout") << "rout" << "" << 0 << 2 << two;
+}
+
+void TestMainWindow::dispatch()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, message);
+    QFETCH(int, terrain);
+    QFETCH(int, layer);
+    QFETCH(QString, label);
+    Editor e;
+    frmMain &w = *e.window;
+    giveSprites(w.Sprites, 1, 3);
+    w.MapCells.setCell(2, 2, MapCell{4, 2, 3, 0});
+    w.cmdLayer_Click(2);
+    const MapCells before = w.MapCells;
+    const QImage canvasBefore = w.picMap->image().copy();
+    e.platform.messages.clear();
+
+    // Through the real button, as the user clicks it.
+    QToolButton *button = w.tbToolBar->button(key);
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+
+    QCOMPARE(e.platform.messages, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(int(w.CurrentTerrain), terrain);
+    QCOMPARE(int(w.CurrentLayer), layer);
+    QCOMPARE(w.Label2->text(), label);
+    QVERIFY(w.MapCells == before);
+    // Only a layer switch redraws: to terrain only.
+    if (layer == 0)
+        QCOMPARE(w.picMap->image().pixel(100, 100), qRgb(255, 255, 0));
+    else
+        QCOMPARE(w.picMap->image(), canvasBefore);
+}
+
+void TestMainWindow::caseVariantsDoNothing()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    w.cmdLayer_Click(2);
+    const QStringList variants{"new", "OPEN", "save", "delete", "undo", "ground", "BETON", "brick",
+                               "water", "ice", "map", "Resp.", "PlayerBase", "Rout", "Ground ", ""};
+    for (const QString &key : variants)
+        w.tbToolBar_ButtonClick(key);
+    QVERIFY(e.platform.messages.isEmpty());
+    QCOMPARE(e.platform.unexpectedDialogs, 0);
+    QVERIFY(e.platform.openRequests.empty() && e.platform.saveRequests.empty());
+    QCOMPARE(int(w.CurrentTerrain), 0);
+    QCOMPARE(int(w.CurrentLayer), 2);
+}
+
+void TestMainWindow::viewToggles_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::newRow("toolbar") << "mnuViewToolbar";
+    QTest::newRow("status bar") << "mnuViewStatusBar";
+}
+
+void TestMainWindow::viewToggles()
+{
+    QFETCH(QString, item);
+    Editor e;
+    frmMain &w = *e.window;
+    w.show();
+    const bool toolbar = item == QLatin1String("mnuViewToolbar");
+    QWidget *bar = toolbar ? static_cast<QWidget *>(w.tbToolBar) : w.sbStatusBar;
+    QAction *mark = toolbar ? w.mnuViewToolbar : w.mnuViewStatusBar;
+    const int clientHeight = w.centralWidget()->height();
+    for (bool shown : {false, true}) {
+        mark->trigger(); // as the user chooses the menu item
+        QCOMPARE(mark->isChecked(), shown);
+        QCOMPARE(bar->isVisible(), shown);
+        QCOMPARE(w.picMap->pos(), QPoint(128, 32));
+        // The tool panel takes the band the hidden bar leaves.
+        const int top = w.tbToolBar->isVisible() ? 28 : 0;
+        const int bottom = w.sbStatusBar->isVisible() ? clientHeight - 18 : clientHeight;
+        QCOMPARE(w.picTool->geometry(), QRect(0, top, 129, bottom - top));
+    }
+}
+
+void TestMainWindow::hiddenStatusBarStillTakesTheReadout()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    w.show();
+    w.mnuViewStatusBar_Click();
+    QVERIFY(!w.sbStatusBar->isVisible());
+    e.move(QPointF(5, 5), Qt::NoButton);
+    w.mnuViewStatusBar_Click();
+    QVERIFY(w.sbStatusBar->isVisible());
+    QCOMPARE(w.sbStatusBar->panel(1)->text(), QStringLiteral("Content = Ground; S = 1; S2 = 0"));
+}
+
+void TestMainWindow::exitClosesWithoutAsking()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    w.show();
+    w.MapCells.setCell(0, 0, MapCell{2, 2, 2, 2});
+    w.mnuFileExit->trigger();
+    QVERIFY(!w.isVisible());
+    QVERIFY(e.platform.messages.isEmpty());
+    QCOMPARE(e.platform.unexpectedDialogs, 0);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/frmMain.h"
+#include "support/ScriptedPlatform.h"
+
+#include <QEvent>
+#include <QPointF>
+#include <QRgb>
+
+#include <memory>
+
+namespace kestrun::testing {
+
+// The colour the test sprites of slot `index` are filled with: distinct per
+// slot and never one of the terrain colours.
+QRgb spriteColour(int index);
+
+// Gives slots first..last a solid 40 x 40 picture of spriteColour(index) and
+// the file name "sprite<index>.bmp".
+void giveSprites(SpriteTable &sprites, int first, int last);
+
+// An editor window loaded headless: the catalogue prompt is answered with an
+// empty folder (so no catalogue loads) unless the platform was given a stored
+// folder, then Form_Load runs with `arguments` as the command line.
+struct Editor {
+    explicit Editor(QStringList arguments = {});
+    ScriptedPlatform platform;
+    std::unique_ptr<frmMain> window;
+
+    QRgb pixel(int x, int y) const;
+    // A synthetic mouse event on the canvas, at canvas coordinates.
+    void mouse(QEvent::Type type, QPointF position, Qt::MouseButton button, Qt::MouseButtons held) const;
+    void press(QPointF position, Qt::MouseButton button) const;
+    void move(QPointF position, Qt::MouseButtons held) const;
+    void release(QPointF position, Qt::MouseButton button) const;
+};
+
+} // namespace kestrun::testing

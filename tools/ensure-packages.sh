@@ -1,0 +1,30 @@
+# Sourced by run.sh and test.sh: makes sure the Debian packages the editor
+# and its tests need are installed. As root (or with password-less sudo) it
+# installs what is missing; otherwise it prints the one apt-get line needed
+# and stops.
+
+kestrun_packages_run="cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core"
+kestrun_packages_test="$kestrun_packages_run libbenchmark-dev xvfb xauth xdotool x11-utils"
+
+kestrun_ensure_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" \
+            || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+            sudo="sudo"
+        else
+            echo "Missing packages. Install them with:" >&2
+            echo "  sudo apt-get install -y ${missing[*]}" >&2
+            exit 1
+        fi
+    fi
+    echo "Installing: ${missing[*]}" >&2
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}

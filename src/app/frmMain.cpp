@@ -118,8 +118,17 @@ void frmMain::createControls()
     lstSP->setObjectName(QStringLiteral("lstSP"));
     lstSP->setGeometry(0, 112, 129, 236);
     lstSP->setUniformItemSizes(true);
-    connect(lstSP, &QListWidget::currentRowChanged, this, [this] { lstSP_Click(); });
-    connect(lstSP, &QListWidget::itemClicked, this, [this] { lstSP_Click(); });
+    // The list's click: once for every change of selection (mouse, keys, or
+    // the program), and for a click on the entry already selected.
+    lstSP->viewport()->installEventFilter(this);
+    connect(lstSP, &QListWidget::currentRowChanged, this, [this] {
+        m_listRowChangedByPress = true;
+        lstSP_Click();
+    });
+    connect(lstSP, &QListWidget::itemClicked, this, [this] {
+        if (!m_listRowChangedByPress)
+            lstSP_Click();
+    });
 
     // The canvas is not docked: it stays at (128, 32) whatever the bars do,
     // and lies over the tool panel's last column.
@@ -262,6 +271,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_client && event->type() == QEvent::Resize)
         layoutDockedControls();
+    else if (event->type() == QEvent::MouseButtonPress && lstSP && watched == lstSP->viewport())
+        m_listRowChangedByPress = false;
     return QMainWindow::eventFilter(watched, event);
 }
 

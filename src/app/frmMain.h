@@ -141,6 +141,7 @@ private:
     QWidget *m_client = nullptr;
     QString m_dialogFileName; // the common dialog's file name, kept between uses
     QString m_lastReadFailure;
+    bool m_listRowChangedByPress = false;
 };
 
 } // namespace kestrun

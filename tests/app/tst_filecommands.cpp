@@ -1,0 +1,274 @@
+// New, Open, Save and Save As through the scripted file dialogs.
+#include "app/KeyedToolBar.h"
+#include "app/StatusBar.h"
+#include "map/MapFile.h"
+#include "support/EditorFixture.h"
+#include "support/TestFiles.h"
+#include "view/MapCanvas.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace kestrun;
+using namespace kestrun::testing;
+
+namespace {
+const QString OpenFilter = QStringLiteral("Все файлы (*.*)|*.*|Карты Kestrun (*.kmp)|*.kmp");
+const QString SaveAsFilter = QStringLiteral("Все файлы (*.*)|*.*|Карта Kestrun (*.kmp)|*.kmp");
+
+QByteArray mapBytes(const MapCells &grid)
+{
+    return encodeMap(grid);
+}
+} // namespace
+
+class TestFileCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(m_dir.isValid()); }
+    void saveOnANewMapAsksThenWrites();
+    void newResetsEveryCellAndForgetsTheName();
+    void dialogsStartAsTheUserExpects();
+    void cancelChangesNothing();
+    void openRejectedFileKeepsMapAndName_data();
+    void openRejectedFileKeepsMapAndName();
+    void saveAfterOpenWritesToTheOpenedFile();
+    void failedSaveIsReportedAndKeepsTheMap();
+    void toolbarRunsTheSameCommands();
+    void noCommandReportsSuccess();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+void TestFileCommands::saveOnANewMapAsksThenWrites()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    w.MapCells.setCell(4, 4, MapCell{8, 3, 2, 1});
+    e.platform.saveAnswers.push_back(path("first.kmp"));
+    w.mnuFileSave_Click();
+    QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
+    QCOMPARE(w.MapFileName, path("first.kmp"));
+    QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells));
+
+    w.MapCells.setCell(5, 5, MapCell{16, 0, 0, 0});
+    w.mnuFileSave_Click(); // now without a dialog
+    QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
+    QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells));
+    QCOMPARE(e.platform.unexpectedDialogs, 0);
+}
+
+void TestFileCommands::newResetsEveryCellAndForgetsTheName()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    e.platform.saveAnswers.push_back(path("old.kmp"));
+    w.mnuFileSaveAs_Click();
+    for (int x = 0; x < 16; ++x)
+        for (int y = 0; y < 11; ++y)
+            w.MapCells.setCell(x, y, MapCell{std::uint8_t(x), std::uint8_t(y), 7, 9});
+    w.cmdLayer_Click(2);
+    w.CurrentSprite = 5;
+    w.mnuFileNew_Click();
+    for (int x = 0; x < 16; ++x)
+        for (int y = 0; y < 11; ++y)
+            QCOMPARE(w.MapCells.cell(x, y), (MapCell{1, 1, 0, 0}));
+    QVERIFY(w.MapFileName.isEmpty());
+    QCOMPARE(int(w.CurrentLayer), 2); // the editing state stays
+    QCOMPARE(int(w.CurrentSprite), 5);
+    QVERIFY(e.platform.messages.isEmpty());
+    // So the next Save asks rather than overwriting the old map's file.
+    const QByteArray oldFile = readFile(path("old.kmp"));
+    e.platform.saveAnswers.push_back(std::nullopt);
+    w.mnuFileSave_Click();
+    QCOMPARE(e.platform.saveRequests.size(), std::size_t(2));
+    QCOMPARE(readFile(path("old.kmp")), oldFile);
+}
+
+void TestFileCommands::dialogsStartAsTheUserExpects()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    // The first Open: empty name.
+    e.platform.openAnswers.push_back(std::nullopt);
+    w.mnuFileOpen_Click();
+    // Save As: always an empty name.
+    e.platform.saveAnswers.push_back(path("chosen.kmp"));
+    w.mnuFileSaveAs_Click();
+    // Open again: the name last chosen.
+    e.platform.openAnswers.push_back(path("chosen.kmp"));
+    w.mnuFileOpen_Click();
+    e.platform.saveAnswers.push_back(std::nullopt);
+    w.mnuFileSaveAs_Click();
+    e.platform.openAnswers.push_back(std::nullopt);
+    w.mnuFileOpen_Click();
+
+    const auto &open = e.platform.openRequests;
+    const auto &save = e.platform.saveRequests;
+    QCOMPARE(open.size(), std::size_t(3));
+    QCOMPARE(save.size(), std::size_t(2));
+    for (const FileDialogRequest &r : open) {
+        QCOMPARE(r.filter, OpenFilter);
+        QCOMPARE(r.filterIndex, 2);
+    }
+    for (const FileDialogRequest &r : save) {
+        QCOMPARE(r.filter, SaveAsFilter);
+        QCOMPARE(r.filterIndex, 2);
+        QVERIFY(r.fileName.isEmpty());
+    }
+    QVERIFY(open[0].fileName.isEmpty());
+    QCOMPARE(open[1].fileName, path("chosen.kmp"));
+    // Save As emptied the dialog's name before it was cancelled.
+    QVERIFY(open[2].fileName.isEmpty());
+}
+
+void TestFileCommands::cancelChangesNothing()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    e.platform.saveAnswers.push_back(path("kept.kmp"));
+    w.mnuFileSaveAs_Click();
+    const QByteArray onDisk = readFile(path("kept.kmp"));
+    w.MapCells.setCell(1, 1, MapCell{2, 2, 2, 2});
+    const MapCells edited = w.MapCells;
+
+    e.platform.openAnswers.push_back(std::nullopt);
+    w.mnuFileOpen_Click();
+    e.platform.saveAnswers.push_back(std::nullopt);
+    w.mnuFileSaveAs_Click();
+
+    QVERIFY(w.MapCells == edited);
+    QCOMPARE(w.MapFileName, path("kept.kmp"));
+    QCOMPARE(readFile(path("kept.kmp")), onDisk);
+    QVERIFY(e.platform.messages.isEmpty());
+}
+
+void TestFileCommands::openRejectedFileKeepsMapAndName_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("wrong signature") << QByteArray(726, 'x') << "Not valid map file";
+    QTest::newRow("wrong version")
+        << QByteArray::fromHex("785634120300") + QByteArray(720, '\0') << "Wrong version";
+    QTest::newRow("a folder") << QByteArray() << "";
+}
+
+void TestFileCommands::openRejectedFileKeepsMapAndName()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    Editor e;
+    frmMain &w = *e.window;
+    e.platform.saveAnswers.push_back(path("mine.kmp"));
+    w.mnuFileSaveAs_Click();
+    w.MapCells.setCell(2, 2, MapCell{4, 0, 0, 0});
+    const MapCells edited = w.MapCells;
+    QString target = path("bad.kmp");
+    if (message.isEmpty()) {
+        target = path("folder.kmp");
+        QVERIFY(QDir(m_dir.path()).mkpath("folder.kmp"));
+    } else {
+        QVERIFY(writeFile(target, content));
+    }
+    const QImage canvasBefore = w.picMap->image().copy();
+    e.platform.openAnswers.push_back(target);
+    w.mnuFileOpen_Click();
+    QVERIFY(w.MapCells == edited);
+    QCOMPARE(w.MapFileName, path("mine.kmp"));
+    QCOMPARE(e.platform.messages.size(), 1);
+    if (message.isEmpty())
+        QVERIFY(e.platform.messages.first().contains(target));
+    else
+        QCOMPARE(e.platform.messages.first(), message);
+    // A rejected file redraws the current map; one that cannot be read at
+    // all leaves the canvas untouched.
+    if (message.isEmpty())
+        QCOMPARE(w.picMap->image(), canvasBefore);
+    else
+        QCOMPARE(e.pixel(100, 100), qRgb(255, 255, 0));
+}
+
+void TestFileCommands::saveAfterOpenWritesToTheOpenedFile()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    MapCells stored;
+    stored.setCell(7, 7, MapCell{16, 4, 4, 4});
+    QVERIFY(!writeMapFile(path("level.kmp"), stored));
+    e.platform.openAnswers.push_back(path("level.kmp"));
+    w.mnuFileOpen_Click();
+    QVERIFY(w.MapCells == stored);
+    QCOMPARE(w.MapFileName, path("level.kmp"));
+    w.MapCells.setCell(0, 0, MapCell{8, 0, 0, 0});
+    w.mnuFileSave_Click();
+    QVERIFY(e.platform.saveRequests.empty());
+    QCOMPARE(readFile(path("level.kmp")), mapBytes(w.MapCells));
+}
+
+void TestFileCommands::failedSaveIsReportedAndKeepsTheMap()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    QVERIFY(writeFile(path("plain.txt"), "not a folder"));
+    w.MapCells.setCell(3, 3, MapCell{2, 2, 2, 2});
+    const MapCells edited = w.MapCells;
+    const QString impossible = path("plain.txt/map.kmp");
+
+    e.platform.saveAnswers.push_back(impossible);
+    w.mnuFileSaveAs_Click();
+    QCOMPARE(w.MapFileName, impossible); // Save As keeps the new name
+    QCOMPARE(e.platform.messages.size(), 1);
+    QVERIFY(e.platform.messages[0].contains(impossible));
+    QVERIFY(e.platform.messages[0].startsWith(QStringLiteral("Cannot save map file")));
+
+    w.mnuFileSave_Click(); // and Save reports the same failure again
+    QCOMPARE(e.platform.messages.size(), 2);
+    QVERIFY(w.MapCells == edited);
+    QCOMPARE(readFile(path("plain.txt")), QByteArray("not a folder"));
+}
+
+void TestFileCommands::toolbarRunsTheSameCommands()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    w.show();
+    auto click = [&](const char *key) { QTest::mouseClick(w.tbToolBar->button(QString::fromLatin1(key)), Qt::LeftButton); };
+    w.MapCells.setCell(1, 2, MapCell{4, 4, 4, 4});
+    e.platform.saveAnswers.push_back(path("bar.kmp"));
+    click("Save"); // no name yet: Save As
+    QCOMPARE(w.MapFileName, path("bar.kmp"));
+    QCOMPARE(readFile(path("bar.kmp")), mapBytes(w.MapCells));
+    click("New");
+    QCOMPARE(w.MapCells.cell(1, 2), (MapCell{1, 1, 0, 0}));
+    QVERIFY(w.MapFileName.isEmpty());
+    e.platform.openAnswers.push_back(path("bar.kmp"));
+    click("Open");
+    QCOMPARE(w.MapCells.cell(1, 2), (MapCell{4, 4, 4, 4}));
+    QCOMPARE(e.platform.openRequests.back().filter, OpenFilter);
+    QCOMPARE(e.platform.saveRequests.back().filter, SaveAsFilter);
+    QCOMPARE(e.platform.unexpectedDialogs, 0);
+}
+
+void TestFileCommands::noCommandReportsSuccess()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    e.move(QPointF(10, 10), Qt::NoButton);
+    const QString status = QStringLiteral("Content = Ground; S = 1; S2 = 0");
+    e.platform.saveAnswers.push_back(path("quiet.kmp"));
+    w.mnuFileSaveAs_Click();
+    w.mnuFileSave_Click();
+    e.platform.openAnswers.push_back(path("quiet.kmp"));
+    w.mnuFileOpen_Click();
+    w.mnuFileNew_Click();
+    QVERIFY(e.platform.messages.isEmpty());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Kestrunle"));
+    e.move(QPointF(700, 10), Qt::NoButton); // outside: the readout stays
+    QCOMPARE(e.window->sbStatusBar->panel(1)->text(), status);
+}
+
+QTEST_MAIN(TestFileCommands)
+#include "tst_filecommands.moc"

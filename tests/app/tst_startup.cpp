@@ -1,0 +1,126 @@
+// The window's load and the map named on the command line.
+#include "app/CommandLine.h"
+#include "map/MapFile.h"
+#include "support/EditorFixture.h"
+#include "support/TestFiles.h"
+#include "view/MapCanvas.h"
+
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kestrun;
+using namespace kestrun::testing;
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void commandLinePath_data();
+    void commandLinePath();
+    void firstMap_data();
+    void firstMap();
+    void firstSaveAsksEvenAfterACommandLineMap();
+
+private:
+    QTemporaryDir m_dir;
+    MapCells m_stored;
+};
+
+void TestStartup::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_stored.setCell(9, 9, MapCell{8, 0, 0, 0});
+    m_stored.setCell(0, 0, MapCell{16, 0, 0, 0});
+    QVERIFY(!writeMapFile(m_dir.filePath("level.kmp"), m_stored));
+    QVERIFY(writeFile(m_dir.filePath("junk.kmp"), QByteArray(726, '\x11')));
+    QVERIFY(QDir(m_dir.path()).mkdir("folder"));
+}
+
+void TestStartup::commandLinePath_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("quoted full path") << "\"/maps/a b.kmp\"" << "/maps/a b.kmp";
+    QTest::newRow("bare name is kept whole") << "a.kmp" << "a.kmp";
+    QTest::newRow("opening quote only") << "\"a.kmp" << "\"a.kmp";
+    QTest::newRow("closing quote only") << "a.kmp\"" << "a.kmp\"";
+    QTest::newRow("a lone quote") << "\"" << "\"";
+    QTest::newRow("two quotes") << "\"\"" << "";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestStartup::commandLinePath()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, path);
+    QCOMPARE(mapPathFromArgument(argument), path);
+}
+
+void TestStartup::firstMap_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected"); // "new", "stored" or "zero"
+    QTest::addColumn<QString>("message");  // a prefix of the one message, or empty
+    const QString level = m_dir.filePath("level.kmp");
+    QTest::newRow("no argument: a new map") << QStringList{} << "new" << "";
+    QTest::newRow("quoted path") << QStringList{'"' + level + '"'} << "stored" << "";
+    QTest::newRow("bare path") << QStringList{level} << "stored" << "";
+    QTest::newRow("only the first argument counts") << QStringList{level, "other"} << "stored" << "";
+    QTest::newRow("missing file: message and a new map")
+        << QStringList{m_dir.filePath("missing.kmp")} << "new" << "Cannot open map file";
+    QTest::newRow("a folder") << QStringList{m_dir.filePath("folder")} << "new" << "Cannot open map file";
+    QTest::newRow("empty path") << QStringList{"\"\""} << "new" << "Cannot open map file";
+    QTest::newRow("wrong signature: all-zero grid")
+        << QStringList{m_dir.filePath("junk.kmp")} << "zero" << "Not valid map file";
+}
+
+void TestStartup::firstMap()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    QFETCH(QString, message);
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    Editor e(arguments);
+    frmMain &w = *e.window;
+    if (message.isEmpty()) {
+        QVERIFY(e.platform.messages.isEmpty());
+    } else {
+        QCOMPARE(e.platform.messages.size(), 1);
+        QVERIFY(e.platform.messages[0].startsWith(message));
+        if (message.startsWith(QStringLiteral("Cannot")))
+            QVERIFY(e.platform.messages[0].contains(mapPathFromArgument(arguments[0])));
+    }
+    MapCells grid;
+    if (expected == QLatin1String("new"))
+        applyNewMapDefaults(grid);
+    else if (expected == QLatin1String("stored"))
+        grid = m_stored;
+    QVERIFY(w.MapCells == grid);
+    QVERIFY(w.MapFileName.isEmpty());
+    // Without a catalogue the edit layer stays 0 and the label untouched.
+    QCOMPARE(int(w.CurrentLayer), 0);
+    QCOMPARE(w.Label2->text(), QStringLiteral("Set layer"));
+    QCOMPARE(w.picMap->cursorFrame().rect().size(), QSize(40, 40));
+    // The canvas shows the first map.
+    const QRgb topLeft = e.pixel(20, 20);
+    if (expected == QLatin1String("new"))
+        QCOMPARE(topLeft, qRgb(192, 192, 192)); // sprite 1 without a picture
+    else if (expected == QLatin1String("stored"))
+        QCOMPARE(topLeft, qRgb(0, 0, 255));
+    else
+        QCOMPARE(topLeft, qRgb(0, 0, 0));
+    // Loading never creates a file.
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+void TestStartup::firstSaveAsksEvenAfterACommandLineMap()
+{
+    Editor e({m_dir.filePath("level.kmp")});
+    e.platform.saveAnswers.push_back(std::nullopt);
+    e.window->mnuFileSave_Click();
+    QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -92,10 +92,12 @@ int MapCanvas::shiftCode(Qt::KeyboardModifiers modifiers)
 void MapCanvas::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    const QRect area = event->rect();
-    painter.drawImage(area.topLeft(), m_image, area);
+    // Copy each dirty rectangle on its own: a moved frame leaves thin edges
+    // far apart, and their bounding box would copy the pixels between them.
+    for (const QRect &area : event->region())
+        painter.drawImage(area.topLeft(), m_image, area);
     const QRect frame = m_frame.rect();
-    if (frame.intersects(area) && frame.width() > 0 && frame.height() > 0) {
+    if (event->region().intersects(frame) && frame.width() > 0 && frame.height() > 0) {
         painter.setPen(QPen(m_frame.borderColor, 0));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(frame.adjusted(0, 0, -1, -1));

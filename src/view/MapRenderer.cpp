@@ -33,8 +33,12 @@ QRect MapRenderer::drawTerrain(int x, int y, std::uint8_t code)
     if (box.isEmpty())
         return box;
     const QRgb colour = terrainColor(code);
+    // bits() once per box: scanLine() on a non-const image checks for
+    // sharing on every row.
+    uchar *bits = m_canvas->bits();
+    const qsizetype stride = m_canvas->bytesPerLine();
     for (int row = box.top(); row <= box.bottom(); ++row) {
-        auto *line = reinterpret_cast<QRgb *>(m_canvas->scanLine(row));
+        auto *line = reinterpret_cast<QRgb *>(bits + row * stride);
         std::fill_n(line + box.left(), box.width(), colour);
     }
     return box;
@@ -47,9 +51,13 @@ QRect MapRenderer::drawTile(int x, int y, const QImage &tile)
         return {};
     const int width = std::min(target.width(), tile.width());
     const int height = std::min(target.height(), tile.height());
+    const uchar *source = tile.constBits();
+    const qsizetype sourceStride = tile.bytesPerLine();
+    uchar *bits = m_canvas->bits();
+    const qsizetype stride = m_canvas->bytesPerLine();
     for (int row = 0; row < height; ++row) {
-        const auto *src = reinterpret_cast<const QRgb *>(tile.constScanLine(row));
-        auto *dst = reinterpret_cast<QRgb *>(m_canvas->scanLine(target.top() + row)) + target.left();
+        const auto *src = source + row * sourceStride;
+        auto *dst = bits + (target.top() + row) * stride + target.left() * qsizetype(sizeof(QRgb));
         std::memcpy(dst, src, static_cast<std::size_t>(width) * sizeof(QRgb));
     }
     return {target.topLeft(), QSize(width, height)};

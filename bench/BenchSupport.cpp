@@ -1,0 +1,40 @@
+#include "BenchSupport.h"
+
+#include <QPainter>
+#include <QTest>
+
+namespace kestrun::bench {
+
+QImage benchPicture(int index)
+{
+    QImage picture(40, 40, QImage::Format_RGB32);
+    picture.fill(QColor::fromHsv(index * 7 % 360, 200, 200));
+    QPainter(&picture).drawLine(0, 0, 39, index % 40);
+    return picture;
+}
+
+std::unique_ptr<frmMain> loadedEditor(QuietPlatform &platform, bool shown)
+{
+    auto window = std::make_unique<frmMain>(platform, QStringList{});
+    window->Form_Load();
+    for (int i = 1; i < 256; ++i) {
+        window->Sprites.setFileName(i, QStringLiteral("s%1.bmp").arg(i));
+        window->Sprites.setPicture(i, benchPicture(i));
+    }
+    for (int x = 0; x < 16; ++x) {
+        for (int y = 0; y < 11; ++y) {
+            const auto n = std::uint8_t(x + 16 * y);
+            window->MapCells.setCell(x, y, MapCell{std::uint8_t(1u << (n % 5)), std::uint8_t(n % 255 + 1),
+                                                   std::uint8_t((n + 40) % 255 + 1),
+                                                   std::uint8_t((n + 80) % 255 + 1)});
+        }
+    }
+    if (shown) {
+        window->show();
+        (void)QTest::qWaitForWindowExposed(window.get());
+        QCoreApplication::processEvents();
+    }
+    return window;
+}
+
+} // namespace kestrun::bench

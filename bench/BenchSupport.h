@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/PlatformServices.h"
+#include "app/frmMain.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace kestrun::bench {
+
+// A platform that answers nothing and loads no catalogue: benchmarks set
+// their sprites directly.
+class QuietPlatform final : public PlatformServices {
+public:
+    void showMessage(QWidget *, const QString &) override {}
+    QString inputBox(QWidget *, const QString &, const QString &) override { return QStringLiteral("/nonexistent/"); }
+    std::optional<QString> openFileDialog(QWidget *, const FileDialogRequest &) override { return std::nullopt; }
+    std::optional<QString> saveFileDialog(QWidget *, const FileDialogRequest &) override { return std::nullopt; }
+    QString setting(const QString &, const QString &, const QString &, const QString &d) override { return d; }
+    void saveSetting(const QString &, const QString &, const QString &, const QString &) override {}
+    void deleteSetting(const QString &, const QString &, const QString &) override {}
+    QImage loadPicture(const QString &) override { return {}; }
+};
+
+// A loaded editor window with pictures in slots 1..255 and a full grid: every
+// cell has terrain and all three sprite layers set.
+std::unique_ptr<frmMain> loadedEditor(QuietPlatform &platform, bool shown);
+
+// The 40 x 40 picture benchmarks give slot `index`.
+QImage benchPicture(int index);
+
+} // namespace kestrun::bench
+
+// main() for the GUI benchmarks: a QApplication on the offscreen platform.
+#define KESTRUN_BENCHMARK_MAIN()                                               \
+    int main(int argc, char **argv)                                            \
+    {                                                                          \
+        qputenv("QT_QPA_PLATFORM", "offscreen");                               \
+        QApplication app(argc, argv);                                          \
+        ::benchmark::Initialize(&argc, argv);                                  \
+        ::benchmark::RunSpecifiedBenchmarks();                                 \
+        ::benchmark::Shutdown();                                               \
+        return 0;                                                              \
+    }

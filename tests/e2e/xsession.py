@@ -1,0 +1,145 @@
+"""A private X display for end-to-end tests: Xvfb with its screen in a
+memory-mapped file we read pixels from, window lookup and input through
+xdotool, and the window manager's close request sent with Xlib."""
+
+import ctypes
+import ctypes.util
+import os
+import shutil
+import struct
+import subprocess
+import tempfile
+import time
+
+
+class XSession:
+    def __init__(self, width=1280, height=1024):
+        self.fbdir = tempfile.mkdtemp(prefix="kestrun-fb-")
+        self.display = None
+        self.server = None
+        for number in range(91, 140):
+            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
+                continue
+            server = subprocess.Popen(
+                ["Xvfb", f":{number}", "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
+                 "-fbdir", self.fbdir],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            deadline = time.monotonic() + 10
+            while time.monotonic() < deadline and server.poll() is None:
+                if os.path.exists(f"/tmp/.X11-unix/X{number}"):
+                    self.display, self.server = f":{number}", server
+                    break
+                time.sleep(0.05)
+            if self.server:
+                break
+            server.kill()
+            server.wait()
+        if not self.server:
+            raise RuntimeError("could not start Xvfb")
+        self.env = dict(os.environ, DISPLAY=self.display)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self.env.pop("QT_QPA_PLATFORM", None)
+
+    def close(self):
+        self.server.terminate()
+        self.server.wait()
+        shutil.rmtree(self.fbdir, ignore_errors=True)
+
+    # --- windows and input ---------------------------------------------------
+    def xdotool(self, *args):
+        result = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True)
+        return result.stdout.strip()
+
+    def wait_window(self, name, timeout=20.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = self.xdotool("search", "--onlyvisible", "--name", f"^{name}$").split()
+            if found:
+                return int(found[0])
+            time.sleep(0.1)
+        raise AssertionError(f"no visible window named {name!r} within {timeout} s")
+
+    def window_name(self, window):
+        return self.xdotool("getwindowname", window)
+
+    def window_geometry(self, window):
+        x = y = w = h = None
+        for line in self.xdotool("getwindowgeometry", "--shell", window).splitlines():
+            key, _, value = line.partition("=")
+            if key == "X": x = int(value)
+            if key == "Y": y = int(value)
+            if key == "WIDTH": w = int(value)
+            if key == "HEIGHT": h = int(value)
+        return x, y, w, h
+
+    def click(self, x, y, button=1):
+        self.xdotool("mousemove", "--sync", x, y)
+        self.xdotool("click", button)
+
+    def drag(self, points, button=1):
+        self.xdotool("mousemove", "--sync", *points[0])
+        self.xdotool("mousedown", button)
+        for point in points[1:]:
+            self.xdotool("mousemove", "--sync", *point)
+            time.sleep(0.02)
+        self.xdotool("mouseup", button)
+
+    def type_text(self, text):
+        self.xdotool("type", "--delay", "20", text)
+
+    def key(self, name):
+        self.xdotool("key", name)
+
+    def close_window(self, window):
+        """Asks the window to close, as a window manager's close box does."""
+        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+        x11.XFlush.argtypes = [ctypes.c_void_p]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+        class ClientMessage(ctypes.Structure):
+            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                        ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                        ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                        ("data", ctypes.c_long * 5)]
+
+        class Event(ctypes.Union):
+            _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+        dpy = x11.XOpenDisplay(self.display.encode())
+        event = Event()
+        event.xclient.type = 33  # ClientMessage
+        event.xclient.window = window
+        event.xclient.message_type = x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
+        event.xclient.format = 32
+        event.xclient.data[0] = x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
+        x11.XSendEvent(dpy, window, 0, 0, ctypes.byref(event))
+        x11.XFlush(dpy)
+        x11.XCloseDisplay(dpy)
+
+    # --- pixels ----------------------------------------------------------------
+    def screen(self):
+        return Screen(os.path.join(self.fbdir, "Xvfb_screen0"))
+
+
+class Screen:
+    """A snapshot of the screen, read from Xvfb's XWD framebuffer file."""
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        fields = struct.unpack(">25I", data[:100])
+        header_size, self.width, self.height = fields[0], fields[4], fields[5]
+        self.bits_per_pixel, self.bytes_per_line, ncolors = fields[11], fields[12], fields[19]
+        self.little_endian = fields[7] == 0
+        self.pixels = data[header_size + 12 * ncolors:]
+
+    def pixel(self, x, y):
+        offset = y * self.bytes_per_line + x * (self.bits_per_pixel // 8)
+        b0, b1, b2 = self.pixels[offset], self.pixels[offset + 1], self.pixels[offset + 2]
+        return (b2, b1, b0) if self.little_endian else (self.pixels[offset + 1], self.pixels[offset + 2],
+                                                         self.pixels[offset + 3])

@@ -27,6 +27,17 @@ protected:
     }
 };
 
+// Shows the window with sprites 1..3 and lets its first paint pass.
+bool showSettled(Editor &e)
+{
+    giveSprites(e.window->Sprites, 1, 3);
+    e.window->show();
+    if (!QTest::qWaitForWindowExposed(e.window.get()))
+        return false;
+    QCoreApplication::processEvents();
+    return true;
+}
+
 QPoint centre(int x, int y)
 {
     return {x * 40 + 20, y * 40 + 20};
@@ -219,10 +230,7 @@ void TestCanvas::fullRedrawReachesTheScreenOnce()
 {
     Editor e;
     frmMain &w = *e.window;
-    giveSprites(w.Sprites, 1, 3);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCoreApplication::processEvents();
+    QVERIFY(showSettled(e));
     PaintRecorder recorder(w.picMap);
     w.MapCells.setCell(0, 0, MapCell{1, 1, 2, 3});
     w.RedrawMap(3);
@@ -235,10 +243,7 @@ void TestCanvas::singleCellRepaintsOnlyItsRegion()
 {
     Editor e;
     frmMain &w = *e.window;
-    giveSprites(w.Sprites, 1, 3);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCoreApplication::processEvents();
+    QVERIFY(showSettled(e));
     PaintRecorder recorder(w.picMap);
     w.DrawSprite(5, 6, 2);
     QCoreApplication::processEvents();

@@ -63,6 +63,16 @@ class EditorTest(unittest.TestCase):
         self.editor = subprocess.Popen([EDITOR, *arguments], env=env,
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
+    def start_on_water_map(self):
+        """Starts the editor on a map whose every cell is Water with no
+        sprites, so the canvas is plain blue; returns its window."""
+        self.remember_folder(self.game)
+        level = os.path.join(self.tmp.name, "water.kmp")
+        with open(level, "wb") as f:
+            f.write(map_file(16))
+        self.start(level)
+        return self.x.wait_window("Kestrunle")
+
     def close_and_wait(self, window):
         self.x.close_window(window)
         self.assertEqual(self.editor.wait(timeout=10), 0)
@@ -82,12 +92,7 @@ class EditorTest(unittest.TestCase):
         self.fail("the canvas was not found")
 
     def test_starts_on_the_map_it_is_given_and_closes_cleanly(self):
-        self.remember_folder(self.game)
-        level = os.path.join(self.tmp.name, "water.kmp")
-        with open(level, "wb") as f:
-            f.write(map_file(16))
-        self.start(level)
-        window = self.x.wait_window("Kestrunle")
+        window = self.start_on_water_map()
         self.assertEqual(self.x.window_name(window), "Kestrunle")
         wx, wy, width, height = self.x.window_geometry(window)
         self.assertEqual((width, height), (780, 540))
@@ -98,12 +103,7 @@ class EditorTest(unittest.TestCase):
         self.close_and_wait(window)
 
     def test_paint_terrain_with_a_drag_and_save_it(self):
-        self.remember_folder(self.game)
-        level = os.path.join(self.tmp.name, "water.kmp")
-        with open(level, "wb") as f:
-            f.write(map_file(16))
-        self.start(level)
-        window = self.x.wait_window("Kestrunle")
+        window = self.start_on_water_map()
         left, top = self.canvas_origin(window)
         toolbar = (left - 128, top - 32)
         self.x.click(toolbar[0] + 308 + 11, toolbar[1] + 14)  # "Brick"

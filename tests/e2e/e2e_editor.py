@@ -108,6 +108,9 @@ class EditorTest(unittest.TestCase):
         toolbar = (left - 128, top - 32)
         self.x.click(toolbar[0] + 308 + 11, toolbar[1] + 14)  # "Brick"
         self.x.drag([(left + 40 * i + 20, top + 20) for i in range(6)])
+        # A drag that leaves the canvas keeps painting: up to 39 pixels left
+        # of it is still column 0.
+        self.x.drag([(left + 60, top + 100), (left + 20, top + 100), (left - 20, top + 100)])
         # Out of the way of the button's tooltip, which may cover the row.
         self.x.xdotool("mousemove", "--sync", left + 600, top + 420)
         time.sleep(1.0)
@@ -139,7 +142,9 @@ class EditorTest(unittest.TestCase):
         self.assertEqual(data[:22], map_file(16)[:22])
         terrain = [data[22 + 4 * i] for i in range(176)]
         self.assertEqual(terrain[:6], [4] * 6)
-        self.assertEqual(terrain[6:], [16] * 170)
+        self.assertEqual(terrain[6:32], [16] * 26)
+        self.assertEqual(terrain[32:34], [4] * 2)  # cells (0, 2) and (1, 2)
+        self.assertEqual(terrain[34:], [16] * 142)
         self.close_and_wait(window)
 
     def test_first_start_asks_for_the_game_folder_over_the_splash(self):

@@ -78,6 +78,18 @@ frmMain::frmMain(PlatformServices &platform, QStringList arguments, QWidget *par
 
 frmMain::~frmMain() = default;
 
+void frmMain::Form_Load()
+{
+    // The grid exists (all zero) before the catalogue's first sprite pick
+    // redraws it.
+    MapCells.clear();
+    applyOuterSize();
+    picMap->setCanvasSize(642, 440);
+    LoadSpriteCatalogue();
+    loadCommandLineMap();
+    picMap->setFrameSize(40, 40);
+}
+
 void frmMain::createControls()
 {
     m_client = new QWidget(this);

@@ -15,16 +15,6 @@ constexpr int MapFilterEntry = 2;
 
 } // namespace
 
-void frmMain::Form_Load()
-{
-    MapCells.clear();
-    applyOuterSize();
-    picMap->setCanvasSize(642, 440);
-    LoadSpriteCatalogue();
-    loadCommandLineMap();
-    picMap->setFrameSize(40, 40);
-}
-
 void frmMain::loadCommandLineMap()
 {
     if (m_arguments.isEmpty()) {

@@ -142,19 +142,17 @@ void drawRespawn(QPainter &p, const QColor &side)
 void drawEnemyRespawn(QPainter &p) { drawRespawn(p, EnemyColour); }
 void drawPlayerRespawn(QPainter &p) { drawRespawn(p, PlayerColour); }
 
-// Routes: a dashed path through waypoints, from a start to a flag.
+// Routes: a path through waypoints, from a start to a flag.
 void drawRoutes(QPainter &p)
 {
-    const QPointF points[] = {{2.5, 13.5}, {6.0, 6.5}, {10.0, 10.5}, {13.0, 3.5}};
-    QPen dashes = roundPen(QColor(152, 96, 24), 1.4);
-    dashes.setDashPattern({1.5, 1.5});
-    p.setPen(dashes);
+    const QPointF points[] = {{2.5, 13.0}, {5.5, 6.0}, {10.0, 11.0}, {13.0, 3.5}};
+    p.setPen(roundPen(QColor(152, 96, 24), 1.5));
     p.setBrush(Qt::NoBrush);
     p.drawPolyline(points, 4);
-    p.setPen(pen(Outline, 0.8));
-    p.setBrush(Qt::white);
+    p.setPen(pen(Outline, 1.0));
+    p.setBrush(QColor(255, 232, 128));
     for (int i = 0; i < 3; ++i)
-        p.drawEllipse(points[i], 1.7, 1.7);
+        p.drawEllipse(points[i], 1.8, 1.8);
     p.setPen(pen(Outline));
     p.drawLine(QPointF(13.0, 4.5), QPointF(13.0, 0.5));
     p.setPen(Qt::NoPen);
@@ -287,6 +285,16 @@ constexpr std::array<Drawing, 15> ToolbarDrawings = {
 // theme has one.
 const char *const ThemeNames[] = {"document-new", "document-open", "document-save", "edit-delete", "edit-undo"};
 
+// Whether the platform names an icon theme worth asking. The freedesktop
+// fallback theme "hicolor" holds application icons only: asking it for
+// "document-new" always misses, after a scan of the icon folders that costs
+// start-up several milliseconds.
+bool themeHasCommandIcons()
+{
+    const QString theme = QIcon::themeName();
+    return !theme.isEmpty() && theme != QLatin1String("hicolor");
+}
+
 QIcon painted(Drawing drawing, int designSize, QList<QSize> sizes)
 {
     return QIcon(new PaintedIconEngine(drawing, designSize, std::move(sizes)));
@@ -299,7 +307,7 @@ QIcon toolbarImage(int index)
     if (index < 1 || index > static_cast<int>(ToolbarDrawings.size()))
         return QIcon();
     QIcon own = painted(ToolbarDrawings[index - 1], 16, {QSize(16, 16), QSize(32, 32)});
-    if (index <= static_cast<int>(std::size(ThemeNames)))
+    if (index <= static_cast<int>(std::size(ThemeNames)) && themeHasCommandIcons())
         return QIcon::fromTheme(QString::fromLatin1(ThemeNames[index - 1]), own);
     return own;
 }

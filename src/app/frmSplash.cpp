@@ -174,16 +174,19 @@ void frmSplash::Form_Load()
 void frmSplash::showAndPaint()
 {
     show();
-    // On a real display the first paint waits for the window to be mapped;
-    // wait for that, but not forever.
     QWindow *window = windowHandle();
-    if (window && !window->isExposed()) {
+    if (window && window->isExposed()) {
+        repaint(); // already on screen: draw it now
+        return;
+    }
+    // On a real display the first paint waits for the window to be mapped,
+    // and happens as the exposure is handled; wait for that, but not forever.
+    if (window) {
         QEventLoop loop;
         ExposeWatcher watcher(window, &loop);
         QTimer::singleShot(2000, &loop, &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    repaint();
 }
 
 bool frmSplash::event(QEvent *event)

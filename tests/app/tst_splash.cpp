@@ -341,6 +341,11 @@ void TestSplash::showAndPaintReturnsPainted()
     QVERIFY(splash.isVisible());
     QVERIFY(splash.windowHandle() && splash.windowHandle()->isExposed());
     QVERIFY2(counter.paints >= 2, qPrintable(QString::number(counter.paints)));
+
+    // Shown again while already on screen, it is drawn again at once.
+    counter.paints = 0;
+    splash.showAndPaint();
+    QVERIFY2(counter.paints >= 2, qPrintable(QString::number(counter.paints)));
 }
 
 void TestSplash::anyKeyCloses_data()

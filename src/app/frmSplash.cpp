@@ -2,37 +2,225 @@
 
 #include "Version.h"
 
-#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFont>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace kestrun {
+namespace {
 
-// A first cut: the full layout comes with the splash window's own work.
+// The window is laid out in twips, 15 to the pixel.
+constexpr int TwipsPerPixel = 15;
+constexpr int px(int twips) { return twips / TwipsPerPixel; }
+
+const QString SerifFamily = QStringLiteral("Times New Roman");
+const QString SansFamily = QStringLiteral("MS Sans Serif");
+
+// The window's two font families are Windows fonts; elsewhere the nearest
+// look-alikes stand in (metric-compatible ones first).
+void installFontSubstitutes()
+{
+    static const bool installed = [] {
+        QFont::insertSubstitutions(SerifFamily, {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"),
+                                                 QStringLiteral("Nimbus Roman"), QStringLiteral("Nimbus Roman No9 L"),
+                                                 QStringLiteral("Times"), QStringLiteral("DejaVu Serif")});
+        QFont::insertSubstitutions(SansFamily, {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+                                                QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
+                                                QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+struct LabelDesign {
+    QLabel *frmSplash::*member;
+    const char *name;
+    const char *text; // UTF-8
+    QRect twips;      // left, top, width, height inside the frame
+    const QString *family;
+    qreal pointSize;
+    bool bold;
+    QColor colour;    // invalid: the default label text colour
+    Qt::Alignment alignment;
+};
+
+const LabelDesign Labels[] = {
+    {&frmSplash::lblProductName, "lblProductName", "Kestrun Level Editor", QRect(120, 840, 7050, 915),
+     &SerifFamily, 39.75, true, QColor(0, 0, 192), Qt::AlignLeft},
+    {&frmSplash::lblCompanyProduct, "lblCompanyProduct", "Ostrel SoftWare", QRect(360, 240, 4065, 555),
+     &SansFamily, 24, true, QColor(255, 0, 0), Qt::AlignLeft},
+    {&frmSplash::lblPlatform, "lblPlatform", "Windows 98", QRect(4560, 1800, 1785, 375),
+     &SansFamily, 15, true, QColor(), Qt::AlignRight},
+    {&frmSplash::lblVersion, "lblVersion", "Version", QRect(5520, 2520, 930, 300),
+     &SansFamily, 12, true, QColor(), Qt::AlignRight},
+    {&frmSplash::lblCopyright, "lblCopyright", "\u00a9 2026 Ostrel SoftWare", QRect(360, 2520, 3135, 375),
+     &SansFamily, 12, false, QColor(128, 0, 128), Qt::AlignLeft},
+};
+
+QRect pixels(const QRect &twips)
+{
+    return QRect(px(twips.left()), px(twips.top()), px(twips.width()), px(twips.height()));
+}
+
+// A label whose text is wider than its design width grows away from the
+// side it is aligned to: a right-aligned label to the left, keeping its right
+// edge (and the text's right end) in place; a left-aligned one to the right.
+// Should that run past `bounds`, the label moves back inside rather than cut
+// its text.
+void fitToText(QLabel *label, const QRect &design, const QRect &bounds)
+{
+    const int width = std::min(std::max(design.width(), label->sizeHint().width()), bounds.width());
+    int left = (label->alignment() & Qt::AlignRight) ? design.right() + 1 - width : design.left();
+    left = std::clamp(left, bounds.left(), bounds.right() + 1 - width);
+    label->setGeometry(left, design.top(), width, design.height());
+}
+
+// Quits an event loop once the watched window is exposed.
+class ExposeWatcher : public QObject {
+public:
+    ExposeWatcher(QWindow *window, QEventLoop *loop)
+        : m_window(window)
+        , m_loop(loop)
+    {
+        window->installEventFilter(this);
+    }
+    ~ExposeWatcher() override
+    {
+        if (m_window)
+            m_window->removeEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // The window paints while this event is handled, before the loop
+        // returns to its caller.
+        if (watched == m_window && event->type() == QEvent::Expose && m_window->isExposed())
+            m_loop->quit();
+        return false;
+    }
+
+private:
+    QPointer<QWindow> m_window;
+    QEventLoop *m_loop;
+};
+
+} // namespace
+
 frmSplash::frmSplash(QWidget *owner)
     : QDialog(owner)
 {
+    installFontSubstitutes();
+    setObjectName(QStringLiteral("frmSplash"));
+
+    // A fixed dialog border without a title bar: no caption, no icon, no
+    // buttons. The size never changes.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint);
+    setWindowTitle(QString());
+    setFixedSize(ClientWidth, ClientHeight);
+    setFocusPolicy(Qt::NoFocus);
+
     fraMainFrame = new QFrame(this);
-    lblVersion = new QLabel(fraMainFrame);
+    fraMainFrame->setObjectName(QStringLiteral("fraMainFrame"));
+    fraMainFrame->setFrameStyle(QFrame::Box | QFrame::Sunken); // an etched line
+    fraMainFrame->setGeometry(pixels(QRect(45, -15, 7380, 3030)));
+    fraMainFrame->setFocusPolicy(Qt::NoFocus);
+
+    for (const LabelDesign &design : Labels) {
+        auto *label = new QLabel(QString::fromUtf8(design.text), fraMainFrame);
+        label->setObjectName(QString::fromLatin1(design.name));
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(design.alignment | Qt::AlignTop);
+        label->setFocusPolicy(Qt::NoFocus);
+        QFont font(*design.family);
+        font.setPointSizeF(design.pointSize);
+        font.setBold(design.bold);
+        label->setFont(font);
+        if (design.colour.isValid()) {
+            QPalette palette = label->palette();
+            palette.setColor(QPalette::WindowText, design.colour);
+            label->setPalette(palette);
+        }
+        label->setGeometry(pixels(design.twips));
+        this->*design.member = label;
+    }
+
+    // Centred on the screen, the owner's when there is one.
+    const QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        move(screen->availableGeometry().center() - rect().center());
+
     Form_Load();
 }
 
 void frmSplash::Form_Load()
 {
     lblVersion->setText(QStringLiteral("Version %1.%2.%3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision));
+    // The frame's border stays clear of the texts.
+    const QRect inside = fraMainFrame->contentsRect();
+    for (const LabelDesign &design : Labels)
+        fitToText(this->*design.member, pixels(design.twips), inside);
 }
 
 void frmSplash::showAndPaint()
 {
     show();
-    repaint();
-    QCoreApplication::processEvents();
+    QWindow *window = windowHandle();
+    if (window && window->isExposed()) {
+        repaint(); // already on screen: draw it now
+        return;
+    }
+    // On a real display the first paint waits for the window to be mapped,
+    // and happens as the exposure is handled; wait for that, but not forever.
+    if (window) {
+        QEventLoop loop;
+        ExposeWatcher watcher(window, &loop);
+        QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
 }
 
-void frmSplash::keyPressEvent(QKeyEvent *)
+bool frmSplash::event(QEvent *event)
 {
-    close();
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Every key is the window's own: no shortcut may take it first.
+        event->accept();
+        return true;
+    case QEvent::KeyPress:
+        // Straight to the key handler: not Tab's focus moves, not the
+        // dialog's own Escape and Enter handling.
+        keyPressEvent(static_cast<QKeyEvent *>(event));
+        return true;
+    default:
+        return QDialog::event(event);
+    }
+}
+
+void frmSplash::keyPressEvent(QKeyEvent *event)
+{
+    Form_KeyDown(event);
+}
+
+void frmSplash::Form_KeyDown(QKeyEvent *event)
+{
+    // Any key, modifiers alone included, closes the window.
+    event->accept();
+    Unload();
+}
+
+void frmSplash::Unload()
+{
+    done(QDialog::Rejected);
 }
 
 } // namespace kestrun

@@ -3,18 +3,25 @@
 #include <QDialog>
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 
 namespace kestrun {
 
 // The splash window, which is also the About box: product, maker, platform
-// and version. Any key closes it; a click does not.
+// and version. Any key closes it; a click does not. Each instance is loaded
+// afresh: the version label is filled in by the constructor.
 class frmSplash : public QDialog {
     Q_OBJECT
 public:
+    // The client area, in pixels (7455 x 3075 twips at 15 twips a pixel).
+    static constexpr int ClientWidth = 497;
+    static constexpr int ClientHeight = 205;
+
     explicit frmSplash(QWidget *owner = nullptr);
 
-    // Shows the window modeless and returns once it is fully painted.
+    // Shows the window modeless and returns once it is on screen and fully
+    // painted (or, should the display never expose it, after a short wait).
     void showAndPaint();
 
     QFrame *fraMainFrame = nullptr;
@@ -25,10 +32,13 @@ public:
     QLabel *lblCopyright = nullptr;
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void Form_Load();
+    void Form_KeyDown(QKeyEvent *event);
+    void Unload();
 };
 
 } // namespace kestrun

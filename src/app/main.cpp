@@ -1,6 +1,7 @@
 #include "app/AppInfo.h"
 #include "app/Module1.h"
 #include "app/QtPlatformServices.h"
+#include "app/ShownReport.h"
 #include "app/frmMain.h"
 
 #include "Version.h"
@@ -23,5 +24,6 @@ int main(int argc, char *argv[])
     kestrun::QtPlatformServices platform;
     kestrun::Module1::Main(platform, QApplication::arguments().mid(1));
     const std::unique_ptr<kestrun::frmMain> mainWindow(kestrun::Module1::MainWindow);
+    kestrun::reportWhenShown(mainWindow.get()); // start-up timing, on request only
     return QApplication::exec();
 }

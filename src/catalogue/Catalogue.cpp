@@ -18,9 +18,4 @@ QString resolvePicturePath(const QString &gameFolder, const QString &fileName)
     return gameFolder + fileName;
 }
 
-QImage loadPictureFile(const QString &path)
-{
-    return QImage(path);
-}
-
 } // namespace kestrun

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/PictureFile.h"
 #include "catalogue/SpriteTable.h"
 
 #include <QImage>
@@ -33,9 +34,5 @@ CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprite
 // "\" read as a separator, and each component matched ignoring case when the
 // exact path does not exist.
 QString resolvePicturePath(const QString &gameFolder, const QString &fileName);
-
-// Decodes a picture with Qt's image reader, refusing absurd sizes, and keeps
-// its top-left 40 x 40 (the only part ever drawn). Null on failure.
-QImage loadPictureFile(const QString &path);
 
 } // namespace kestrun

@@ -1,6 +1,7 @@
 #include "catalogue/PictureFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QRect>
 
@@ -39,11 +40,18 @@ QImage loadPictureFile(const QString &path)
     applyAllocationLimit();
     // The reader gets an open file, not the name: given a name it would also
     // try the name with each known extension appended, and "a" would load
-    // "a.bmp". The content alone decides the format.
+    // "a.bmp". The extension is tried first (the quick way to the right
+    // decoder); when the content does not fit it, the content decides.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QImageReader reader(&file);
+    QImageReader reader(&file, QFileInfo(path).suffix().toLower().toLatin1());
+    if (!reader.canRead()) {
+        if (!file.seek(0))
+            return {};
+        reader.setDevice(&file);
+        reader.setFormat(QByteArray());
+    }
     const QSize size = reader.size();
     if (!isAcceptablePictureSize(size))
         return {};

@@ -1,5 +1,7 @@
 #include "catalogue/CatalogueText.h"
 
+#include <QStringDecoder>
+
 #include <array>
 #include <cstdint>
 
@@ -97,7 +99,10 @@ QString decodeCatalogueText(QByteArrayView bytes)
         return decodeWindows1251(bytes);
     if (bytes.startsWith(Utf8Bom))
         bytes = bytes.sliced(Utf8Bom.size());
-    return QString::fromUtf8(bytes);
+    // Exactly one mark is dropped: a second one is text (QString::fromUtf8
+    // would silently drop it as well).
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(bytes);
 }
 
 } // namespace kestrun

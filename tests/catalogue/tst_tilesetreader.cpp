@@ -269,6 +269,8 @@ void TestTilesetReader::catalogueText_data()
                            << QStringLiteral("1=ёлка.bmp");
     QTest::newRow("UTF-8 byte-order mark dropped") << QByteArray("\xef\xbb\xbf" "1=a.bmp")
                                                    << QStringLiteral("1=a.bmp");
+    QTest::newRow("only the first byte-order mark dropped")
+        << QByteArray("\xef\xbb\xbf\xef\xbb\xbf" "1=a") << QStringLiteral("\uFEFF1=a");
     QTest::newRow("Windows-1251") << QByteArray("12=\xf1\xf2\xe5\xed\xfb\\\xca\xe8\xf0\xef\xe8\xf7.bmp\r\n")
                                   << QStringLiteral("12=стены\\Кирпич.bmp\r\n");
     QTest::newRow("Windows-1251 that looks like UTF-8 at first")

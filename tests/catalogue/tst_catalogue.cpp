@@ -62,7 +62,6 @@ private slots:
     void emptyFolderMeansTheCurrentDirectory();
     void windows1251Catalogue();
     void windowsNamesAreFound();
-    void picturePathsKeepTheFolderAsAPrefix();
     void resolution_data();
     void resolution();
 
@@ -105,15 +104,9 @@ void TestCatalogue::load_data()
     QTest::newRow("index -1 stops the load")
         << QByteArray("1=a.bmp\r\n-1=b.bmp\r\n3=c.bmp\r\n") << abc << false
         << QStringList{"a.bmp"} << QStringList{"1|a.bmp|a.bmp"};
-    QTest::newRow("index beyond int32 stops the load")
-        << QByteArray("1=a.bmp\r\n4294967297=b.bmp\r\n") << abc << false
-        << QStringList{"a.bmp"} << QStringList{"1|a.bmp|a.bmp"};
     QTest::newRow("2.5, 3.5 and -0.4 round half to even")
         << QByteArray("2.5=a.bmp\r\n3.5=b.bmp\r\n-0.4=c.bmp\r\n") << abc << true
         << abc << QStringList{"2|a.bmp|a.bmp", "4|b.bmp|b.bmp", "0|c.bmp|c.bmp"};
-    QTest::newRow("1 2= and x=")
-        << QByteArray("1 2=a.bmp\r\nx=b.bmp\r\n") << abc << true
-        << QStringList{"a.bmp", "b.bmp"} << QStringList{"12|a.bmp|a.bmp", "0|b.bmp|b.bmp"};
     QTest::newRow("missing picture: name stored, no picture, list ends")
         << QByteArray("1=a.bmp\r\n2=missing.bmp\r\n3=c.bmp\r\n") << abc << false
         << QStringList{"a.bmp"} << QStringList{"1|a.bmp|a.bmp", "2|missing.bmp|"};
@@ -131,15 +124,10 @@ void TestCatalogue::load_data()
     QTest::newRow("5= a.bmp found with its blank")
         << QByteArray("5= a.bmp\r\n") << QStringList{" a.bmp"} << true
         << QStringList{" a.bmp"} << QStringList{"5| a.bmp| a.bmp"};
-    QTest::newRow("further = belong to the name")
-        << QByteArray("7=x=y.bmp\r\n") << QStringList{"x=y.bmp"} << true
-        << QStringList{"x=y.bmp"} << QStringList{"7|x=y.bmp|x=y.bmp"};
     QTest::newRow("empty record names slot 0 and fails")
         << QByteArray("tree.bmp\r\n\"\"\r\n1=a.bmp\r\n") << QStringList{"tree.bmp", "a.bmp"} << false
         << QStringList{"tree.bmp"} << QStringList{"0||tree.bmp"};
     QTest::newRow("empty file") << QByteArray() << abc << false << QStringList{} << QStringList{};
-    QTest::newRow("only blank lines") << QByteArray("\r\n  \r\n\n") << abc << false << QStringList{}
-                                      << QStringList{};
     QTest::newRow("hand-edited: blank lines, LF, CR, trailing blanks, no final line end")
         << QByteArray("\r\n1=a.bmp  \n\n2=b.bmp\t\r3=c.bmp") << abc << true << abc
         << QStringList{"1|a.bmp|a.bmp", "2|b.bmp|b.bmp", "3|c.bmp|c.bmp"};
@@ -300,17 +288,6 @@ void TestCatalogue::windowsNamesAreFound()
     QCOMPARE(result.listEntries, QStringList{"Tiles\\Ground.bmp"});
     QCOMPARE(sprites[1].FileName, QStringLiteral("Tiles\\Ground.bmp"));
     QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf("tiles/ground.BMP"));
-}
-
-void TestCatalogue::picturePathsKeepTheFolderAsAPrefix()
-{
-    QCOMPARE(catalogueFilePath("C:\\Game\\"), QStringLiteral("C:\\Game\\tileset.dat"));
-    QCOMPARE(catalogueFilePath("/games/k"), QStringLiteral("/games/ktileset.dat"));
-    QCOMPARE(catalogueFilePath(QString()), QStringLiteral("tileset.dat"));
-    // Nothing exists under these, so the prefix shows through unchanged.
-    QCOMPARE(resolvePicturePath("/nonexistent/k", "a.bmp"), QStringLiteral("/nonexistent/ka.bmp"));
-    QCOMPARE(resolvePicturePath("/nonexistent/k\\", "walls\\a.bmp"),
-             QStringLiteral("/nonexistent/k/walls/a.bmp"));
 }
 
 void TestCatalogue::resolution_data()

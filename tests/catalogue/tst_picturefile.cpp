@@ -98,8 +98,6 @@ private slots:
     void refuses_data();
     void refuses();
     void missingFileOrFolder();
-    void sizeGuard_data();
-    void sizeGuard();
     void retinaNameMeansNothing();
 
     void tiles_data();
@@ -199,28 +197,6 @@ void TestPictureFile::missingFileOrFolder()
     QVERIFY(loadPictureFile(m_dir.path()).isNull());
     QVERIFY(loadPictureFile(m_dir.path() + "/").isNull());
     QVERIFY(loadPictureFile(QString()).isNull());
-}
-
-void TestPictureFile::sizeGuard_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<bool>("accepted");
-
-    QTest::newRow("a sprite") << QSize(40, 40) << true;
-    QTest::newRow("unknown size") << QSize() << true;
-    QTest::newRow("longest side") << QSize(MaxPictureSide, 1) << true;
-    QTest::newRow("side one too long") << QSize(MaxPictureSide + 1, 1) << false;
-    QTest::newRow("tall side one too long") << QSize(1, MaxPictureSide + 1) << false;
-    QTest::newRow("largest area") << QSize(8192, 4096) << true;
-    QTest::newRow("area one row too many") << QSize(8192, 4097) << false;
-    QTest::newRow("area that overflows int") << QSize(MaxPictureSide, MaxPictureSide) << false;
-}
-
-void TestPictureFile::sizeGuard()
-{
-    QFETCH(QSize, size);
-    QFETCH(bool, accepted);
-    QCOMPARE(isAcceptablePictureSize(size), accepted);
 }
 
 void TestPictureFile::retinaNameMeansNothing()

@@ -17,7 +17,8 @@ QImage blankTile()
 SpriteTable::SpriteTable()
 {
     // One shared light-grey block for every empty slot (implicitly shared).
-    m_tiles.fill(blankTile());
+    m_blank = blankTile();
+    m_tiles.fill(m_blank);
 }
 
 void SpriteTable::setFileName(int index, const QString &fileName)
@@ -28,12 +29,25 @@ void SpriteTable::setFileName(int index, const QString &fileName)
 void SpriteTable::setPicture(int index, const QImage &picture)
 {
     m_slots[index & 0xFF].Picture = picture;
-    QImage tile = blankTile();
-    if (!picture.isNull()) {
-        QPainter painter(&tile);
-        painter.drawImage(0, 0, picture);
+    m_tiles[index & 0xFF] = tileOf(picture);
+}
+
+QImage SpriteTable::tileOf(const QImage &picture) const
+{
+    if (picture.isNull())
+        return m_blank;
+    if (picture.width() >= TileSize && picture.height() >= TileSize && !picture.hasAlphaChannel()) {
+        // An opaque picture covers the whole block: its top-left corner is
+        // the block (shared, not copied, when it already is exactly that).
+        const QImage corner = picture.size() == QSize(TileSize, TileSize)
+            ? picture
+            : picture.copy(0, 0, TileSize, TileSize);
+        return corner.convertToFormat(QImage::Format_RGB32);
     }
-    m_tiles[index & 0xFF] = tile;
+    QImage tile = blankTile();
+    QPainter painter(&tile);
+    painter.drawImage(0, 0, picture);
+    return tile;
 }
 
 int SpriteTable::findFileName(const QString &fileName) const

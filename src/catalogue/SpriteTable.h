@@ -38,6 +38,9 @@ public:
     int findFileName(const QString &fileName) const;
 
 private:
+    QImage tileOf(const QImage &picture) const;
+
+    QImage m_blank;
     std::array<SpriteEntry, SlotCount> m_slots;
     std::array<QImage, SlotCount> m_tiles;
 };

@@ -1,0 +1,186 @@
+// Start-up with the game folder: asking for it once, remembering it, and what
+// the window shows after a catalogue that loads or fails.
+#include "app/frmMain.h"
+#include "catalogue/PictureFile.h"
+#include "support/ScriptedPlatform.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kestrun;
+using namespace kestrun::testing;
+
+namespace {
+
+const QString GamePathKey = ScriptedPlatform::settingKey("Kestrunle", "settings", "gamepath");
+const QString Prompt = QStringLiteral("Где лежит tileset.dat? (e.g. C:\\Ex\\cprogs\\borvaneNDX\\dist\\)");
+
+QStringList listTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+} // namespace
+
+class TestCatalogueStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void asksOnceAndStoresTheAnswerBeforeReading();
+    void storedFolderIsUsedWithoutAsking();
+    void emptyAnswerIsStoredAndMeansTheCurrentDirectory();
+    void failedLoad_data();
+    void failedLoad();
+
+private:
+    QString folder() const { return m_dir.path() + QLatin1Char('/'); }
+    void writeGameFolder(const QByteArray &catalogue, const QStringList &pictures);
+
+    QTemporaryDir m_dir;
+    QTemporaryDir m_elsewhere; // an empty current directory
+    QString m_previousDirectory;
+};
+
+void TestCatalogueStartup::init()
+{
+    m_dir = QTemporaryDir();
+    m_elsewhere = QTemporaryDir();
+    QVERIFY(m_dir.isValid() && m_elsewhere.isValid());
+    m_previousDirectory = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_elsewhere.path()));
+}
+
+void TestCatalogueStartup::cleanup()
+{
+    QDir::setCurrent(m_previousDirectory);
+}
+
+void TestCatalogueStartup::writeGameFolder(const QByteArray &catalogue, const QStringList &pictures)
+{
+    QVERIFY(writeFile(folder() + "tileset.dat", catalogue));
+    int shade = 0;
+    for (const QString &name : pictures)
+        QVERIFY(writeSolidBmp(folder() + name, 40, 40, QColor(40 * shade++, 100, 50)));
+}
+
+void TestCatalogueStartup::asksOnceAndStoresTheAnswerBeforeReading()
+{
+    writeGameFolder("3=c.bmp\r\n1=a.bmp\r\n2=b.bmp\r\n", {"a.bmp", "b.bmp", "c.bmp"});
+    ScriptedPlatform platform;
+    platform.inputAnswers = {folder()};
+    QStringList storedWhileLoading;
+    platform.pictureLoader = [&](const QString &path) {
+        storedWhileLoading << platform.settings.value(GamePathKey, "<absent>");
+        return loadPictureFile(path);
+    };
+
+    {
+        frmMain window(platform, {});
+        window.Form_Load();
+
+        QCOMPARE(platform.inputPrompts, QStringList{Prompt});
+        QCOMPARE(storedWhileLoading, QStringList(3, folder()));
+        QCOMPARE(platform.settings.value(GamePathKey), folder());
+        QCOMPARE(listTexts(window.lstSP), (QStringList{"c.bmp", "a.bmp", "b.bmp"}));
+        // The first entry is selected and its selection handler has run.
+        QCOMPARE(window.lstSP->currentRow(), 0);
+        QCOMPARE(window.CurrentSprite, 3);
+        QCOMPARE(window.CurrentLayer, 1);
+        QCOMPARE(window.Label2->text(), QStringLiteral("Current layer:  1"));
+        QVERIFY(platform.messages.isEmpty());
+    }
+
+    // The next start finds the folder and does not ask.
+    frmMain next(platform, {});
+    next.Form_Load();
+    QCOMPARE(platform.inputPrompts.size(), 1);
+    QCOMPARE(platform.unexpectedDialogs, 0);
+    QCOMPARE(next.lstSP->count(), 3);
+}
+
+void TestCatalogueStartup::storedFolderIsUsedWithoutAsking()
+{
+    writeGameFolder("1=a.bmp\r\n2=b.bmp\r\n", {"a.bmp", "b.bmp"});
+    ScriptedPlatform platform;
+    platform.settings.insert(GamePathKey, folder());
+    frmMain window(platform, {});
+    window.Form_Load();
+
+    QVERIFY(platform.inputPrompts.isEmpty());
+    QCOMPARE(platform.unexpectedDialogs, 0);
+    QCOMPARE(platform.picturesLoaded.mid(0, 2), (QStringList{folder() + "a.bmp", folder() + "b.bmp"}));
+    QCOMPARE(platform.settings.value(GamePathKey), folder());
+    QCOMPARE(window.CurrentSprite, 1);
+    QCOMPARE(window.CurrentLayer, 1);
+}
+
+void TestCatalogueStartup::emptyAnswerIsStoredAndMeansTheCurrentDirectory()
+{
+    // Cancel answers the empty string: it is stored, and the catalogue is
+    // then looked for in the current directory.
+    writeGameFolder("7=a.bmp\r\n", {"a.bmp"});
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    ScriptedPlatform platform;
+    platform.inputAnswers = {QString()};
+    frmMain window(platform, {});
+    window.Form_Load();
+
+    QCOMPARE(platform.inputPrompts.size(), 1);
+    QVERIFY(platform.settings.contains(GamePathKey));
+    QCOMPARE(platform.settings.value(GamePathKey), QString());
+    QCOMPARE(listTexts(window.lstSP), QStringList{"a.bmp"});
+    QCOMPARE(window.CurrentSprite, 7);
+}
+
+void TestCatalogueStartup::failedLoad_data()
+{
+    QTest::addColumn<QString>("answer");        // typed into the prompt; "%1" is the game folder
+    QTest::addColumn<QByteArray>("catalogue");
+    QTest::addColumn<QStringList>("list");
+
+    const QString typed = QStringLiteral("%1/");
+    QTest::newRow("missing picture keeps the list before it")
+        << typed << QByteArray("1=a.bmp\r\n2=missing.bmp\r\n3=b.bmp\r\n") << QStringList{"a.bmp"};
+    QTest::newRow("index out of range") << typed << QByteArray("1=a.bmp\r\n2=b.bmp\r\n256=a.bmp\r\n")
+                                        << QStringList{"a.bmp", "b.bmp"};
+    QTest::newRow("empty catalogue") << typed << QByteArray() << QStringList{};
+    QTest::newRow("folder typed without its separator")
+        << QStringLiteral("%1") << QByteArray("1=a.bmp\r\n") << QStringList{};
+    QTest::newRow("Cancel, no catalogue in the current directory")
+        << QString() << QByteArray("1=a.bmp\r\n") << QStringList{};
+}
+
+void TestCatalogueStartup::failedLoad()
+{
+    QFETCH(QString, answer);
+    QFETCH(QByteArray, catalogue);
+    QFETCH(QStringList, list);
+
+    writeGameFolder(catalogue, {"a.bmp", "b.bmp"});
+    ScriptedPlatform platform;
+    platform.inputAnswers = {answer.isEmpty() ? answer : answer.arg(m_dir.path())};
+    frmMain window(platform, {});
+    window.Form_Load();
+
+    QCOMPARE(platform.inputPrompts.size(), 1);
+    QVERIFY(!platform.settings.contains(GamePathKey)); // the next start asks again
+    QCOMPARE(listTexts(window.lstSP), list);
+    QCOMPARE(window.lstSP->currentRow(), -1);
+    QVERIFY(window.lstSP->selectedItems().isEmpty());
+    QCOMPARE(window.CurrentSprite, 0);
+    QCOMPARE(window.CurrentLayer, 0);
+    QCOMPARE(window.Label2->text(), QStringLiteral("Set layer"));
+    QVERIFY(platform.messages.isEmpty());
+}
+
+QTEST_MAIN(TestCatalogueStartup)
+#include "tst_catalogue_startup.moc"

@@ -1,0 +1,328 @@
+// Loading a game folder's catalogue into the sprite table, and finding the
+// files of a folder made on Windows.
+#include "catalogue/Catalogue.h"
+#include "catalogue/GamePath.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QHash>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kestrun;
+using namespace kestrun::testing;
+
+namespace {
+
+// Every picture a test writes has a colour of its own, so a slot's picture
+// tells which file it came from.
+QColor colourOf(const QString &name)
+{
+    return QColor::fromRgb(QRgb(qHash(name, 7) & 0xFFFFFF));
+}
+
+bool writePicture(const QString &folder, const QString &name)
+{
+    const QString path = folder + QLatin1Char('/') + name;
+    QDir().mkpath(QFileInfo(path).path());
+    return writeSolidBmp(path, 40, 40, colourOf(name));
+}
+
+QByteArray toWindows1251(const QString &text)
+{
+    QByteArray bytes;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80)
+            bytes += char(u);
+        else if (u >= 0x0410 && u <= 0x044F)
+            bytes += char(0xC0 + (u - 0x0410));
+        else if (u == 0x0401)
+            bytes += char(0xA8);
+        else if (u == 0x0451)
+            bytes += char(0xB8);
+        else
+            bytes += '?';
+    }
+    return bytes;
+}
+
+} // namespace
+
+class TestCatalogue : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+
+    void load_data();
+    void load();
+    void failingPictureKeepsTheSlotsPreviousPicture();
+    void unreadableCatalogue_data();
+    void unreadableCatalogue();
+    void emptyFolderMeansTheCurrentDirectory();
+    void windows1251Catalogue();
+    void windowsNamesAreFound();
+    void resolution_data();
+    void resolution();
+
+private:
+    QString folder() const { return m_dir.path() + QLatin1Char('/'); }
+    QTemporaryDir m_dir;
+};
+
+void TestCatalogue::init()
+{
+    m_dir = QTemporaryDir();
+    QVERIFY(m_dir.isValid());
+}
+
+void TestCatalogue::load_data()
+{
+    QTest::addColumn<QByteArray>("catalogue");
+    QTest::addColumn<QStringList>("pictures");  // files written into the folder
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QStringList>("list");
+    // "slot|FileName|picture file" for every slot that should not be empty;
+    // an empty picture file means no picture.
+    QTest::addColumn<QStringList>("filled");
+
+    const QStringList abc{"a.bmp", "b.bmp", "c.bmp"};
+
+    QTest::newRow("order 3, 1, 2 kept")
+        << QByteArray("3=c.bmp\r\n1=a.bmp\r\n2=b.bmp\r\n") << abc << true
+        << QStringList{"c.bmp", "a.bmp", "b.bmp"}
+        << QStringList{"1|a.bmp|a.bmp", "2|b.bmp|b.bmp", "3|c.bmp|c.bmp"};
+    QTest::newRow("two records for slot 5")
+        << QByteArray("5=a.bmp\r\n5=b.bmp\r\n") << abc << true
+        << QStringList{"a.bmp", "b.bmp"} << QStringList{"5|b.bmp|b.bmp"};
+    QTest::newRow("record without = fills slot 0")
+        << QByteArray("tree.bmp\r\n") << QStringList{"tree.bmp"} << true
+        << QStringList{"tree.bmp"} << QStringList{"0|tree.bmp|tree.bmp"};
+    QTest::newRow("index 256 stops the load")
+        << QByteArray("1=a.bmp\r\n256=b.bmp\r\n3=c.bmp\r\n") << abc << false
+        << QStringList{"a.bmp"} << QStringList{"1|a.bmp|a.bmp"};
+    QTest::newRow("index -1 stops the load")
+        << QByteArray("1=a.bmp\r\n-1=b.bmp\r\n3=c.bmp\r\n") << abc << false
+        << QStringList{"a.bmp"} << QStringList{"1|a.bmp|a.bmp"};
+    QTest::newRow("2.5, 3.5 and -0.4 round half to even")
+        << QByteArray("2.5=a.bmp\r\n3.5=b.bmp\r\n-0.4=c.bmp\r\n") << abc << true
+        << abc << QStringList{"2|a.bmp|a.bmp", "4|b.bmp|b.bmp", "0|c.bmp|c.bmp"};
+    QTest::newRow("missing picture: name stored, no picture, list ends")
+        << QByteArray("1=a.bmp\r\n2=missing.bmp\r\n3=c.bmp\r\n") << abc << false
+        << QStringList{"a.bmp"} << QStringList{"1|a.bmp|a.bmp", "2|missing.bmp|"};
+    QTest::newRow("5=a,b.bmp without a file named a")
+        << QByteArray("5=a,b.bmp\r\n") << abc << false << QStringList{} << QStringList{"5|a|"};
+    QTest::newRow("5=a,b.bmp with a file named a")
+        << QByteArray("5=a,b.bmp\r\n") << QStringList{"a", "b.bmp"} << true
+        << QStringList{"a", "b.bmp"} << QStringList{"5|a|a", "0|b.bmp|b.bmp"};
+    QTest::newRow("quoted 5=a,b.bmp")
+        << QByteArray("\"5=a,b.bmp\"\r\n") << QStringList{"a,b.bmp"} << true
+        << QStringList{"a,b.bmp"} << QStringList{"5|a,b.bmp|a,b.bmp"};
+    QTest::newRow("5= a.bmp looks for the name with its blank")
+        << QByteArray("5= a.bmp\r\n") << QStringList{"a.bmp"} << false
+        << QStringList{} << QStringList{"5| a.bmp|"};
+    QTest::newRow("5= a.bmp found with its blank")
+        << QByteArray("5= a.bmp\r\n") << QStringList{" a.bmp"} << true
+        << QStringList{" a.bmp"} << QStringList{"5| a.bmp| a.bmp"};
+    QTest::newRow("empty record names slot 0 and fails")
+        << QByteArray("tree.bmp\r\n\"\"\r\n1=a.bmp\r\n") << QStringList{"tree.bmp", "a.bmp"} << false
+        << QStringList{"tree.bmp"} << QStringList{"0||tree.bmp"};
+    QTest::newRow("empty file") << QByteArray() << abc << false << QStringList{} << QStringList{};
+    QTest::newRow("hand-edited: blank lines, LF, CR, trailing blanks, no final line end")
+        << QByteArray("\r\n1=a.bmp  \n\n2=b.bmp\t\r3=c.bmp") << abc << true << abc
+        << QStringList{"1|a.bmp|a.bmp", "2|b.bmp|b.bmp", "3|c.bmp|c.bmp"};
+    QTest::newRow("sub-folder with backslash")
+        << QByteArray("12=walls\\brick.bmp\r\n") << QStringList{"walls/brick.bmp"} << true
+        << QStringList{"walls\\brick.bmp"} << QStringList{"12|walls\\brick.bmp|walls/brick.bmp"};
+    QTest::newRow("letter case differs from the disk")
+        << QByteArray("4=Walls\\BRICK.BMP\r\n") << QStringList{"walls/brick.bmp"} << true
+        << QStringList{"Walls\\BRICK.BMP"} << QStringList{"4|Walls\\BRICK.BMP|walls/brick.bmp"};
+    QTest::newRow("not a picture stops the load")
+        << QByteArray("1=a.bmp\r\n2=tileset.dat\r\n") << abc << false
+        << QStringList{"a.bmp"} << QStringList{"1|a.bmp|a.bmp", "2|tileset.dat|"};
+}
+
+void TestCatalogue::load()
+{
+    QFETCH(QByteArray, catalogue);
+    QFETCH(QStringList, pictures);
+    QFETCH(bool, ok);
+    QFETCH(QStringList, list);
+    QFETCH(QStringList, filled);
+
+    QVERIFY(writeFile(folder() + "tileset.dat", catalogue));
+    for (const QString &name : pictures)
+        QVERIFY(writePicture(m_dir.path(), name));
+
+    SpriteTable sprites;
+    const CatalogueLoadResult result = loadCatalogue(folder(), sprites, loadPictureFile);
+    QCOMPARE(result.ok, ok);
+    QCOMPARE(result.failure.isEmpty(), ok);
+    QCOMPARE(result.listEntries, list);
+
+    QHash<int, QStringList> expected;
+    for (const QString &slot : filled) {
+        const QStringList parts = slot.split(QLatin1Char('|'));
+        expected.insert(parts.at(0).toInt(), parts);
+    }
+    for (int i = 0; i < SpriteTable::SlotCount; ++i) {
+        const SpriteEntry &entry = sprites[i];
+        const QStringList want = expected.value(i, QStringList{QString::number(i), "", ""});
+        QVERIFY2(entry.FileName == want.at(1), qPrintable(QStringLiteral("slot %1 holds \"%2\"").arg(i).arg(entry.FileName)));
+        if (want.at(2).isEmpty()) {
+            QVERIFY2(entry.Picture.isNull(), qPrintable(QStringLiteral("slot %1 has a picture").arg(i)));
+        } else {
+            QVERIFY2(!entry.Picture.isNull(), qPrintable(QStringLiteral("slot %1 has no picture").arg(i)));
+            QCOMPARE(entry.Picture.pixelColor(0, 0), colourOf(want.at(2)));
+            QCOMPARE(sprites.tile(i).pixelColor(20, 20), colourOf(want.at(2)));
+        }
+    }
+}
+
+void TestCatalogue::failingPictureKeepsTheSlotsPreviousPicture()
+{
+    QVERIFY(writePicture(m_dir.path(), "a.bmp"));
+    QVERIFY(writeFile(folder() + "broken.bmp", QByteArray("BM this is not a bitmap")));
+    QVERIFY(writeFile(folder() + "tileset.dat", "2=a.bmp\r\n2=broken.bmp\r\n3=a.bmp\r\n"));
+
+    SpriteTable sprites;
+    QStringList asked;
+    const CatalogueLoadResult result = loadCatalogue(folder(), sprites, [&](const QString &path) {
+        asked << path;
+        return loadPictureFile(path);
+    });
+    QVERIFY(!result.ok);
+    QCOMPARE(result.listEntries, QStringList{"a.bmp"});
+    QCOMPARE(sprites[2].FileName, QStringLiteral("broken.bmp"));
+    QCOMPARE(sprites[2].Picture.pixelColor(0, 0), colourOf("a.bmp"));
+    QCOMPARE(sprites.tile(2).pixelColor(0, 0), colourOf("a.bmp"));
+    // Nothing after the failing record is read.
+    QCOMPARE(asked, (QStringList{folder() + "a.bmp", folder() + "broken.bmp"}));
+    QVERIFY(sprites[3].FileName.isEmpty());
+}
+
+void TestCatalogue::unreadableCatalogue_data()
+{
+    QTest::addColumn<QString>("gameFolder");
+    QTest::addColumn<QByteArray>("catalogue"); // written as <temp>/tileset.dat
+    QTest::addColumn<bool>("catalogueIsAFolder");
+
+    QTest::newRow("no tileset.dat") << "%1/" << QByteArray() << false;
+    QTest::newRow("folder without trailing separator") << "%1" << QByteArray("1=a.bmp\r\n") << false;
+    QTest::newRow("folder that does not exist") << "%1/nowhere/" << QByteArray("1=a.bmp\r\n") << false;
+    QTest::newRow("tileset.dat is a folder") << "%1/" << QByteArray() << true;
+    QTest::newRow("catalogue too large")
+        << "%1/" << QByteArray("1=a.bmp\r\n").leftJustified(int(MaxCatalogueBytes) + 1, ' ') << false;
+}
+
+void TestCatalogue::unreadableCatalogue()
+{
+    QFETCH(QString, gameFolder);
+    QFETCH(QByteArray, catalogue);
+    QFETCH(bool, catalogueIsAFolder);
+
+    QVERIFY(writePicture(m_dir.path(), "a.bmp"));
+    if (catalogueIsAFolder)
+        QVERIFY(QDir(m_dir.path()).mkdir("tileset.dat"));
+    else if (!catalogue.isEmpty())
+        QVERIFY(writeFile(folder() + "tileset.dat", catalogue));
+
+    SpriteTable sprites;
+    int picturesAsked = 0;
+    const CatalogueLoadResult result = loadCatalogue(gameFolder.arg(m_dir.path()), sprites,
+                                                     [&](const QString &path) {
+                                                         ++picturesAsked;
+                                                         return loadPictureFile(path);
+                                                     });
+    QVERIFY(!result.ok);
+    QVERIFY(!result.failure.isEmpty());
+    QVERIFY(result.listEntries.isEmpty());
+    QCOMPARE(picturesAsked, 0);
+    QVERIFY(sprites[1].FileName.isEmpty());
+}
+
+void TestCatalogue::emptyFolderMeansTheCurrentDirectory()
+{
+    QVERIFY(writePicture(m_dir.path(), "a.bmp"));
+    QVERIFY(writeFile(folder() + "tileset.dat", "1=a.bmp\r\n"));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    SpriteTable sprites;
+    const CatalogueLoadResult result = loadCatalogue(QString(), sprites, loadPictureFile);
+    QVERIFY(QDir::setCurrent(previous));
+    QVERIFY(result.ok);
+    QCOMPARE(result.listEntries, QStringList{"a.bmp"});
+    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf("a.bmp"));
+}
+
+void TestCatalogue::windows1251Catalogue()
+{
+    // As the game writes it on Windows: code page 1251, backslashes, CR LF,
+    // and names whose letter case differs from the files on disk.
+    const QString text = QStringLiteral("1=Земля.bmp\r\n2=стены\\Кирпич.bmp\r\n3=Ёлка.bmp\r\n");
+    QVERIFY(writeFile(folder() + "tileset.dat", toWindows1251(text)));
+    QVERIFY(writePicture(m_dir.path(), QStringLiteral("Земля.bmp")));
+    QVERIFY(writePicture(m_dir.path(), QStringLiteral("Стены/кирпич.bmp")));
+    QVERIFY(writePicture(m_dir.path(), QStringLiteral("ёлка.bmp")));
+
+    SpriteTable sprites;
+    const CatalogueLoadResult result = loadCatalogue(folder(), sprites, loadPictureFile);
+    QVERIFY2(result.ok, qPrintable(result.failure));
+    const QStringList names{QStringLiteral("Земля.bmp"), QStringLiteral("стены\\Кирпич.bmp"),
+                            QStringLiteral("Ёлка.bmp")};
+    QCOMPARE(result.listEntries, names);
+    QCOMPARE(sprites[2].FileName, names.at(1));
+    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf(QStringLiteral("Земля.bmp")));
+    QCOMPARE(sprites[2].Picture.pixelColor(0, 0), colourOf(QStringLiteral("Стены/кирпич.bmp")));
+    QCOMPARE(sprites[3].Picture.pixelColor(0, 0), colourOf(QStringLiteral("ёлка.bmp")));
+}
+
+void TestCatalogue::windowsNamesAreFound()
+{
+    // The catalogue itself may carry another letter case on disk as well.
+    QVERIFY(writeFile(folder() + "TILESET.DAT", "1=Tiles\\Ground.bmp\r\n"));
+    QVERIFY(writePicture(m_dir.path(), "tiles/ground.BMP"));
+    SpriteTable sprites;
+    const CatalogueLoadResult result = loadCatalogue(m_dir.path() + "\\", sprites, loadPictureFile);
+    QVERIFY2(result.ok, qPrintable(result.failure));
+    QCOMPARE(result.listEntries, QStringList{"Tiles\\Ground.bmp"});
+    QCOMPARE(sprites[1].FileName, QStringLiteral("Tiles\\Ground.bmp"));
+    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf("tiles/ground.BMP"));
+}
+
+void TestCatalogue::resolution_data()
+{
+    QTest::addColumn<QStringList>("onDisk");
+    QTest::addColumn<QString>("asked");    // relative to the temporary folder
+    QTest::addColumn<QString>("expected"); // relative to the temporary folder
+
+    QTest::newRow("exact path") << QStringList{"a.bmp"} << "a.bmp" << "a.bmp";
+    QTest::newRow("backslashes") << QStringList{"walls/in/brick.bmp"} << "walls\\in\\brick.bmp"
+                                 << "walls/in/brick.bmp";
+    QTest::newRow("case of the file") << QStringList{"Brick.Bmp"} << "brick.BMP" << "Brick.Bmp";
+    QTest::newRow("case of every folder") << QStringList{"Walls/Old/brick.bmp"} << "WALLS\\old\\BRICK.bmp"
+                                          << "Walls/Old/brick.bmp";
+    QTest::newRow("exact match wins") << QStringList{"a.bmp", "A.bmp"} << "A.bmp" << "A.bmp";
+    QTest::newRow("lowest of several") << QStringList{"aB.bmp", "Ab.bmp"} << "ab.bmp" << "Ab.bmp";
+    QTest::newRow("Cyrillic case") << QStringList{QStringLiteral("Ёлки/Ель.bmp")}
+                                   << QStringLiteral("ёлки\\ЕЛЬ.bmp") << QStringLiteral("Ёлки/Ель.bmp");
+    QTest::newRow("missing file keeps the path") << QStringList{"walls/a.bmp"} << "Walls\\b.bmp"
+                                                 << "Walls/b.bmp";
+    QTest::newRow("missing folder keeps the path") << QStringList{"a.bmp"} << "X\\a.bmp" << "X/a.bmp";
+    QTest::newRow("a file is not a folder") << QStringList{"a.bmp"} << "A.BMP\\b.bmp" << "A.BMP/b.bmp";
+    QTest::newRow("blank in the name is kept") << QStringList{"a.bmp"} << " A.bmp" << " A.bmp";
+    QTest::newRow("dot folder") << QStringList{"walls/a.bmp"} << ".\\WALLS\\.\\A.bmp" << "./walls/./a.bmp";
+}
+
+void TestCatalogue::resolution()
+{
+    QFETCH(QStringList, onDisk);
+    QFETCH(QString, asked);
+    QFETCH(QString, expected);
+    for (const QString &name : onDisk)
+        QVERIFY(writePicture(m_dir.path(), name));
+    QCOMPARE(resolveGamePath(m_dir.path() + "\\" + asked), m_dir.path() + "/" + expected);
+}
+
+QTEST_GUILESS_MAIN(TestCatalogue)
+#include "tst_catalogue.moc"

@@ -1,0 +1,269 @@
+// Sprite pictures: decoding with the size guard, and the 40 x 40 block each
+// slot gives a cell.
+#include "catalogue/PictureFile.h"
+#include "catalogue/SpriteTable.h"
+#include "support/TestFiles.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using namespace kestrun;
+using namespace kestrun::testing;
+
+namespace {
+
+const QColor Corner(200, 30, 40);
+const QColor Elsewhere(10, 120, 220);
+const QColor Grey(192, 192, 192);
+
+// A picture whose top-left 40 x 40 is one colour and the rest another.
+QImage cornerPicture(int width, int height, QImage::Format format = QImage::Format_RGB888)
+{
+    QImage image(width, height, format);
+    image.fill(Elsewhere);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, 40, 40, Corner);
+    return image;
+}
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+// A BMP header claiming width x height at 24 bits, followed by `pixelBytes` zero bytes.
+QByteArray bmpHeader(qint32 width, qint32 height, int pixelBytes = 0)
+{
+    QByteArray bmp(54, '\0');
+    auto put32 = [&](int at, quint32 v) { qToLittleEndian(v, bmp.data() + at); };
+    auto put16 = [&](int at, quint16 v) { qToLittleEndian(v, bmp.data() + at); };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, quint32(54 + pixelBytes));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, quint32(width));
+    put32(22, quint32(height));
+    put16(26, 1);
+    put16(28, 24);
+    return bmp + QByteArray(pixelBytes, '\0');
+}
+
+quint32 crc32(const QByteArray &data)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (char ch : data) {
+        crc ^= quint8(ch);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A PNG signature and a well-formed IHDR chunk claiming width x height, and nothing else.
+QByteArray pngHeader(quint32 width, quint32 height)
+{
+    QByteArray ihdr("IHDR");
+    QByteArray fields(13, '\0');
+    qToBigEndian(width, fields.data());
+    qToBigEndian(height, fields.data() + 4);
+    fields[8] = 8; // bit depth
+    fields[9] = 2; // RGB
+    ihdr += fields;
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    QByteArray length(4, '\0');
+    qToBigEndian(quint32(13), length.data());
+    QByteArray crc(4, '\0');
+    qToBigEndian(crc32(ihdr), crc.data());
+    return png + length + ihdr + crc;
+}
+
+} // namespace
+
+class TestPictureFile : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_dir = QTemporaryDir(); QVERIFY(m_dir.isValid()); }
+
+    void decodes_data();
+    void decodes();
+    void refuses_data();
+    void refuses();
+    void missingFileOrFolder();
+    void retinaNameMeansNothing();
+
+    void tiles_data();
+    void tiles();
+    void replacingAPictureReplacesItsTile();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+void TestPictureFile::decodes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("lossy");
+
+    QTest::newRow("40 x 40 BMP") << "a.bmp" << encoded(cornerPicture(40, 40), "BMP") << QSize(40, 40) << false;
+    QTest::newRow("larger BMP keeps its corner") << "a.bmp" << encoded(cornerPicture(100, 60), "BMP")
+                                                 << QSize(40, 40) << false;
+    QTest::newRow("smaller BMP kept whole") << "a.bmp" << encoded(cornerPicture(20, 10), "BMP")
+                                            << QSize(20, 10) << false;
+    QTest::newRow("PNG with alpha") << "a.png"
+                                    << encoded(cornerPicture(60, 60, QImage::Format_ARGB32), "PNG")
+                                    << QSize(40, 40) << false;
+    QTest::newRow("PNG named .bmp: the content decides") << "a.bmp" << encoded(cornerPicture(40, 40), "PNG")
+                                                         << QSize(40, 40) << false;
+    QTest::newRow("no extension") << "a" << encoded(cornerPicture(40, 40), "BMP") << QSize(40, 40) << false;
+    QTest::newRow("upper-case extension") << "A.BMP" << encoded(cornerPicture(40, 40), "BMP")
+                                          << QSize(40, 40) << false;
+    if (QImageWriter::supportedImageFormats().contains("jpeg"))
+        QTest::newRow("large JPEG, clipped while decoding")
+            << "a.jpg" << encoded(cornerPicture(400, 300), "JPEG") << QSize(40, 40) << true;
+}
+
+void TestPictureFile::decodes()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, size);
+    QFETCH(bool, lossy);
+    QVERIFY(!bytes.isEmpty());
+    QVERIFY(writeFile(path(name), bytes));
+
+    const QImage picture = loadPictureFile(path(name));
+    QVERIFY(!picture.isNull());
+    QCOMPARE(picture.size(), size);
+    const QColor expected = Corner;
+    // A lossy coder blurs the far corner into the colour beyond it.
+    const QPoint farCorner = lossy ? QPoint(31, 31) : QPoint(size.width() - 1, size.height() - 1);
+    for (const QPoint at : {QPoint(0, 0), farCorner}) {
+        const QColor got = picture.pixelColor(at);
+        if (lossy) {
+            QVERIFY2(qAbs(got.red() - expected.red()) < 12 && qAbs(got.green() - expected.green()) < 12
+                         && qAbs(got.blue() - expected.blue()) < 12,
+                     qPrintable(got.name()));
+        } else {
+            QCOMPARE(got, expected);
+        }
+    }
+}
+
+void TestPictureFile::refuses_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QByteArray noise(4096, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    const QByteArray bmp = encoded(cornerPicture(40, 40), "BMP");
+
+    QTest::newRow("empty file") << "a.bmp" << QByteArray();
+    QTest::newRow("text") << "a.bmp" << QByteArray("12=walls\\brick.bmp\r\n");
+    QTest::newRow("noise") << "a.bmp" << noise;
+    QTest::newRow("BMP signature then garbage") << "a.bmp" << QByteArray("BM this is not a bitmap at all");
+    QTest::newRow("BMP cut inside its header") << "a.bmp" << bmp.left(30);
+    QTest::newRow("BMP of absurd size") << "a.bmp" << bmpHeader(1'000'000, 1'000'000);
+    QTest::newRow("BMP of negative width") << "a.bmp" << bmpHeader(-40, 40, 40 * 40 * 3);
+    QTest::newRow("PNG of absurd size") << "a.png" << pngHeader(60'000, 60'000);
+    QTest::newRow("PNG cut after its header") << "a.png" << encoded(cornerPicture(40, 40), "PNG").left(40);
+    QTest::newRow("a side too long, however thin") << "a.bmp" << encoded(cornerPicture(MaxPictureSide + 1, 1), "BMP");
+}
+
+void TestPictureFile::refuses()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QVERIFY(writeFile(path(name), bytes));
+    QVERIFY(loadPictureFile(path(name)).isNull());
+}
+
+void TestPictureFile::missingFileOrFolder()
+{
+    QVERIFY(loadPictureFile(path("missing.bmp")).isNull());
+    QVERIFY(loadPictureFile(m_dir.path()).isNull());
+    QVERIFY(loadPictureFile(m_dir.path() + "/").isNull());
+    QVERIFY(loadPictureFile(QString()).isNull());
+}
+
+void TestPictureFile::retinaNameMeansNothing()
+{
+    QVERIFY(writeFile(path("tree@2x.png"), encoded(cornerPicture(80, 80), "PNG")));
+    const QImage picture = loadPictureFile(path("tree@2x.png"));
+    QCOMPARE(picture.size(), QSize(40, 40));
+    QCOMPARE(picture.devicePixelRatio(), 1.0);
+    QCOMPARE(picture.pixelColor(39, 39), Corner);
+
+    SpriteTable sprites;
+    sprites.setPicture(1, picture);
+    QCOMPARE(sprites.tile(1).pixelColor(39, 39), Corner);
+}
+
+void TestPictureFile::tiles_data()
+{
+    QTest::addColumn<QImage>("picture");
+    QTest::addColumn<QColor>("topLeft");     // at (0, 0)
+    QTest::addColumn<QColor>("bottomRight"); // at (39, 39)
+
+    QImage translucent(40, 40, QImage::Format_ARGB32);
+    translucent.fill(QColor(255, 0, 0, 0));
+    translucent.setPixelColor(39, 39, QColor(255, 0, 0, 255));
+    QImage indexed = cornerPicture(40, 40).convertToFormat(QImage::Format_Indexed8);
+
+    QTest::newRow("no picture: light grey") << QImage() << Grey << Grey;
+    QTest::newRow("exactly 40 x 40") << cornerPicture(40, 40) << Corner << Corner;
+    QTest::newRow("larger: its corner") << cornerPicture(90, 70) << Corner << Corner;
+    QTest::newRow("smaller: over light grey") << cornerPicture(20, 20) << Corner << Grey;
+    QTest::newRow("narrow: over light grey") << cornerPicture(60, 10) << Corner << Grey;
+    QTest::newRow("transparent parts show grey") << translucent << Grey << QColor(255, 0, 0);
+    QTest::newRow("8-bit palette") << indexed << Corner << Corner;
+}
+
+void TestPictureFile::tiles()
+{
+    QFETCH(QImage, picture);
+    QFETCH(QColor, topLeft);
+    QFETCH(QColor, bottomRight);
+
+    SpriteTable sprites;
+    sprites.setPicture(9, picture);
+    const QImage &tile = sprites.tile(9);
+    QCOMPARE(tile.size(), QSize(40, 40));
+    QCOMPARE(tile.format(), QImage::Format_RGB32);
+    QCOMPARE(tile.pixelColor(0, 0), topLeft);
+    QCOMPARE(tile.pixelColor(39, 39), bottomRight);
+    QCOMPARE(sprites[9].Picture.size(), picture.size());
+    // The other slots are untouched.
+    QCOMPARE(sprites.tile(8).pixelColor(0, 0), Grey);
+    QCOMPARE(sprites.tile(10).pixelColor(39, 39), Grey);
+}
+
+void TestPictureFile::replacingAPictureReplacesItsTile()
+{
+    SpriteTable sprites;
+    sprites.setPicture(3, cornerPicture(40, 40));
+    QImage other(40, 40, QImage::Format_RGB32);
+    other.fill(Elsewhere);
+    sprites.setPicture(3, other);
+    QCOMPARE(sprites.tile(3).pixelColor(5, 5), Elsewhere);
+    QCOMPARE(sprites[3].Picture.pixelColor(5, 5), Elsewhere);
+    sprites.setPicture(3, QImage());
+    QCOMPARE(sprites.tile(3).pixelColor(5, 5), Grey);
+    QVERIFY(sprites[3].Picture.isNull());
+}
+
+QTEST_GUILESS_MAIN(TestPictureFile)
+#include "tst_picturefile.moc"

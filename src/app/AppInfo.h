@@ -8,4 +8,9 @@ namespace kestrun {
 // message box and the settings store's application name.
 inline const QString AppTitle = QStringLiteral("Kestrunle");
 
+// Where the game folder is remembered: application AppTitle, this section
+// and key of the per-user settings store.
+inline const QString GameFolderSection = QStringLiteral("settings");
+inline const QString GameFolderKey = QStringLiteral("gamepath");
+
 } // namespace kestrun

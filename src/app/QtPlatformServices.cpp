@@ -2,6 +2,8 @@
 
 #include "app/AppInfo.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/PictureFile.h"
+#include "catalogue/PicturePrefetch.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -54,6 +56,16 @@ QStringList qtNameFilters(const QString &filter)
     return filters;
 }
 
+QtPlatformServices::QtPlatformServices() = default;
+QtPlatformServices::~QtPlatformServices() = default;
+
+void QtPlatformServices::prefetchRememberedCatalogue()
+{
+    const QString gameFolder = setting(AppTitle, GameFolderSection, GameFolderKey, QString());
+    if (!gameFolder.isEmpty())
+        m_prefetch = std::make_unique<PicturePrefetch>(gameFolder);
+}
+
 void QtPlatformServices::showMessage(QWidget *owner, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, AppTitle, text, QMessageBox::Ok, owner);
@@ -102,6 +114,10 @@ void QtPlatformServices::deleteSetting(const QString &application, const QString
 
 QImage QtPlatformServices::loadPicture(const QString &path)
 {
+    if (m_prefetch) {
+        if (std::optional<QImage> picture = m_prefetch->take(path))
+            return *picture;
+    }
     return loadPictureFile(path);
 }
 

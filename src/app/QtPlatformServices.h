@@ -2,13 +2,24 @@
 
 #include "app/PlatformServices.h"
 
+#include <memory>
+
 namespace kestrun {
 
 // The platform services as the user meets them: Qt's message box, input
 // dialog and file dialogs, QSettings in its native per-user location, and
 // the guarded picture reader.
+class PicturePrefetch;
+
 class QtPlatformServices final : public PlatformServices {
 public:
+    QtPlatformServices();
+    ~QtPlatformServices() override;
+
+    // Starts decoding the remembered game folder's pictures in the
+    // background; loadPicture() then takes them from there.
+    void prefetchRememberedCatalogue();
+
     void showMessage(QWidget *owner, const QString &text) override;
     QString inputBox(QWidget *owner, const QString &prompt, const QString &defaultText) override;
     std::optional<QString> openFileDialog(QWidget *owner, const FileDialogRequest &request) override;
@@ -19,6 +30,9 @@ public:
                      const QString &value) override;
     void deleteSetting(const QString &application, const QString &section, const QString &key) override;
     QImage loadPicture(const QString &path) override;
+
+private:
+    std::unique_ptr<PicturePrefetch> m_prefetch;
 };
 
 // Turns "label|pattern|label|pattern" into Qt name filters. The label is kept

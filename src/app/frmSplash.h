@@ -23,6 +23,9 @@ public:
     // Shows the window modeless and returns once it is on screen and fully
     // painted (or, should the display never expose it, after a short wait).
     void showAndPaint();
+    // After show(): returns once the window is on screen and painted (at
+    // most two seconds on a display that never maps it).
+    void waitUntilPainted();
 
     QFrame *fraMainFrame = nullptr;
     QLabel *lblProductName = nullptr;

@@ -22,6 +22,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QString::fromLatin1(kestrun::VersionString));
 
     kestrun::QtPlatformServices platform;
+    // Decoding the sprites overlaps with building the splash and the window.
+    platform.prefetchRememberedCatalogue();
     kestrun::Module1::Main(platform, QApplication::arguments().mid(1));
     const std::unique_ptr<kestrun::frmMain> mainWindow(kestrun::Module1::MainWindow);
     kestrun::reportWhenShown(mainWindow.get()); // start-up timing, on request only

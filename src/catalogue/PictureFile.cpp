@@ -45,12 +45,17 @@ QImage loadPictureFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
+    // Without auto-detection the extension's decoder is asked alone; with it,
+    // Qt would load every image-format plugin just to ask each about the
+    // extension, which costs milliseconds at start-up.
     QImageReader reader(&file, QFileInfo(path).suffix().toLower().toLatin1());
+    reader.setAutoDetectImageFormat(false);
     if (!reader.canRead()) {
         if (!file.seek(0))
             return {};
         reader.setDevice(&file);
         reader.setFormat(QByteArray());
+        reader.setAutoDetectImageFormat(true);
     }
     const QSize size = reader.size();
     if (!isAcceptablePictureSize(size))

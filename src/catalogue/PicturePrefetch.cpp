@@ -1,0 +1,40 @@
+#include "catalogue/PicturePrefetch.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/PictureFile.h"
+
+namespace kestrun {
+
+PicturePrefetch::PicturePrefetch(const QString &gameFolder)
+    : m_worker([this, gameFolder] {
+        SpriteTable scratch;
+        loadCatalogue(gameFolder, scratch, [this](const QString &path) {
+            QImage picture = loadPictureFile(path);
+            m_pictures.insert(path, picture);
+            return picture;
+        });
+    })
+{
+}
+
+PicturePrefetch::~PicturePrefetch()
+{
+    finish();
+}
+
+void PicturePrefetch::finish()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+std::optional<QImage> PicturePrefetch::take(const QString &path)
+{
+    finish();
+    const auto found = m_pictures.constFind(path);
+    if (found == m_pictures.constEnd())
+        return std::nullopt;
+    return *found;
+}
+
+} // namespace kestrun

@@ -32,8 +32,10 @@ std::optional<QString> runFileDialog(QWidget *owner, const FileDialogRequest &re
     const int index = request.filterIndex - 1;
     if (index >= 0 && index < filters.size())
         dialog.selectNameFilter(filters.at(index));
-    if (mode == QFileDialog::AcceptSave)
-        dialog.setDefaultSuffix(QStringLiteral("kmp"));
+    // The name is taken as typed (no extension added) and an existing file
+    // is replaced without a question, as the map's Save As has always done;
+    // the replacement itself is safe (a temporary file renamed over it).
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -131,14 +131,16 @@ void frmMain::createControls()
     lstSP->setGeometry(0, 112, 129, 236);
     lstSP->setUniformItemSizes(true);
     // The list's click: once for every change of selection (mouse, keys, or
-    // the program), and for a click on the entry already selected.
+    // the program), and for a click on the entry already selected. Not on a
+    // change of the current row alone: Qt makes the first row current, without
+    // selecting it, when an unselected list takes the focus.
     lstSP->viewport()->installEventFilter(this);
-    connect(lstSP, &QListWidget::currentRowChanged, this, [this] {
-        m_listRowChangedByPress = true;
+    connect(lstSP, &QListWidget::itemSelectionChanged, this, [this] {
+        m_listSelectionChangedByPress = true;
         lstSP_Click();
     });
     connect(lstSP, &QListWidget::itemClicked, this, [this] {
-        if (!m_listRowChangedByPress)
+        if (!m_listSelectionChangedByPress)
             lstSP_Click();
     });
 
@@ -261,6 +263,12 @@ void frmMain::createMenus()
 
 void frmMain::applyOuterSize()
 {
+    if (QWindow *window = windowHandle(); window && !m_watchingFrame) {
+        // A window manager adds its frame after the window is shown; the size
+        // is set again once the window is on screen and the frame is known.
+        window->installEventFilter(this);
+        m_watchingFrame = true;
+    }
     // The outer size includes the window manager's frame, known once shown.
     QMargins frame;
     if (QWindow *window = windowHandle())
@@ -283,8 +291,10 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_client && event->type() == QEvent::Resize)
         layoutDockedControls();
+    else if (watched == windowHandle() && event->type() == QEvent::Expose)
+        applyOuterSize();
     else if (event->type() == QEvent::MouseButtonPress && lstSP && watched == lstSP->viewport())
-        m_listRowChangedByPress = false;
+        m_listSelectionChangedByPress = false;
     return QMainWindow::eventFilter(watched, event);
 }
 

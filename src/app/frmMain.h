@@ -141,7 +141,8 @@ private:
     QWidget *m_client = nullptr;
     QString m_dialogFileName; // the common dialog's file name, kept between uses
     QString m_lastReadFailure;
-    bool m_listRowChangedByPress = false;
+    bool m_listSelectionChangedByPress = false;
+    bool m_watchingFrame = false;
 };
 
 } // namespace kestrun

@@ -70,8 +70,8 @@ void frmMain::cmdLayer_Click(int Index)
 
 void frmMain::lstSP_Click()
 {
-    const QListWidgetItem *selected = lstSP->currentItem();
-    const int slot = Sprites.findFileName(selected ? selected->text() : QString());
+    const QList<QListWidgetItem *> selected = lstSP->selectedItems();
+    const int slot = Sprites.findFileName(selected.isEmpty() ? QString() : selected.first()->text());
     if (slot >= 0) {
         CurrentSprite = static_cast<std::uint8_t>(slot);
         picBuf->setPicture(Sprites.tile(slot));

@@ -1,4 +1,3 @@
-#include "app/AppInfo.h"
 #include "app/Module1.h"
 #include "app/QtPlatformServices.h"
 #include "app/ShownReport.h"
@@ -18,7 +17,8 @@ int main(int argc, char *argv[])
     std::signal(SIGXFSZ, SIG_IGN);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(kestrun::AppTitle);
+    // No application name is set: Qt names a window without a title (the
+    // splash) after it, and only the editor's own windows are "Kestrunle".
     QApplication::setApplicationVersion(QString::fromLatin1(kestrun::VersionString));
 
     kestrun::QtPlatformServices platform;

@@ -56,7 +56,8 @@ void MapCells::assignBytes(std::span<const std::uint8_t> image)
 {
     auto *out = reinterpret_cast<std::uint8_t *>(m_cells.data());
     const std::size_t n = std::min<std::size_t>(image.size(), ByteSize);
-    std::memcpy(out, image.data(), n);
+    if (n > 0) // an empty image may have no data pointer at all
+        std::memcpy(out, image.data(), n);
     std::memset(out + n, 0, ByteSize - n);
 }
 

@@ -4,6 +4,7 @@
 #include "view/MapCanvas.h"
 #include "view/SpriteBuffer.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -32,6 +33,7 @@ private slots:
     void pickingASprite_data();
     void pickingASprite();
     void respOnLayer0PaintsSprite1WithoutSwitching();
+    void focusingAnUnselectedListPicksNothing();
 };
 
 void TestBrushes::layerButtons_data()
@@ -132,6 +134,27 @@ void TestBrushes::respOnLayer0PaintsSprite1WithoutSwitching()
     e.press(QPointF(60, 60), Qt::LeftButton);
     QCOMPARE(int(w.MapCells.cell(1, 1).Sprite1), 7);
     QCOMPARE(int(w.MapCells.cell(1, 1).Terrain), 16);
+}
+
+void TestBrushes::focusingAnUnselectedListPicksNothing()
+{
+    // As after a catalogue that failed part-way: entries, none selected.
+    Editor e;
+    frmMain &w = *e.window;
+    stackedCell(w);
+    w.lstSP->addItems({"sprite4.bmp", "sprite5.bmp"});
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.picMap->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(w.picMap, Qt::Key_Tab); // past the hidden combo box, into the list
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.lstSP));
+    QCOMPARE(int(w.CurrentSprite), 0);
+    QCOMPARE(int(w.CurrentLayer), 0);
+    QCOMPARE(w.Label2->text(), QStringLiteral("Set layer"));
+    // A key that moves the selection does pick.
+    QTest::keyClick(w.lstSP, Qt::Key_Down);
+    QVERIFY(!w.lstSP->selectedItems().isEmpty());
+    QCOMPARE(int(w.CurrentLayer), 1);
 }
 
 QTEST_MAIN(TestBrushes)

@@ -147,6 +147,59 @@ class EditorTest(unittest.TestCase):
         self.assertEqual(terrain[34:], [16] * 142)
         self.close_and_wait(window)
 
+    def test_pick_a_sprite_paint_layer_2_and_switch_layers(self):
+        window = self.start_on_water_map()
+        left, top = self.canvas_origin(window)
+        client = (left - 128, top - 32)  # the client area's origin on screen
+        red = (200, 0, 0)
+        # The first list entry (ground.bmp) is the brush after start-up; the
+        # second is red.bmp: click the first, then the Down key.
+        self.x.click(client[0] + 30, client[1] + 28 + 112 + 8)
+        self.x.key("Down")
+        self.x.click(client[0] + 64 + 12, client[1] + 28 + 64 + 10)  # "S2"
+        self.x.drag([(left + 40 * i + 20, top + 140) for i in range(4)])
+        self.x.xdotool("mousemove", "--sync", left + 600, top + 420)
+        time.sleep(0.5)
+        screen = self.x.screen()
+        for i in range(4):
+            self.assertEqual(screen.pixel(left + 40 * i + 20, top + 140), red, f"cell ({i}, 3)")
+        self.assertEqual(screen.pixel(left + 40 * 4 + 20, top + 140), BLUE)
+        self.x.click(client[0] + 0 + 12, client[1] + 28 + 64 + 10)  # "C": terrain only
+        time.sleep(0.3)
+        self.assertEqual(self.x.screen().pixel(left + 20, top + 140), BLUE)
+        self.x.click(client[0] + 96 + 12, client[1] + 28 + 64 + 10)  # "S3": every layer
+        time.sleep(0.3)
+        self.assertEqual(self.x.screen().pixel(left + 20, top + 140), red)
+        self.close_and_wait(window)
+
+    def test_about_box_opens_from_the_help_menu_and_any_key_closes_it(self):
+        window = self.start_on_water_map()
+        wx, wy, _, _ = self.x.window_geometry(window)
+
+        def about_boxes():
+            shown = self.x.xdotool("search", "--onlyvisible", "--name", ".*").split()
+            return [w for w in shown if self.x.window_geometry(int(w))[2:] == (497, 205)]
+
+        for _ in range(2):  # a second About works like the first
+            self.x.click(wx + 120, wy + 8)  # "Помощь"
+            time.sleep(0.3)
+            self.x.key("Down")  # "Contents" is disabled: the first choice is About
+            self.x.key("Return")
+            deadline = time.monotonic() + 5
+            while time.monotonic() < deadline and not about_boxes():
+                time.sleep(0.1)
+            self.assertTrue(about_boxes(), "the About box did not open")
+            ax, ay, aw, ah = self.x.window_geometry(int(about_boxes()[0]))
+            self.x.click(ax + aw // 2, ay + ah // 2)  # a click does not close it
+            time.sleep(0.3)
+            self.assertTrue(about_boxes())
+            self.x.key("shift")  # a key alone does
+            deadline = time.monotonic() + 5
+            while time.monotonic() < deadline and about_boxes():
+                time.sleep(0.1)
+            self.assertFalse(about_boxes(), "a key did not close the About box")
+        self.close_and_wait(window)
+
     def test_first_start_asks_for_the_game_folder_over_the_splash(self):
         self.start()
         prompt = self.x.wait_window("Kestrunle")

@@ -129,6 +129,7 @@ class EditorTest(unittest.TestCase):
                 break
             time.sleep(0.1)
         self.assertTrue(dialogs, "the Save As dialog did not appear")
+        self.x.xdotool("windowfocus", "--sync", dialogs[0])
         time.sleep(0.5)
         saved = os.path.join(self.tmp.name, "painted.kmp")
         self.x.type_text(saved)
@@ -208,6 +209,7 @@ class EditorTest(unittest.TestCase):
         shown = self.x.xdotool("search", "--onlyvisible", "--name", ".*").split()
         splash = [w for w in shown if self.x.window_geometry(int(w))[2:] == (497, 205)]
         self.assertTrue(splash, "the splash window is not on screen during the prompt")
+        self.x.xdotool("windowfocus", "--sync", prompt)
         time.sleep(0.3)
         self.x.type_text(self.game)
         self.x.key("Return")

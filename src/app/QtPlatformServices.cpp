@@ -1,7 +1,6 @@
 #include "app/QtPlatformServices.h"
 
 #include "app/AppInfo.h"
-#include "catalogue/Catalogue.h"
 #include "catalogue/PictureFile.h"
 #include "catalogue/PicturePrefetch.h"
 

@@ -121,22 +121,14 @@ class EditorTest(unittest.TestCase):
 
         # Save: the map came from the command line, so Save asks for a name.
         self.x.click(toolbar[0] + 46 + 11, toolbar[1] + 14)
-        deadline = time.monotonic() + 10
-        while time.monotonic() < deadline:
-            dialogs = [int(w) for w in self.x.xdotool("search", "--onlyvisible", "--name", "^Kestrunle$").split()
-                       if int(w) != window]
-            if dialogs:
-                break
-            time.sleep(0.1)
-        self.assertTrue(dialogs, "the Save As dialog did not appear")
+        dialogs = self.x.wait_until(lambda: [w for w in self.x.visible_windows("^Kestrunle$") if w != window],
+                                    10, "the Save As dialog did not appear")
         self.x.xdotool("windowfocus", "--sync", dialogs[0])
         time.sleep(0.5)
         saved = os.path.join(self.tmp.name, "painted.kmp")
         self.x.type_text(saved)
         self.x.key("Return")
-        deadline = time.monotonic() + 10
-        while time.monotonic() < deadline and not os.path.exists(saved):
-            time.sleep(0.1)
+        self.x.wait_until(lambda: os.path.exists(saved), 10, "the map was not saved")
         with open(saved, "rb") as f:
             data = f.read()
         self.assertEqual(len(data), 726)
@@ -178,27 +170,20 @@ class EditorTest(unittest.TestCase):
         wx, wy, _, _ = self.x.window_geometry(window)
 
         def about_boxes():
-            shown = self.x.xdotool("search", "--onlyvisible", "--name", ".*").split()
-            return [w for w in shown if self.x.window_geometry(int(w))[2:] == (497, 205)]
+            return self.x.visible_windows(size=(497, 205))
 
         for _ in range(2):  # a second About works like the first
             self.x.click(wx + 120, wy + 8)  # "Помощь"
             time.sleep(0.3)
             self.x.key("Down")  # "Contents" is disabled: the first choice is About
             self.x.key("Return")
-            deadline = time.monotonic() + 5
-            while time.monotonic() < deadline and not about_boxes():
-                time.sleep(0.1)
-            self.assertTrue(about_boxes(), "the About box did not open")
-            ax, ay, aw, ah = self.x.window_geometry(int(about_boxes()[0]))
+            about = self.x.wait_until(about_boxes, 5, "the About box did not open")[0]
+            ax, ay, aw, ah = self.x.window_geometry(about)
             self.x.click(ax + aw // 2, ay + ah // 2)  # a click does not close it
             time.sleep(0.3)
             self.assertTrue(about_boxes())
             self.x.key("shift")  # a key alone does
-            deadline = time.monotonic() + 5
-            while time.monotonic() < deadline and about_boxes():
-                time.sleep(0.1)
-            self.assertFalse(about_boxes(), "a key did not close the About box")
+            self.x.wait_until(lambda: not about_boxes(), 5, "a key did not close the About box")
         self.close_and_wait(window)
 
     def test_first_start_asks_for_the_game_folder_over_the_splash(self):
@@ -206,26 +191,18 @@ class EditorTest(unittest.TestCase):
         prompt = self.x.wait_window("Kestrunle")
         _, _, width, height = self.x.window_geometry(prompt)
         self.assertLess(width, 780)  # the input box, not the editor
-        shown = self.x.xdotool("search", "--onlyvisible", "--name", ".*").split()
-        splash = [w for w in shown if self.x.window_geometry(int(w))[2:] == (497, 205)]
-        self.assertTrue(splash, "the splash window is not on screen during the prompt")
+        self.assertTrue(self.x.visible_windows(size=(497, 205)),
+                        "the splash window is not on screen during the prompt")
         self.x.xdotool("windowfocus", "--sync", prompt)
         time.sleep(0.3)
         self.x.type_text(self.game)
         self.x.key("Return")
-        deadline = time.monotonic() + 15
-        window = None
-        while time.monotonic() < deadline and window is None:
-            for w in self.x.xdotool("search", "--onlyvisible", "--name", "^Kestrunle$").split():
-                if self.x.window_geometry(int(w))[2:] == (780, 540):
-                    window = int(w)
-            time.sleep(0.1)
-        self.assertIsNotNone(window, "the editor did not come up after the answer")
+        window = self.x.wait_until(lambda: self.x.visible_windows("^Kestrunle$", size=(780, 540)), 15,
+                                   "the editor did not come up after the answer")[0]
         with open(os.path.join(self.config, "Kestrunle", "Kestrunle.conf")) as f:
             self.assertIn(f"gamepath={self.game}", f.read())
         self.close_and_wait(window)
 
-    @unittest.skipUnless(SAMPLE is None or os.path.isdir(SAMPLE or ""), "no sample folder")
     def test_sample_game_folder_and_map(self):
         if not SAMPLE or not os.path.exists(os.path.join(SAMPLE, "sample.kmp")):
             self.skipTest("no sample map")

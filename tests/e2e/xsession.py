@@ -50,14 +50,28 @@ class XSession:
         result = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True)
         return result.stdout.strip()
 
-    def wait_window(self, name, timeout=20.0):
+    @staticmethod
+    def wait_until(condition, timeout, failure):
+        """Polls `condition` until it gives a true value, which it returns;
+        raises AssertionError(failure) after `timeout` seconds."""
         deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            found = self.xdotool("search", "--onlyvisible", "--name", f"^{name}$").split()
-            if found:
-                return int(found[0])
+        while True:
+            value = condition()
+            if value:
+                return value
+            if time.monotonic() >= deadline:
+                raise AssertionError(failure)
             time.sleep(0.1)
-        raise AssertionError(f"no visible window named {name!r} within {timeout} s")
+
+    def visible_windows(self, name=".*", size=None):
+        """The visible windows whose name matches the pattern `name`, and
+        of the given (width, height) when `size` is given."""
+        found = [int(w) for w in self.xdotool("search", "--onlyvisible", "--name", name).split()]
+        return [w for w in found if size is None or self.window_geometry(w)[2:] == size]
+
+    def wait_window(self, name, timeout=20.0):
+        return self.wait_until(lambda: self.visible_windows(f"^{name}$"), timeout,
+                               f"no visible window named {name!r} within {timeout} s")[0]
 
     def window_name(self, window):
         return self.xdotool("getwindowname", window)

@@ -1,6 +1,6 @@
 #include "support/ScriptedPlatform.h"
 
-#include "catalogue/Catalogue.h"
+#include "catalogue/PictureFile.h"
 
 namespace kestrun::testing {
 

@@ -89,7 +89,7 @@ void BM_LoadCatalogue(benchmark::State &state)
             state.SkipWithError("the catalogue did not load");
             break;
         }
-        benchmark::DoNotOptimize(sprites.tile(255).constBits());
+        benchmark::DoNotOptimize(sprites.block(255).constBits());
     }
     state.SetItemsProcessed(state.iterations() * 256);
 }

@@ -10,9 +10,9 @@ using namespace kestrun;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    MapCells grid;
+    MapGrid grid;
     applyNewMapDefaults(grid);
-    const MapCells before = grid;
+    const MapGrid before = grid;
     const MapReadStatus status = decodeMap({data, size}, grid);
     if (status != MapReadStatus::Loaded) {
         if (!(grid == before))
@@ -20,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     const QByteArray written = encodeMap(grid);
-    MapCells again;
+    MapGrid again;
     const auto *bytes = reinterpret_cast<const std::uint8_t *>(written.constData());
     if (decodeMap({bytes, std::size_t(written.size())}, again) != MapReadStatus::Loaded || !(again == grid))
         std::abort();
     // The cells are the input's bytes after the header, zero beyond its end.
-    const std::size_t cells = size > MapHeaderSize ? std::min<std::size_t>(size - MapHeaderSize, MapCells::ByteSize) : 0;
+    const std::size_t cells = size > MapHeaderSize ? std::min<std::size_t>(size - MapHeaderSize, MapGrid::ByteSize) : 0;
     if (cells && std::memcmp(grid.bytes().data(), data + MapHeaderSize, cells) != 0)
         std::abort();
     return 0;

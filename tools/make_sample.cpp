@@ -540,16 +540,16 @@ const std::vector<Sprite> &sprites()
 // The sample level: a river with two bridges, brick walls round both bases,
 // a concrete bunker, an ice patch, woods; the bases on layer 2 and the spawn
 // points on layer 3.
-MapCells sampleMap()
+MapGrid sampleMap()
 {
-    MapCells map;
+    MapGrid map;
     auto set = [&map](int x, int y, std::uint8_t terrain, std::uint8_t s1, std::uint8_t s2 = 0, std::uint8_t s3 = 0) {
         map.setCell(x, y, MapCell{terrain, s1, s2, s3});
     };
     // Open ground above the river; grass below it, crossed by two dirt
     // roads from the bridges.
-    for (int y = 0; y < MapCells::Height; ++y)
-        for (int x = 0; x < MapCells::Width; ++x)
+    for (int y = 0; y < MapGrid::Height; ++y)
+        for (int x = 0; x < MapGrid::Width; ++x)
             set(x, y, TerrainGround, y >= 6 ? Grass : Ground);
     for (const auto &[x, y] : {std::pair{3, 6}, {3, 7}, {3, 8}, {4, 8}, {5, 8}, {12, 6}, {12, 7}, {12, 8},
                               {11, 8}, {10, 8}})
@@ -557,7 +557,7 @@ MapCells sampleMap()
 
     // The river along row 5, bridged with concrete at columns 3 and 12,
     // lily pads here and there, sand on its northern bank.
-    for (int x = 0; x < MapCells::Width; ++x) {
+    for (int x = 0; x < MapGrid::Width; ++x) {
         if (x == 3 || x == 12)
             set(x, 5, TerrainBeton, Concrete);
         else

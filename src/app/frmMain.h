@@ -45,7 +45,7 @@ public:
     void Form_Load();
 
     // --- state -----------------------------------------------------------
-    kestrun::MapCells MapCells;
+    kestrun::MapGrid MapCells;
     SpriteTable Sprites;
     QString MapFileName;
     std::uint8_t CurrentLayer = 0;

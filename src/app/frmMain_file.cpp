@@ -69,8 +69,8 @@ void frmMain::ResetMap()
     picMap->setFrameLeft(50);
     picMap->setUpdatesEnabled(false);
     applyNewMapDefaults(MapCells);
-    for (int x = 0; x <= kestrun::MapCells::MaxX; ++x) {
-        for (int y = 0; y <= kestrun::MapCells::MaxY; ++y)
+    for (int x = 0; x <= kestrun::MapGrid::MaxX; ++x) {
+        for (int y = 0; y <= kestrun::MapGrid::MaxY; ++y)
             DrawSprite(x, y, MapCells.cell(x, y).Sprite1);
     }
     picMap->setUpdatesEnabled(true);

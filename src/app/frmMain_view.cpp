@@ -25,9 +25,9 @@ void frmMain::DrawSprite(int x, int y, std::uint8_t index)
     if (index == 0)
         return; // an empty layer: the cell keeps what it showed
     // The buffer shows the sprite drawn last; its block is what the cell gets.
-    const QImage &tile = Sprites.tile(index);
-    picBuf->setPicture(tile);
-    picMap->showArea(picMap->renderer().drawTile(x, y, tile));
+    const QImage &block = Sprites.block(index);
+    picBuf->setPicture(block);
+    picMap->showArea(picMap->renderer().drawBlock(x, y, block));
 }
 
 void frmMain::RedrawMap(int layer)
@@ -37,13 +37,13 @@ void frmMain::RedrawMap(int layer)
     // no intermediate frame.
     picMap->setUpdatesEnabled(false);
     picMap->renderer().setLineWidth(2);
-    for (int x = 0; x <= kestrun::MapCells::MaxX; ++x) {
-        for (int y = 0; y <= kestrun::MapCells::MaxY; ++y)
+    for (int x = 0; x <= kestrun::MapGrid::MaxX; ++x) {
+        for (int y = 0; y <= kestrun::MapGrid::MaxY; ++y)
             DrawTerrain(x, y, MapCells.cell(x, y).Terrain);
     }
     auto spritePass = [this](int spriteLayer) {
-        for (int x = 0; x <= kestrun::MapCells::MaxX; ++x) {
-            for (int y = 0; y <= kestrun::MapCells::MaxY; ++y)
+        for (int x = 0; x <= kestrun::MapGrid::MaxX; ++x) {
+            for (int y = 0; y <= kestrun::MapGrid::MaxY; ++y)
                 DrawSprite(x, y, MapCells.layerByte(x, y, spriteLayer));
         }
     };
@@ -74,7 +74,7 @@ void frmMain::lstSP_Click()
     const int slot = Sprites.findFileName(selected.isEmpty() ? QString() : selected.first()->text());
     if (slot >= 0) {
         CurrentSprite = static_cast<std::uint8_t>(slot);
-        picBuf->setPicture(Sprites.tile(slot));
+        picBuf->setPicture(Sprites.block(slot));
     }
     if (CurrentLayer == 0)
         cmdLayer_Click(1);
@@ -105,7 +105,7 @@ void frmMain::picMap_MouseMove(int Button, int Shift, float X, float Y)
         picMap_MouseDown(Button, Shift, X, Y);
         return;
     }
-    if (kestrun::MapCells::contains(cx, cy))
+    if (kestrun::MapGrid::contains(cx, cy))
         sbStatusBar->panel(1)->setText(cellReadout(MapCells.cell(cx, cy)));
 }
 

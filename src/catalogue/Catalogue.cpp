@@ -3,7 +3,7 @@
 #include "catalogue/CatalogueText.h"
 #include "catalogue/GamePath.h"
 #include "catalogue/LeadingNumber.h"
-#include "catalogue/TilesetReader.h"
+#include "catalogue/CatalogueRecords.h"
 
 #include <QFile>
 
@@ -43,9 +43,9 @@ CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprite
         }
     }
 
-    const QStringList records = splitTilesetRecords(decodeCatalogueText(bytes));
+    const QStringList records = splitCatalogueRecords(decodeCatalogueText(bytes));
     for (const QString &record : records) {
-        const TilesetRecord parts = splitTilesetRecord(record);
+        const CatalogueRecord parts = splitCatalogueRecord(record);
         const std::optional<int> index = spriteIndexOf(parts.indexText);
         if (!index) {
             result.failure = QStringLiteral("index out of range 0..255 in record \"%1\"").arg(record);

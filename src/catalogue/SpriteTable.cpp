@@ -5,11 +5,11 @@
 namespace kestrun {
 namespace {
 
-QImage blankTile()
+QImage blankBlock()
 {
-    QImage tile(SpriteTable::TileSize, SpriteTable::TileSize, QImage::Format_RGB32);
-    tile.fill(QColor(192, 192, 192));
-    return tile;
+    QImage block(SpriteTable::BlockSize, SpriteTable::BlockSize, QImage::Format_RGB32);
+    block.fill(QColor(192, 192, 192));
+    return block;
 }
 
 } // namespace
@@ -17,8 +17,8 @@ QImage blankTile()
 SpriteTable::SpriteTable()
 {
     // One shared light-grey block for every empty slot (implicitly shared).
-    m_blank = blankTile();
-    m_tiles.fill(m_blank);
+    m_blank = blankBlock();
+    m_blocks.fill(m_blank);
 }
 
 void SpriteTable::setFileName(int index, const QString &fileName)
@@ -29,25 +29,25 @@ void SpriteTable::setFileName(int index, const QString &fileName)
 void SpriteTable::setPicture(int index, const QImage &picture)
 {
     m_slots[index & 0xFF].Picture = picture;
-    m_tiles[index & 0xFF] = tileOf(picture);
+    m_blocks[index & 0xFF] = blockOf(picture);
 }
 
-QImage SpriteTable::tileOf(const QImage &picture) const
+QImage SpriteTable::blockOf(const QImage &picture) const
 {
     if (picture.isNull())
         return m_blank;
-    if (picture.width() >= TileSize && picture.height() >= TileSize && !picture.hasAlphaChannel()) {
+    if (picture.width() >= BlockSize && picture.height() >= BlockSize && !picture.hasAlphaChannel()) {
         // An opaque picture covers the whole block: its top-left corner is
         // the block (shared, not copied, when it already is exactly that).
-        const QImage corner = picture.size() == QSize(TileSize, TileSize)
+        const QImage corner = picture.size() == QSize(BlockSize, BlockSize)
             ? picture
-            : picture.copy(0, 0, TileSize, TileSize);
+            : picture.copy(0, 0, BlockSize, BlockSize);
         return corner.convertToFormat(QImage::Format_RGB32);
     }
-    QImage tile = blankTile();
-    QPainter painter(&tile);
+    QImage block = blankBlock();
+    QPainter painter(&block);
     painter.drawImage(0, 0, picture);
-    return tile;
+    return block;
 }
 
 int SpriteTable::findFileName(const QString &fileName) const

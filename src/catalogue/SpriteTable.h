@@ -21,7 +21,7 @@ struct SpriteEntry {
 class SpriteTable {
 public:
     static constexpr int SlotCount = 256;
-    static constexpr int TileSize = 40;
+    static constexpr int BlockSize = 40;
 
     SpriteTable();
 
@@ -32,17 +32,17 @@ public:
     void setPicture(int index, const QImage &picture);
 
     // The opaque 40 x 40 block (QImage::Format_RGB32) copied for this slot.
-    const QImage &tile(int index) const { return m_tiles[index & 0xFF]; }
+    const QImage &block(int index) const { return m_blocks[index & 0xFF]; }
 
     // The lowest slot whose FileName equals `fileName` exactly, or -1.
     int findFileName(const QString &fileName) const;
 
 private:
-    QImage tileOf(const QImage &picture) const;
+    QImage blockOf(const QImage &picture) const;
 
     QImage m_blank;
     std::array<SpriteEntry, SlotCount> m_slots;
-    std::array<QImage, SlotCount> m_tiles;
+    std::array<QImage, SlotCount> m_blocks;
 };
 
 } // namespace kestrun

@@ -39,8 +39,8 @@ MapHeader currentMapHeader()
     MapHeader header;
     header.Signature = MapSignature;
     header.Version = MapFileVersion;
-    header.MaxX = MapCells::MaxX;
-    header.MaxY = MapCells::MaxY;
+    header.MaxX = MapGrid::MaxX;
+    header.MaxY = MapGrid::MaxY;
     return header;
 }
 
@@ -68,16 +68,16 @@ MapHeader decodeMapHeader(std::span<const std::uint8_t> data)
     return header;
 }
 
-QByteArray encodeMap(const MapCells &grid)
+QByteArray encodeMap(const MapGrid &grid)
 {
     QByteArray out(MapFileSize, '\0');
     const auto header = encodeMapHeader(currentMapHeader());
     std::memcpy(out.data(), header.data(), header.size());
-    std::memcpy(out.data() + MapHeaderSize, grid.bytes().data(), MapCells::ByteSize);
+    std::memcpy(out.data() + MapHeaderSize, grid.bytes().data(), MapGrid::ByteSize);
     return out;
 }
 
-MapReadStatus decodeMap(std::span<const std::uint8_t> data, MapCells &grid)
+MapReadStatus decodeMap(std::span<const std::uint8_t> data, MapGrid &grid)
 {
     const MapHeader header = decodeMapHeader(data);
     if (header.Signature != MapSignature)
@@ -89,7 +89,7 @@ MapReadStatus decodeMap(std::span<const std::uint8_t> data, MapCells &grid)
     return MapReadStatus::Loaded;
 }
 
-MapReadResult readMapFile(const QString &path, MapCells &grid)
+MapReadResult readMapFile(const QString &path, MapGrid &grid)
 {
     if (path.isEmpty())
         return {MapReadStatus::Unreadable, QStringLiteral("no file name was given")};
@@ -104,7 +104,7 @@ MapReadResult readMapFile(const QString &path, MapCells &grid)
     return {decodeMap(asBytes(data), grid), QString()};
 }
 
-std::optional<QString> writeMapFile(const QString &path, const MapCells &grid)
+std::optional<QString> writeMapFile(const QString &path, const MapGrid &grid)
 {
     if (path.isEmpty())
         return QStringLiteral("no file name was given");

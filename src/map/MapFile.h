@@ -28,7 +28,7 @@ struct MapHeader {
 inline constexpr std::int32_t MapSignature = 0x12345678;
 inline constexpr std::int16_t MapFileVersion = 2;
 inline constexpr int MapHeaderSize = 22;
-inline constexpr int MapFileSize = MapHeaderSize + MapCells::ByteSize;
+inline constexpr int MapFileSize = MapHeaderSize + MapGrid::ByteSize;
 
 // The header SaveMap writes: the signature, version 2, MaxX 15, MaxY 10.
 MapHeader currentMapHeader();
@@ -37,7 +37,7 @@ std::array<std::uint8_t, MapHeaderSize> encodeMapHeader(const MapHeader &header)
 MapHeader decodeMapHeader(std::span<const std::uint8_t> data);
 
 // The 726 bytes of a map file for `grid`.
-QByteArray encodeMap(const MapCells &grid);
+QByteArray encodeMap(const MapGrid &grid);
 
 enum class MapReadStatus { Loaded, NotValidMapFile, WrongVersion, Unreadable };
 
@@ -46,7 +46,7 @@ enum class MapReadStatus { Loaded, NotValidMapFile, WrongVersion, Unreadable };
 // leaves the remaining cell bytes 0; bytes after offset 726 are ignored.
 // MaxX, MaxY, Reserved and the cell values are not checked. After
 // NotValidMapFile or WrongVersion the grid is exactly as it was.
-MapReadStatus decodeMap(std::span<const std::uint8_t> data, MapCells &grid);
+MapReadStatus decodeMap(std::span<const std::uint8_t> data, MapGrid &grid);
 
 struct MapReadResult {
     MapReadStatus status = MapReadStatus::Unreadable;
@@ -55,12 +55,12 @@ struct MapReadResult {
 
 // Reads a map file. Never creates or changes a file: a missing path or a
 // folder is Unreadable, and the grid is then left as it was.
-MapReadResult readMapFile(const QString &path, MapCells &grid);
+MapReadResult readMapFile(const QString &path, MapGrid &grid);
 
 // Writes the map to `path` through a temporary file renamed over the target,
 // so a failure never leaves a half-written or emptied map. Bytes that an
 // existing longer file held after offset 726 are kept. Returns the reason on
 // failure, nothing on success.
-std::optional<QString> writeMapFile(const QString &path, const MapCells &grid);
+std::optional<QString> writeMapFile(const QString &path, const MapGrid &grid);
 
 } // namespace kestrun

@@ -7,12 +7,12 @@
 
 namespace kestrun {
 
-MapCell MapCells::cell(int x, int y) const
+MapCell MapGrid::cell(int x, int y) const
 {
     return contains(x, y) ? m_cells[elementIndex(x, y)] : MapCell{};
 }
 
-bool MapCells::setCell(int x, int y, MapCell value)
+bool MapGrid::setCell(int x, int y, MapCell value)
 {
     if (!contains(x, y))
         return false;
@@ -20,14 +20,14 @@ bool MapCells::setCell(int x, int y, MapCell value)
     return true;
 }
 
-std::uint8_t MapCells::layerByte(int x, int y, int layer) const
+std::uint8_t MapGrid::layerByte(int x, int y, int layer) const
 {
     if (!contains(x, y) || layer < 0 || layer > 3)
         return 0;
     return bytes()[elementIndex(x, y) * 4 + layer];
 }
 
-bool MapCells::setLayerByte(int x, int y, int layer, std::uint8_t value)
+bool MapGrid::setLayerByte(int x, int y, int layer, std::uint8_t value)
 {
     if (!contains(x, y) || layer < 0 || layer > 3)
         return false;
@@ -41,18 +41,18 @@ bool MapCells::setLayerByte(int x, int y, int layer, std::uint8_t value)
     return true;
 }
 
-void MapCells::clear()
+void MapGrid::clear()
 {
     m_cells.fill(MapCell{});
 }
 
-std::span<const std::uint8_t, MapCells::ByteSize> MapCells::bytes() const
+std::span<const std::uint8_t, MapGrid::ByteSize> MapGrid::bytes() const
 {
     return std::span<const std::uint8_t, ByteSize>(
         reinterpret_cast<const std::uint8_t *>(m_cells.data()), ByteSize);
 }
 
-void MapCells::assignBytes(std::span<const std::uint8_t> image)
+void MapGrid::assignBytes(std::span<const std::uint8_t> image)
 {
     auto *out = reinterpret_cast<std::uint8_t *>(m_cells.data());
     const std::size_t n = std::min<std::size_t>(image.size(), ByteSize);
@@ -61,10 +61,10 @@ void MapCells::assignBytes(std::span<const std::uint8_t> image)
     std::memset(out + n, 0, ByteSize - n);
 }
 
-void applyNewMapDefaults(MapCells &grid)
+void applyNewMapDefaults(MapGrid &grid)
 {
-    for (int x = 0; x <= MapCells::MaxX; ++x) {
-        for (int y = 0; y <= MapCells::MaxY; ++y) {
+    for (int x = 0; x <= MapGrid::MaxX; ++x) {
+        for (int y = 0; y <= MapGrid::MaxY; ++y) {
             MapCell c = grid.cell(x, y);
             c.Sprite1 = 1;
             c.Terrain = TerrainGround;

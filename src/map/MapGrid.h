@@ -21,7 +21,7 @@ static_assert(sizeof(MapCell) == 4, "a cell is four bytes with no padding");
 // The level: 16 columns (x 0..15) by 11 rows (y 0..10), stored x fastest, so
 // cell (x, y) is element x + 16*y. Its 704-byte image is the cell block of the
 // map file. An access outside the bounds reads an empty cell and changes nothing.
-class MapCells {
+class MapGrid {
 public:
     static constexpr int Width = 16;
     static constexpr int Height = 11;
@@ -50,7 +50,7 @@ public:
     // Overwrites the grid from a byte image; bytes beyond `image` become 0.
     void assignBytes(std::span<const std::uint8_t> image);
 
-    friend bool operator==(const MapCells &, const MapCells &) = default;
+    friend bool operator==(const MapGrid &, const MapGrid &) = default;
 
 private:
     std::array<MapCell, CellCount> m_cells{};
@@ -58,6 +58,6 @@ private:
 
 // The new-map defaults: every cell Ground with sprite 1 on layer 1;
 // layers 2 and 3 are left as they are (callers clear the grid first).
-void applyNewMapDefaults(MapCells &grid);
+void applyNewMapDefaults(MapGrid &grid);
 
 } // namespace kestrun

@@ -18,7 +18,7 @@ int cellOfPosition(double pixel)
 std::optional<PaintStroke> pressStroke(int button, int layer, int cx, int cy,
                                        std::uint8_t terrainBrush, std::uint8_t spriteBrush)
 {
-    if (!MapCells::contains(cx, cy))
+    if (!MapGrid::contains(cx, cy))
         return std::nullopt;
     if (button == 1 && layer == 0)
         return PaintStroke{cx, cy, 0, terrainBrush};

@@ -44,15 +44,15 @@ QRect MapRenderer::drawTerrain(int x, int y, std::uint8_t code)
     return box;
 }
 
-QRect MapRenderer::drawTile(int x, int y, const QImage &tile)
+QRect MapRenderer::drawBlock(int x, int y, const QImage &block)
 {
     const QRect target = cellRect(x, y).intersected(m_canvas->rect());
-    if (target.isEmpty() || tile.format() != QImage::Format_RGB32)
+    if (target.isEmpty() || block.format() != QImage::Format_RGB32)
         return {};
-    const int width = std::min(target.width(), tile.width());
-    const int height = std::min(target.height(), tile.height());
-    const uchar *source = tile.constBits();
-    const qsizetype sourceStride = tile.bytesPerLine();
+    const int width = std::min(target.width(), block.width());
+    const int height = std::min(target.height(), block.height());
+    const uchar *source = block.constBits();
+    const qsizetype sourceStride = block.bytesPerLine();
     uchar *bits = m_canvas->bits();
     const qsizetype stride = m_canvas->bytesPerLine();
     for (int row = 0; row < height; ++row) {

@@ -39,7 +39,7 @@ public:
     // Fills the terrain box in the colour of `code`; returns the area drawn.
     QRect drawTerrain(int x, int y, std::uint8_t code);
     // Copies a 40 x 40 RGB32 block into the cell, replacing its pixels.
-    QRect drawTile(int x, int y, const QImage &tile);
+    QRect drawBlock(int x, int y, const QImage &block);
 
 private:
     QImage *m_canvas;

@@ -15,11 +15,11 @@ SpriteBuffer::SpriteBuffer(QWidget *parent)
     setPalette(pal);
 }
 
-void SpriteBuffer::setPicture(const QImage &tile)
+void SpriteBuffer::setPicture(const QImage &block)
 {
-    if (tile.cacheKey() == m_picture.cacheKey())
+    if (block.cacheKey() == m_picture.cacheKey())
         return;
-    m_picture = tile;
+    m_picture = block;
     update();
 }
 

@@ -12,9 +12,9 @@ class SpriteBuffer : public QFrame {
 public:
     explicit SpriteBuffer(QWidget *parent = nullptr);
 
-    // Shows `tile` (a null image shows the background alone). Repaints only
+    // Shows `block` (a null image shows the background alone). Repaints only
     // when the picture changes.
-    void setPicture(const QImage &tile);
+    void setPicture(const QImage &block);
     const QImage &picture() const { return m_picture; }
 
 protected:

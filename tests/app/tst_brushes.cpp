@@ -89,7 +89,7 @@ void TestBrushes::pickingASprite()
     w.Sprites.setFileName(9, QStringLiteral("shared.bmp"));
     w.lstSP->addItems({"sprite4.bmp", "shared.bmp", "ghost.bmp"});
     w.CurrentSprite = 2;
-    w.picBuf->setPicture(w.Sprites.tile(2));
+    w.picBuf->setPicture(w.Sprites.block(2));
     w.cmdLayer_Click(layerBefore);
     w.show();
     const QImage canvasBefore = w.picMap->image().copy();

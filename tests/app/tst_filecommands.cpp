@@ -17,7 +17,7 @@ namespace {
 const QString OpenFilter = QStringLiteral("Все файлы (*.*)|*.*|Карты Kestrun (*.kmp)|*.kmp");
 const QString SaveAsFilter = QStringLiteral("Все файлы (*.*)|*.*|Карта Kestrun (*.kmp)|*.kmp");
 
-QByteArray mapBytes(const MapCells &grid)
+QByteArray mapBytes(const MapGrid &grid)
 {
     return encodeMap(grid);
 }
@@ -133,7 +133,7 @@ void TestFileCommands::cancelChangesNothing()
     w.mnuFileSaveAs_Click();
     const QByteArray onDisk = readFile(path("kept.kmp"));
     w.MapCells.setCell(1, 1, MapCell{2, 2, 2, 2});
-    const MapCells edited = w.MapCells;
+    const MapGrid edited = w.MapCells;
 
     e.platform.openAnswers.push_back(std::nullopt);
     w.mnuFileOpen_Click();
@@ -165,7 +165,7 @@ void TestFileCommands::openRejectedFileKeepsMapAndName()
     e.platform.saveAnswers.push_back(path("mine.kmp"));
     w.mnuFileSaveAs_Click();
     w.MapCells.setCell(2, 2, MapCell{4, 0, 0, 0});
-    const MapCells edited = w.MapCells;
+    const MapGrid edited = w.MapCells;
     QString target = path("bad.kmp");
     if (message.isEmpty()) {
         target = path("folder.kmp");
@@ -195,7 +195,7 @@ void TestFileCommands::saveAfterOpenWritesToTheOpenedFile()
 {
     Editor e;
     frmMain &w = *e.window;
-    MapCells stored;
+    MapGrid stored;
     stored.setCell(7, 7, MapCell{16, 4, 4, 4});
     QVERIFY(!writeMapFile(path("level.kmp"), stored));
     e.platform.openAnswers.push_back(path("level.kmp"));
@@ -214,7 +214,7 @@ void TestFileCommands::failedSaveIsReportedAndKeepsTheMap()
     frmMain &w = *e.window;
     QVERIFY(writeFile(path("plain.txt"), "not a folder"));
     w.MapCells.setCell(3, 3, MapCell{2, 2, 2, 2});
-    const MapCells edited = w.MapCells;
+    const MapGrid edited = w.MapCells;
     const QString impossible = path("plain.txt/map.kmp");
 
     e.platform.saveAnswers.push_back(impossible);

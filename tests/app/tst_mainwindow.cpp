@@ -290,7 +290,7 @@ void TestMainWindow::dispatch()
     giveSprites(w.Sprites, 1, 3);
     w.MapCells.setCell(2, 2, MapCell{4, 2, 3, 0});
     w.cmdLayer_Click(2);
-    const MapCells before = w.MapCells;
+    const MapGrid before = w.MapCells;
     const QImage canvasBefore = w.picMap->image().copy();
     e.platform.messages.clear();
 

@@ -82,14 +82,14 @@ void TestMouse::pressRules()
     frmMain &w = *e.window;
     if (button == Qt::RightButton && layer == 1)
         w.MapCells.setLayerByte(5, 6, 1, 9); // so putting sprite 1 back shows
-    const MapCells before = w.MapCells;
+    const MapGrid before = w.MapCells;
     const QImage canvasBefore = w.picMap->image().copy();
 
     e.press(QPointF(5 * 40 + 13, 6 * 40 + 27), Qt::MouseButton(button));
     QCOMPARE(e.frameColour(), Green);
     const MapCell after = w.MapCells.cell(5, 6);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(&after), 4), cell);
-    MapCells others = w.MapCells;
+    MapGrid others = w.MapCells;
     others.setCell(5, 6, before.cell(5, 6));
     QVERIFY(others == before);
     if (shownSprite < 0)
@@ -127,9 +127,9 @@ void TestMouse::dragEdges()
     frmMain &w = *e.window;
     e.press(QPointF(300, 300), Qt::LeftButton); // cell (7, 7)
     w.MapCells.setLayerByte(7, 7, 2, 0);
-    const MapCells before = w.MapCells;
+    const MapGrid before = w.MapCells;
     e.move(position, Qt::LeftButton);
-    MapCells expected = before;
+    MapGrid expected = before;
     if (paintedCell.x() >= 0)
         expected.setLayerByte(paintedCell.x(), paintedCell.y(), 2, 9);
     QVERIFY(w.MapCells == expected);
@@ -164,7 +164,7 @@ void TestMouse::bothButtonsShowReadoutAndPaintNothing()
     PaintingEditor e(1);
     frmMain &w = *e.window;
     w.MapCells.setCell(3, 2, MapCell{16, 4, 5, 6});
-    const MapCells before = w.MapCells;
+    const MapGrid before = w.MapCells;
     e.press(QPointF(130, 90), Qt::LeftButton); // paints (3, 2) with the sprite brush...
     w.MapCells = before;                       // ...which this test undoes
     e.move(QPointF(130, 90), Qt::LeftButton | Qt::RightButton);

@@ -24,7 +24,7 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
-    MapCells m_stored;
+    MapGrid m_stored;
 };
 
 void TestStartup::initTestCase()
@@ -91,7 +91,7 @@ void TestStartup::firstMap()
         if (message.startsWith(QStringLiteral("Cannot")))
             QVERIFY(e.platform.messages[0].contains(mapPathFromArgument(arguments[0])));
     }
-    MapCells grid;
+    MapGrid grid;
     if (expected == QLatin1String("new"))
         applyNewMapDefaults(grid);
     else if (expected == QLatin1String("stored"))

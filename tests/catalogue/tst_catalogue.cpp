@@ -174,7 +174,7 @@ void TestCatalogue::load()
         } else {
             QVERIFY2(!entry.Picture.isNull(), qPrintable(QStringLiteral("slot %1 has no picture").arg(i)));
             QCOMPARE(entry.Picture.pixelColor(0, 0), colourOf(want.at(2)));
-            QCOMPARE(sprites.tile(i).pixelColor(20, 20), colourOf(want.at(2)));
+            QCOMPARE(sprites.block(i).pixelColor(20, 20), colourOf(want.at(2)));
         }
     }
 }
@@ -195,7 +195,7 @@ void TestCatalogue::failingPictureKeepsTheSlotsPreviousPicture()
     QCOMPARE(result.listEntries, QStringList{"a.bmp"});
     QCOMPARE(sprites[2].FileName, QStringLiteral("broken.bmp"));
     QCOMPARE(sprites[2].Picture.pixelColor(0, 0), colourOf("a.bmp"));
-    QCOMPARE(sprites.tile(2).pixelColor(0, 0), colourOf("a.bmp"));
+    QCOMPARE(sprites.block(2).pixelColor(0, 0), colourOf("a.bmp"));
     // Nothing after the failing record is read.
     QCOMPARE(asked, (QStringList{folder() + "a.bmp", folder() + "broken.bmp"}));
     QVERIFY(sprites[3].FileName.isEmpty());

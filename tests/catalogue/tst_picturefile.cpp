@@ -102,7 +102,7 @@ private slots:
 
     void tiles_data();
     void tiles();
-    void replacingAPictureReplacesItsTile();
+    void replacingAPictureReplacesItsBlock();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -209,7 +209,7 @@ void TestPictureFile::retinaNameMeansNothing()
 
     SpriteTable sprites;
     sprites.setPicture(1, picture);
-    QCOMPARE(sprites.tile(1).pixelColor(39, 39), Corner);
+    QCOMPARE(sprites.block(1).pixelColor(39, 39), Corner);
 }
 
 void TestPictureFile::tiles_data()
@@ -240,28 +240,28 @@ void TestPictureFile::tiles()
 
     SpriteTable sprites;
     sprites.setPicture(9, picture);
-    const QImage &tile = sprites.tile(9);
-    QCOMPARE(tile.size(), QSize(40, 40));
-    QCOMPARE(tile.format(), QImage::Format_RGB32);
-    QCOMPARE(tile.pixelColor(0, 0), topLeft);
-    QCOMPARE(tile.pixelColor(39, 39), bottomRight);
+    const QImage &block = sprites.block(9);
+    QCOMPARE(block.size(), QSize(40, 40));
+    QCOMPARE(block.format(), QImage::Format_RGB32);
+    QCOMPARE(block.pixelColor(0, 0), topLeft);
+    QCOMPARE(block.pixelColor(39, 39), bottomRight);
     QCOMPARE(sprites[9].Picture.size(), picture.size());
     // The other slots are untouched.
-    QCOMPARE(sprites.tile(8).pixelColor(0, 0), Grey);
-    QCOMPARE(sprites.tile(10).pixelColor(39, 39), Grey);
+    QCOMPARE(sprites.block(8).pixelColor(0, 0), Grey);
+    QCOMPARE(sprites.block(10).pixelColor(39, 39), Grey);
 }
 
-void TestPictureFile::replacingAPictureReplacesItsTile()
+void TestPictureFile::replacingAPictureReplacesItsBlock()
 {
     SpriteTable sprites;
     sprites.setPicture(3, cornerPicture(40, 40));
     QImage other(40, 40, QImage::Format_RGB32);
     other.fill(Elsewhere);
     sprites.setPicture(3, other);
-    QCOMPARE(sprites.tile(3).pixelColor(5, 5), Elsewhere);
+    QCOMPARE(sprites.block(3).pixelColor(5, 5), Elsewhere);
     QCOMPARE(sprites[3].Picture.pixelColor(5, 5), Elsewhere);
     sprites.setPicture(3, QImage());
-    QCOMPARE(sprites.tile(3).pixelColor(5, 5), Grey);
+    QCOMPARE(sprites.block(3).pixelColor(5, 5), Grey);
     QVERIFY(sprites[3].Picture.isNull());
 }
 

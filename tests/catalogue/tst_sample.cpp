@@ -76,15 +76,15 @@ void TestSample::picturesAre24BitBmp()
 
 void TestSample::levelUsesEveryTerrainAndLayer()
 {
-    MapCells map;
+    MapGrid map;
     QCOMPARE(readMapFile(m_folder + "sample.kmp", map).status, MapReadStatus::Loaded);
     SpriteTable sprites;
     QVERIFY(loadCatalogue(m_folder, sprites, loadPictureFile).ok);
 
     QSet<int> terrains;
     int used[4] = {0, 0, 0, 0};
-    for (int y = 0; y <= MapCells::MaxY; ++y) {
-        for (int x = 0; x <= MapCells::MaxX; ++x) {
+    for (int y = 0; y <= MapGrid::MaxY; ++y) {
+        for (int x = 0; x <= MapGrid::MaxX; ++x) {
             terrains.insert(map.cell(x, y).Terrain);
             for (int layer = 1; layer <= 3; ++layer) {
                 const int sprite = map.layerByte(x, y, layer);
@@ -97,7 +97,7 @@ void TestSample::levelUsesEveryTerrainAndLayer()
         }
     }
     QCOMPARE(terrains, (QSet<int>{1, 2, 4, 8, 16}));
-    QCOMPARE(used[1], MapCells::CellCount); // every cell has its surface
+    QCOMPARE(used[1], MapGrid::CellCount); // every cell has its surface
     QVERIFY(used[2] > 0);
     QVERIFY(used[3] > 0);
 }

@@ -22,10 +22,10 @@ QByteArray newMapBytes()
     return expected;
 }
 
-MapCells patternedGrid()
+MapGrid patternedGrid()
 {
-    MapCells grid;
-    for (int i = 0; i < MapCells::CellCount; ++i) {
+    MapGrid grid;
+    for (int i = 0; i < MapGrid::CellCount; ++i) {
         const int x = i % 16, y = i / 16;
         grid.setCell(x, y, MapCell{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7),
                                    std::uint8_t(i + 80)});
@@ -74,7 +74,7 @@ private:
 
 void TestMapFile::newMapIsExactly726KnownBytes()
 {
-    MapCells grid;
+    MapGrid grid;
     applyNewMapDefaults(grid);
     const QString file = path("new.kmp");
     QVERIFY(!writeMapFile(file, grid));
@@ -100,10 +100,10 @@ void TestMapFile::roundTripKeepsEveryByteValue()
 {
     // The pattern covers every value 0..255 in every field position,
     // terrain codes outside the five named ones included.
-    const MapCells grid = patternedGrid();
+    const MapGrid grid = patternedGrid();
     const QString file = path("pattern.kmp");
     QVERIFY(!writeMapFile(file, grid));
-    MapCells loaded;
+    MapGrid loaded;
     QCOMPARE(readMapFile(file, loaded).status, MapReadStatus::Loaded);
     QVERIFY(loaded == grid);
     QCOMPARE(loaded.cell(1, 0), grid.cell(1, 0));
@@ -132,7 +132,7 @@ void TestMapFile::rejectedFilesLeaveTheGridUnchanged()
     QFETCH(int, status);
     const QString file = path("rejected.kmp");
     QVERIFY(writeFile(file, content));
-    MapCells grid = patternedGrid();
+    MapGrid grid = patternedGrid();
     QCOMPARE(int(readMapFile(file, grid).status), status);
     QVERIFY(grid == patternedGrid());
     QCOMPARE(readFile(file), content);
@@ -160,7 +160,7 @@ void TestMapFile::acceptedFiles()
     QFETCH(QByteArray, expectedCells);
     const QString file = path("accepted.kmp");
     QVERIFY(writeFile(file, content));
-    MapCells grid = patternedGrid();
+    MapGrid grid = patternedGrid();
     QCOMPARE(readMapFile(file, grid).status, MapReadStatus::Loaded);
     const auto bytes = grid.bytes();
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(bytes.data()), 704), expectedCells);
@@ -181,7 +181,7 @@ void TestMapFile::unreadablePathsCreateNothing()
     QDir(m_dir.path()).mkdir("folder");
     const QString file = name.isEmpty() ? QString() : path(name);
     const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    MapCells grid = patternedGrid();
+    MapGrid grid = patternedGrid();
     const MapReadResult result = readMapFile(file, grid);
     QCOMPARE(result.status, MapReadStatus::Unreadable);
     QVERIFY(!result.reason.isEmpty());
@@ -196,7 +196,7 @@ void TestMapFile::saveOverLongerFileKeepsItsTail()
     for (int i = 0; i < old.size(); ++i)
         old[i] = char(i);
     QVERIFY(writeFile(file, old));
-    MapCells grid;
+    MapGrid grid;
     applyNewMapDefaults(grid);
     QVERIFY(!writeMapFile(file, grid));
     const QByteArray after = readFile(file);
@@ -221,7 +221,7 @@ void TestMapFile::failedSavesLeaveNoTraceAndReportWhy()
     QVERIFY(writeFile(path("plain.txt"), "keep me"));
     QDir(m_dir.path()).mkdir("folder");
     const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    MapCells grid = patternedGrid();
+    MapGrid grid = patternedGrid();
     const auto failure = writeMapFile(target.isEmpty() ? QString() : path(target), grid);
     QVERIFY(failure.has_value());
     QVERIFY(!failure->isEmpty());
@@ -237,7 +237,7 @@ void TestMapFile::fullDiskKeepsTheOldFile()
     const QString file = path("disk/old.kmp");
     const QByteArray old = newMapBytes();
     QVERIFY(writeFile(file, old));
-    const MapCells grid = patternedGrid();
+    const MapGrid grid = patternedGrid();
 
     rlimit saved{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);

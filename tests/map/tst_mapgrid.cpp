@@ -34,10 +34,10 @@ void TestMapGrid::storageOrder()
     QFETCH(int, x);
     QFETCH(int, y);
     QFETCH(int, element);
-    MapCells grid;
+    MapGrid grid;
     QVERIFY(grid.setCell(x, y, MapCell{11, 22, 33, 44}));
     const auto bytes = grid.bytes();
-    for (int i = 0; i < MapCells::ByteSize; ++i) {
+    for (int i = 0; i < MapGrid::ByteSize; ++i) {
         const int expected = i / 4 == element ? 11 * (i % 4 + 1) : 0;
         QCOMPARE(int(bytes[i]), expected);
     }
@@ -59,9 +59,9 @@ void TestMapGrid::outOfBoundsReadsNothingAndChangesNothing()
 {
     QFETCH(int, x);
     QFETCH(int, y);
-    MapCells grid;
+    MapGrid grid;
     applyNewMapDefaults(grid);
-    const MapCells before = grid;
+    const MapGrid before = grid;
     QVERIFY(!grid.setCell(x, y, MapCell{9, 9, 9, 9}));
     QVERIFY(!grid.setLayerByte(x, y, 1, 9));
     QVERIFY(grid == before);
@@ -73,12 +73,12 @@ void TestMapGrid::outOfBoundsReadsNothingAndChangesNothing()
 
 void TestMapGrid::newMapDefaults()
 {
-    MapCells grid;
+    MapGrid grid;
     grid.setCell(3, 4, MapCell{7, 8, 0, 0});
     grid.clear();
     applyNewMapDefaults(grid);
     const auto bytes = grid.bytes();
-    for (int i = 0; i < MapCells::ByteSize; i += 4) {
+    for (int i = 0; i < MapGrid::ByteSize; i += 4) {
         QCOMPARE(int(bytes[i]), 1);
         QCOMPARE(int(bytes[i + 1]), 1);
         QCOMPARE(int(bytes[i + 2]), 0);
@@ -88,7 +88,7 @@ void TestMapGrid::newMapDefaults()
 
 void TestMapGrid::assignBytesPadsWithZero()
 {
-    MapCells grid;
+    MapGrid grid;
     applyNewMapDefaults(grid);
     const std::uint8_t image[] = {5, 6, 7, 8, 9};
     grid.assignBytes(image);

@@ -82,16 +82,16 @@ void TestRenderer::tileCopyIsOpaqueAndCutToTheCell()
     QImage canvas(642, 440, QImage::Format_RGB32);
     canvas.fill(Qt::black);
     MapRenderer renderer(&canvas);
-    QImage tile(40, 40, QImage::Format_RGB32);
-    tile.fill(qRgb(10, 20, 30));
-    tile.setPixel(39, 39, qRgb(1, 2, 3));
-    QCOMPARE(renderer.drawTile(15, 10, tile), QRect(600, 400, 40, 40));
+    QImage block(40, 40, QImage::Format_RGB32);
+    block.fill(qRgb(10, 20, 30));
+    block.setPixel(39, 39, qRgb(1, 2, 3));
+    QCOMPARE(renderer.drawBlock(15, 10, block), QRect(600, 400, 40, 40));
     QCOMPARE(canvas.pixel(600, 400), qRgb(10, 20, 30));
     QCOMPARE(canvas.pixel(639, 439), qRgb(1, 2, 3));
     QCOMPARE(canvas.pixel(640, 439), qRgb(0, 0, 0));
     QCOMPARE(canvas.pixel(599, 400), qRgb(0, 0, 0));
     // A block of another format is refused rather than misread.
-    QVERIFY(renderer.drawTile(0, 0, tile.convertToFormat(QImage::Format_RGB888)).isEmpty());
+    QVERIFY(renderer.drawBlock(0, 0, block.convertToFormat(QImage::Format_RGB888)).isEmpty());
     QCOMPARE(canvas.pixel(0, 0), qRgb(0, 0, 0));
 }
 

@@ -8,7 +8,7 @@
 
 namespace kestrun {
 
-// Splits the text of a tileset.dat into its records, in file order.
+// Splits the text of a catalogue (tileset.dat) into its records, in file order.
 //
 // A record ends at a line end (CR LF, a lone LF or a lone CR) or at a comma.
 // Blanks (spaces and tabs) before a record are skipped. A record that begins
@@ -20,14 +20,14 @@ namespace kestrun {
 // Files edited by hand are taken kindly: blank lines (and an empty field at
 // the end of a line or of the file) are not records, and a last record without
 // a line end is read. An empty field ended by a comma, and "", are records.
-QStringList splitTilesetRecords(QStringView text);
+QStringList splitCatalogueRecords(QStringView text);
 
 // One record taken apart at its first "=".
-struct TilesetRecord {
+struct CatalogueRecord {
     QString indexText; // up to and including the first "="; empty without "="
     QString fileName;  // everything after the first "="; the whole record without "="
 };
 
-TilesetRecord splitTilesetRecord(const QString &record);
+CatalogueRecord splitCatalogueRecord(const QString &record);
 
 } // namespace kestrun

@@ -2,7 +2,7 @@
 // rule must never crash, and must keep the promises checked below.
 #include "catalogue/CatalogueText.h"
 #include "catalogue/LeadingNumber.h"
-#include "catalogue/TilesetReader.h"
+#include "catalogue/CatalogueRecords.h"
 
 #include <QRegularExpression>
 
@@ -61,9 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check(text.size() == qsizetype(size)); // one character per byte
     }
 
-    const QStringList records = splitTilesetRecords(text);
+    const QStringList records = splitCatalogueRecords(text);
     for (const QString &record : records) {
-        const TilesetRecord parts = splitTilesetRecord(record);
+        const CatalogueRecord parts = splitCatalogueRecord(record);
         check(parts.indexText + parts.fileName == record);
         check(parts.indexText.isEmpty() || parts.indexText.endsWith(QLatin1Char('=')));
         check(parts.indexText.count(QLatin1Char('=')) <= 1);

@@ -1,7 +1,7 @@
 // The tileset.dat reader: record splitting, the index rule and the text decoding.
 #include "catalogue/CatalogueText.h"
 #include "catalogue/LeadingNumber.h"
-#include "catalogue/TilesetReader.h"
+#include "catalogue/CatalogueRecords.h"
 
 #include <QStringDecoder>
 #include <QTest>
@@ -12,7 +12,7 @@ namespace {
 constexpr int Fails = -1; // spriteIndexOf gives nothing
 }
 
-class TestTilesetReader : public QObject {
+class TestCatalogueRecords : public QObject {
     Q_OBJECT
 private slots:
     void records_data();
@@ -28,7 +28,7 @@ private slots:
     void catalogueText();
 };
 
-void TestTilesetReader::records_data()
+void TestCatalogueRecords::records_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("expected");
@@ -76,14 +76,14 @@ void TestTilesetReader::records_data()
     QTest::newRow("quote inside a record is plain text") << "1=a\"b\",c" << QStringList{"1=a\"b\"", "c"};
 }
 
-void TestTilesetReader::records()
+void TestCatalogueRecords::records()
 {
     QFETCH(QString, text);
     QFETCH(QStringList, expected);
-    QCOMPARE(splitTilesetRecords(text), expected);
+    QCOMPARE(splitCatalogueRecords(text), expected);
 }
 
-void TestTilesetReader::recordParts_data()
+void TestCatalogueRecords::recordParts_data()
 {
     QTest::addColumn<QString>("record");
     QTest::addColumn<QString>("indexText");
@@ -99,17 +99,17 @@ void TestTilesetReader::recordParts_data()
     QTest::newRow("blanks before = kept in the index text") << "1 2 =a" << "1 2 =" << "a";
 }
 
-void TestTilesetReader::recordParts()
+void TestCatalogueRecords::recordParts()
 {
     QFETCH(QString, record);
     QFETCH(QString, indexText);
     QFETCH(QString, fileName);
-    const TilesetRecord parts = splitTilesetRecord(record);
+    const CatalogueRecord parts = splitCatalogueRecord(record);
     QCOMPARE(parts.indexText, indexText);
     QCOMPARE(parts.fileName, fileName);
 }
 
-void TestTilesetReader::index_data()
+void TestCatalogueRecords::index_data()
 {
     QTest::addColumn<QString>("indexText");
     QTest::addColumn<int>("expected");
@@ -188,7 +188,7 @@ void TestTilesetReader::index_data()
     QTest::newRow("exponent without mantissa is 0") << "e5=" << 0;
 }
 
-void TestTilesetReader::index()
+void TestCatalogueRecords::index()
 {
     QFETCH(QString, indexText);
     QFETCH(int, expected);
@@ -196,7 +196,7 @@ void TestTilesetReader::index()
     QCOMPARE(slot.value_or(Fails), expected);
 }
 
-void TestTilesetReader::utf8Validity_data()
+void TestCatalogueRecords::utf8Validity_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("valid");
@@ -223,14 +223,14 @@ void TestTilesetReader::utf8Validity_data()
     QTest::newRow("FF byte") << QByteArray("\xff") << false;
 }
 
-void TestTilesetReader::utf8Validity()
+void TestCatalogueRecords::utf8Validity()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, valid);
     QCOMPARE(isValidUtf8(bytes), valid);
 }
 
-void TestTilesetReader::windows1251MatchesTheCodePage()
+void TestCatalogueRecords::windows1251MatchesTheCodePage()
 {
     QByteArray all(256, '\0');
     for (int b = 0; b < 256; ++b)
@@ -259,7 +259,7 @@ void TestTilesetReader::windows1251MatchesTheCodePage()
     QCOMPARE(decoded, reference);
 }
 
-void TestTilesetReader::catalogueText_data()
+void TestCatalogueRecords::catalogueText_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("expected");
@@ -278,12 +278,12 @@ void TestTilesetReader::catalogueText_data()
         << QStringLiteral("1=Р°\r\n2=а.bmp");
 }
 
-void TestTilesetReader::catalogueText()
+void TestCatalogueRecords::catalogueText()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
     QCOMPARE(decodeCatalogueText(bytes), expected);
 }
 
-QTEST_APPLESS_MAIN(TestTilesetReader)
-#include "tst_tilesetreader.moc"
+QTEST_APPLESS_MAIN(TestCatalogueRecords)
+#include "tst_cataloguerecords.moc"

@@ -1,4 +1,4 @@
-#include "catalogue/TilesetReader.h"
+#include "catalogue/CatalogueRecords.h"
 
 namespace kestrun {
 namespace {
@@ -20,7 +20,7 @@ bool endsField(QChar c)
 
 } // namespace
 
-QStringList splitTilesetRecords(QStringView text)
+QStringList splitCatalogueRecords(QStringView text)
 {
     QStringList records;
     const qsizetype n = text.size();
@@ -68,7 +68,7 @@ QStringList splitTilesetRecords(QStringView text)
     return records;
 }
 
-TilesetRecord splitTilesetRecord(const QString &record)
+CatalogueRecord splitCatalogueRecord(const QString &record)
 {
     const qsizetype equals = record.indexOf(QLatin1Char('='));
     // Without "=" (equals == -1) the index text is empty and the whole

@@ -4,7 +4,7 @@
 # and stops.
 
 kestrun_packages_run="cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core"
-kestrun_packages_test="$kestrun_packages_run libbenchmark-dev xvfb xdotool libx11-6 python3"
+kestrun_packages_test="$kestrun_packages_run libbenchmark-dev xvfb xdotool libx11-6 python3 git"
 
 kestrun_ensure_packages() {
     local missing=() pkg

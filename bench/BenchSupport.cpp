@@ -13,22 +13,26 @@ QImage benchPicture(int index)
     return picture;
 }
 
-std::unique_ptr<frmMain> loadedEditor(QuietPlatform &platform, bool shown)
+void fillBenchMap(SpriteTable &sprites, MapGrid &grid)
 {
-    auto window = std::make_unique<frmMain>(platform, QStringList{});
-    window->Form_Load();
     for (int i = 1; i < 256; ++i) {
-        window->Sprites.setFileName(i, QStringLiteral("s%1.bmp").arg(i));
-        window->Sprites.setPicture(i, benchPicture(i));
+        sprites.setFileName(i, QStringLiteral("s%1.bmp").arg(i));
+        sprites.setPicture(i, benchPicture(i));
     }
     for (int x = 0; x < 16; ++x) {
         for (int y = 0; y < 11; ++y) {
             const auto n = std::uint8_t(x + 16 * y);
-            window->MapCells.setCell(x, y, MapCell{std::uint8_t(1u << (n % 5)), std::uint8_t(n % 255 + 1),
-                                                   std::uint8_t((n + 40) % 255 + 1),
-                                                   std::uint8_t((n + 80) % 255 + 1)});
+            grid.setCell(x, y, MapCell{std::uint8_t(1u << (n % 5)), std::uint8_t(n % 255 + 1),
+                                       std::uint8_t((n + 40) % 255 + 1), std::uint8_t((n + 80) % 255 + 1)});
         }
     }
+}
+
+std::unique_ptr<frmMain> loadedEditor(QuietPlatform &platform, bool shown)
+{
+    auto window = std::make_unique<frmMain>(platform, QStringList{});
+    window->Form_Load();
+    fillBenchMap(window->Sprites, window->MapCells);
     if (shown) {
         window->show();
         (void)QTest::qWaitForWindowExposed(window.get());

@@ -134,6 +134,7 @@ private:
     void layoutDockedControls();
     void applyOuterSize();
     void loadCommandLineMap();
+    void showLastSpriteDrawn(std::uint8_t index);
     void reportUnreadable(const QString &path, const QString &reason);
 
     PlatformServices &m_platform;

@@ -67,14 +67,10 @@ bool frmMain::SaveMap()
 void frmMain::ResetMap()
 {
     picMap->setFrameLeft(50);
-    picMap->setUpdatesEnabled(false);
     applyNewMapDefaults(MapCells);
-    for (int x = 0; x <= kestrun::MapGrid::MaxX; ++x) {
-        for (int y = 0; y <= kestrun::MapGrid::MaxY; ++y)
-            DrawSprite(x, y, MapCells.cell(x, y).Sprite1);
-    }
-    picMap->setUpdatesEnabled(true);
-    picMap->showAll();
+    // A new map shows sprite 1 in every cell and no terrain colours: the
+    // opaque blocks cover the cells whole.
+    showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells, Sprites, 1));
 }
 
 void frmMain::mnuFileNew_Click()

@@ -17,7 +17,7 @@ const QColor FrameHeld(0, 255, 0);
 
 void frmMain::DrawTerrain(int x, int y, std::uint8_t code)
 {
-    picMap->showArea(picMap->renderer().drawTerrain(x, y, code));
+    picMap->drawTerrain(x, y, code);
 }
 
 void frmMain::DrawSprite(int x, int y, std::uint8_t index)
@@ -27,38 +27,23 @@ void frmMain::DrawSprite(int x, int y, std::uint8_t index)
     // The buffer shows the sprite drawn last; its block is what the cell gets.
     const QImage &block = Sprites.block(index);
     picBuf->setPicture(block);
-    picMap->showArea(picMap->renderer().drawBlock(x, y, block));
+    picMap->drawBlock(x, y, block);
 }
 
 void frmMain::RedrawMap(int layer)
 {
+    // A full redraw parks the cursor frame's left edge at 50 (its top stays)
+    // until the pointer next moves.
     picMap->setFrameLeft(50);
-    // Draw off screen and put the finished picture up at once: no flicker,
-    // no intermediate frame.
-    picMap->setUpdatesEnabled(false);
-    picMap->renderer().setLineWidth(2);
-    for (int x = 0; x <= kestrun::MapGrid::MaxX; ++x) {
-        for (int y = 0; y <= kestrun::MapGrid::MaxY; ++y)
-            DrawTerrain(x, y, MapCells.cell(x, y).Terrain);
-    }
-    auto spritePass = [this](int spriteLayer) {
-        for (int x = 0; x <= kestrun::MapGrid::MaxX; ++x) {
-            for (int y = 0; y <= kestrun::MapGrid::MaxY; ++y)
-                DrawSprite(x, y, MapCells.layerByte(x, y, spriteLayer));
-        }
-    };
-    // Layer 0 shows terrain only; 1 and 2 the sprite layers up to them; 3 and
-    // every other value all three.
-    if (layer != 0) {
-        spritePass(1);
-        if (layer != 1) {
-            spritePass(2);
-            if (layer != 2)
-                spritePass(3);
-        }
-    }
-    picMap->setUpdatesEnabled(true);
-    picMap->showAll();
+    showLastSpriteDrawn(picMap->drawMap(MapCells, Sprites, layer));
+}
+
+void frmMain::showLastSpriteDrawn(std::uint8_t index)
+{
+    // The sprite buffer doubles as the brush preview, so after a drawing of
+    // many cells it shows the last sprite drawn, not the brush.
+    if (index != 0)
+        picBuf->setPicture(Sprites.block(index));
 }
 
 void frmMain::cmdLayer_Click(int Index)

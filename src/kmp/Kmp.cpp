@@ -10,17 +10,24 @@ namespace {
 
 struct Subcommand {
     QString name;
-    QString synopsis;
     int (*run)(const QStringList &, Console &);
 };
 
 const Subcommand Subcommands[] = {
-    {u"info"_s, u"info [--json] MAP...                 header fields, terrain and sprites of maps"_s, runInfo},
-    {u"check"_s, u"check [--game DIR] [--json] MAP...   validates maps for a game"_s, runCheck},
-    {u"dump"_s, u"dump MAP                             a map as text, one line per row"_s, runDump},
-    {u"undump"_s, u"undump TEXT OUT.kmp                  the map file a dump describes"_s, runUndump},
-    {u"diff"_s, u"diff A.kmp B.kmp                     the cells that differ"_s, runDiff},
-    {u"new"_s, u"new [--force] OUT.kmp                a new map, as the editor's File > New"_s, runNew},
+    {u"info"_s, runInfo},     {u"check"_s, runCheck}, {u"render"_s, runRender}, {u"dump"_s, runDump},
+    {u"undump"_s, runUndump}, {u"diff"_s, runDiff},   {u"new"_s, runNew},
+};
+
+// Each way to call kmp, and what it does.
+const std::pair<QString, QString> Synopses[] = {
+    {u"info [--json] MAP..."_s, u"header fields, terrain and sprites of maps"_s},
+    {u"check [--game DIR] [--json] MAP..."_s, u"validates maps for a game"_s},
+    {u"render [options] MAP OUT.png"_s, u"draws a map as the editor's canvas shows it"_s},
+    {u"render [options] --out-dir DIR MAP..."_s, u"draws each map to DIR/NAME.png"_s},
+    {u"dump MAP"_s, u"a map as text, one line per row"_s},
+    {u"undump TEXT OUT.kmp"_s, u"the map file a dump describes"_s},
+    {u"diff A.kmp B.kmp"_s, u"the cells that differ"_s},
+    {u"new [--force] OUT.kmp"_s, u"a new map, as the editor's File > New makes it"_s},
 };
 
 QString overallHelp()
@@ -28,8 +35,8 @@ QString overallHelp()
     QString text = u"Usage: kmp COMMAND [options] [arguments]\n"
                    u"Checks, renders, dumps and compares Kestrun level files (.kmp) without a window.\n\n"
                    u"Commands:\n"_s;
-    for (const Subcommand &command : Subcommands)
-        text += u"  kmp "_s + command.synopsis + u'\n';
+    for (const auto &[synopsis, summary] : Synopses)
+        text += u"  kmp %1 %2\n"_s.arg(synopsis, -38).arg(summary);
     text += u"\nOptions:\n"
             u"  -h, --help   Show this help; \"kmp COMMAND --help\" shows a command's own.\n"
             u"  --version    Show the version.\n\n"

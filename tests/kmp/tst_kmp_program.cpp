@@ -8,6 +8,7 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -98,6 +99,15 @@ void TestKmpProgram::statusAndMessages_data()
                                                << u"sub/tileset.dat: error: the editor loads no sprites from it: "
                                                   u"cannot open sub/tileset.dat"_s
                                                << QString();
+    QTest::newRow("render") << QStringList{u"render"_s, u"--game"_s, game, u"--grid"_s, u"a.kmp"_s, u"a.png"_s} << 0
+                            << QString() << QString();
+    QTest::newRow("render terrain without a game") << QStringList{u"render"_s, u"--layer"_s, u"0"_s, u"a.kmp"_s,
+                                                                  u"terrain.png"_s}
+                                                   << 0 << QString() << QString();
+    QTest::newRow("render sprites without a game") << QStringList{u"render"_s, u"a.kmp"_s, u"never.png"_s} << 2
+                                                   << QString()
+                                                   << u"kmp render: no game folder is known: give --game DIR, or "
+                                                      u"choose the folder in the editor once\n"_s;
     QTest::newRow("info of a missing file") << QStringList{u"info"_s, u"gone.kmp"_s} << 2 << QString()
                                             << u"kmp info: gone.kmp: no such file\n"_s;
     QTest::newRow("dump") << QStringList{u"dump"_s, u"a.kmp"_s} << 0 << u"kmp-dump 1 size=726 "_s << QString();
@@ -143,6 +153,8 @@ void TestKmpProgram::statusAndMessages()
         QCOMPARE(readFile(path(u"sub/from-stdin.kmp"_s)), newMap());
     if (arguments.value(0) == u"new"_s && status == 0)
         QCOMPARE(readFile(path(u"sub/new.kmp"_s)), newMap());
+    if (arguments.value(0) == u"render"_s) // drawn and encoded with no display
+        QCOMPARE(QImage(path(arguments.constLast())).size(), status == 0 ? QSize(642, 440) : QSize(0, 0));
 }
 
 void TestKmpProgram::checkUsesTheFolderTheEditorRemembers()

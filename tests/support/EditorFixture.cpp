@@ -23,9 +23,9 @@ void giveSprites(SpriteTable &sprites, int first, int last)
     }
 }
 
-Editor::Editor(QStringList arguments)
+Editor::Editor(QStringList arguments, const QString &gameFolder)
 {
-    platform.inputAnswers.push_back(QString());
+    platform.inputAnswers.push_back(gameFolder);
     window = std::make_unique<frmMain>(platform, std::move(arguments));
     window->Form_Load();
 }

@@ -19,11 +19,11 @@ QRgb spriteColour(int index);
 // the file name "sprite<index>.bmp".
 void giveSprites(SpriteTable &sprites, int first, int last);
 
-// An editor window loaded headless: the catalogue prompt is answered with an
-// empty folder (so no catalogue loads) unless the platform was given a stored
-// folder, then Form_Load runs with `arguments` as the command line.
+// An editor window loaded headless: the catalogue prompt is answered with
+// `gameFolder` (by default empty, so no catalogue loads), then Form_Load runs
+// with `arguments` as the command line.
 struct Editor {
-    explicit Editor(QStringList arguments = {});
+    explicit Editor(QStringList arguments = {}, const QString &gameFolder = {});
     ScriptedPlatform platform;
     std::unique_ptr<frmMain> window;
 

@@ -79,10 +79,11 @@ void diffTails(const QByteArray &a, const QByteArray &b, QStringList &lines)
 int runDiff(const QStringList &arguments, Console &io)
 {
     Invocation invocation(
-        u"diff"_s, u"Lists the cells in which two map files differ, with their layer, old and new values."_s,
-        u"Each line is one difference: \"cell (X, Y) LAYER: OLD -> NEW\" for the cells (LAYER is\n"
-        u"\"terrain\" or \"layer 1\" to \"layer 3\"), and lines for the size, the header fields and\n"
-        u"the bytes past 726 when those differ. A short file reads as zeros where it ends.\n\n"
+        u"diff"_s, u"Lists the cells in which two map files differ, with their layer,\nold and new values."_s,
+        u"Each line is one difference: \"cell (X, Y) LAYER: OLD -> NEW\" for the cells\n"
+        u"(LAYER is \"terrain\" or \"layer 1\" to \"layer 3\"), then lines for the size, the\n"
+        u"header fields and the bytes past 726 when those differ. A short file reads as\n"
+        u"zeros where it ends.\n\n"
         u"Exit status: 0 the files are the same, 1 they differ, 2 an error, 64 a wrong\ncommand line.\n"_s);
     QCommandLineParser &parser = invocation.parser();
     parser.addPositionalArgument(u"A.kmp"_s, u"The old map file."_s);

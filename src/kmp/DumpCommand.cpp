@@ -86,8 +86,8 @@ int runDump(const QStringList &arguments, Console &io)
 int runUndump(const QStringList &arguments, Console &io)
 {
     Invocation invocation(u"undump"_s, u"Writes the map file that a text from \"kmp dump\" describes."_s,
-                          FormatHelp + u"\nOUT.kmp is replaced as a whole (a temporary file renamed over it), or left "
-                                       u"as it was on any error.\n"
+                          FormatHelp + u"\nOUT.kmp is replaced as a whole (a temporary file renamed over it), or\n"
+                                       u"left as it was on any error.\n"
                                        u"Exit status: 0 done, 2 an error, 64 a wrong command line.\n"_s);
     QCommandLineParser &parser = invocation.parser();
     parser.addPositionalArgument(u"TEXT"_s, u"The text, or - for the standard input."_s);

@@ -146,8 +146,8 @@ QJsonObject infoJson(const MapInfo &info)
 
 int runInfo(const QStringList &arguments, Console &io)
 {
-    Invocation invocation(u"info"_s, u"Shows what map files hold: the header fields, the file's size, the terrain "
-                                     u"by name and the sprites each layer uses, with their cell counts."_s,
+    Invocation invocation(u"info"_s, u"Shows what map files hold: the header fields, the size, the terrain\n"
+                                     u"and the sprites each layer uses, with their cell counts."_s,
                           u"Exit status: 0 done, 2 a file could not be read, 64 a wrong command line.\n"_s);
     QCommandLineParser &parser = invocation.parser();
     const QCommandLineOption json(u"json"_s, u"Write a JSON array, one object per map."_s);

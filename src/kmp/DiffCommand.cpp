@@ -11,14 +11,6 @@ using namespace Qt::StringLiterals;
 namespace kestrun::kmp {
 namespace {
 
-// A file's map image: its first 726 bytes, zeros for what a short file lacks.
-QByteArray mapImage(const QByteArray &file)
-{
-    QByteArray image = file.left(MapFileSize);
-    image.append(MapFileSize - image.size(), '\0');
-    return image;
-}
-
 QString layerValue(int layer, std::uint8_t value)
 {
     if (layer == 0)
@@ -108,8 +100,8 @@ int runDiff(const QStringList &arguments, Console &io)
     QStringList lines;
     if (a.size() != b.size())
         lines << u"size: %1 -> %2 bytes"_s.arg(a.size()).arg(b.size());
-    const QByteArray imageA = mapImage(a);
-    const QByteArray imageB = mapImage(b);
+    const QByteArray imageA = mapImageOf(a);
+    const QByteArray imageB = mapImageOf(b);
     diffHeaders(decodeMapHeader(asByteSpan(imageA)), decodeMapHeader(asByteSpan(imageB)), lines);
     diffCells(imageA, imageB, lines);
     diffTails(a, b, lines);

@@ -176,8 +176,7 @@ std::optional<QString> parseTailLine(QStringView line, QByteArray &tail)
 
 QString dumpMapFile(const QByteArray &file)
 {
-    QByteArray image = file.left(MapFileSize);
-    image.append(MapFileSize - image.size(), '\0'); // what a short file lacks reads as zeros
+    const QByteArray image = mapImageOf(file);
     const MapHeader header = decodeMapHeader(asByteSpan(image));
     const QByteArray reserved(reinterpret_cast<const char *>(header.Reserved.data()), qsizetype(header.Reserved.size()));
 

@@ -1,5 +1,6 @@
 #include "kmp/MapText.h"
 
+#include "map/MapFile.h"
 #include "map/Terrain.h"
 
 #include <QStringList>
@@ -11,6 +12,13 @@ namespace kestrun::kmp {
 std::span<const std::uint8_t> asByteSpan(const QByteArray &data)
 {
     return {reinterpret_cast<const std::uint8_t *>(data.constData()), static_cast<std::size_t>(data.size())};
+}
+
+QByteArray mapImageOf(const QByteArray &file)
+{
+    QByteArray image = file.left(MapFileSize);
+    image.append(MapFileSize - image.size(), '\0');
+    return image;
 }
 
 QString spacedHex(const std::array<std::uint8_t, 8> &bytes)

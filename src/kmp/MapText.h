@@ -11,6 +11,9 @@ namespace kestrun::kmp {
 
 // The bytes of a QByteArray, for the core's decoders.
 std::span<const std::uint8_t> asByteSpan(const QByteArray &data);
+// A file's map image: its first 726 bytes, zeros for what a short file lacks
+// (as the editor reads it).
+QByteArray mapImageOf(const QByteArray &file);
 
 // "00 00 00 00 00 00 00 00": the reserved bytes as a person reads them.
 QString spacedHex(const std::array<std::uint8_t, 8> &bytes);

@@ -71,14 +71,15 @@ MapGrid showcaseGrid()
     return grid;
 }
 
-QByteArray mapFileBytes(const MapGrid &grid, const HeaderFields &fields)
+QByteArray newMapBytes()
 {
-    MapHeader header;
-    header.Signature = fields.signature;
-    header.Version = fields.version;
-    header.MaxX = fields.maxX;
-    header.MaxY = fields.maxY;
-    header.Reserved = fields.reserved;
+    MapGrid grid;
+    applyNewMapDefaults(grid);
+    return mapFileBytes(grid);
+}
+
+QByteArray mapFileBytes(const MapGrid &grid, const MapHeader &header)
+{
     const auto raw = encodeMapHeader(header);
     QByteArray bytes(reinterpret_cast<const char *>(raw.data()), qsizetype(raw.size()));
     bytes += QByteArray(reinterpret_cast<const char *>(grid.bytes().data()), MapGrid::ByteSize);

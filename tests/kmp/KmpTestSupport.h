@@ -1,5 +1,6 @@
 #pragma once
 
+#include "map/MapFile.h"
 #include "map/MapGrid.h"
 
 #include <QByteArray>
@@ -33,15 +34,10 @@ QString kmpProgram();
 // sprite 200 on the diagonal of layer 3.
 MapGrid showcaseGrid();
 
-// A map file's bytes: the header with the given fields, then the grid.
-struct HeaderFields {
-    std::int32_t signature = 0x12345678;
-    std::int16_t version = 2;
-    std::int32_t maxX = 15;
-    std::int32_t maxY = 10;
-    std::array<std::uint8_t, 8> reserved{};
-};
-QByteArray mapFileBytes(const MapGrid &grid, const HeaderFields &header = {});
+// A map file's bytes: the header (by default the one the editor writes), then the grid.
+QByteArray mapFileBytes(const MapGrid &grid, const MapHeader &header = currentMapHeader());
+// A new map as the editor saves it.
+QByteArray newMapBytes();
 
 // A game folder (with its trailing separator) whose tileset.dat lists slots
 // first..last as sprite<N>.bmp, each a 40 x 40 picture of spriteColour(N),

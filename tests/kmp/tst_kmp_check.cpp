@@ -16,14 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray newMap()
-{
-    MapGrid grid;
-    applyNewMapDefaults(grid);
-    return mapFileBytes(grid);
-}
-
-QByteArray withCell(int x, int y, MapCell cell, const HeaderFields &header = {})
+QByteArray withCell(int x, int y, MapCell cell, const MapHeader &header = currentMapHeader())
 {
     MapGrid grid;
     applyNewMapDefaults(grid);
@@ -67,33 +60,33 @@ void TestKmpCheck::faults_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("message"); // the first finding's line, after "m.kmp: "
-    HeaderFields header;
-    QTest::newRow("clean") << newMap() << 0 << QString() << QString();
+    MapHeader header = currentMapHeader();
+    QTest::newRow("clean") << newMapBytes() << 0 << QString() << QString();
     QTest::newRow("empty file") << QByteArray() << 2 << u"not-valid-map-file"_s << u"error: Not valid map file"_s;
-    QTest::newRow("wrong signature") << "\x78\x56\x34\x13" + newMap().mid(4) << 2 << u"not-valid-map-file"_s
+    QTest::newRow("wrong signature") << "\x78\x56\x34\x13" + newMapBytes().mid(4) << 2 << u"not-valid-map-file"_s
                                      << u"error: Not valid map file"_s;
-    header.version = 3;
+    header.Version = 3;
     QTest::newRow("version 3") << mapFileBytes(MapGrid(), header) << 2 << u"wrong-version"_s
                                << u"error: Wrong version: the file has version 3, the editor reads version 2"_s;
-    header = {};
+    header = currentMapHeader();
     QTest::newRow("sprite not listed") << withCell(3, 4, {1, 1, 9, 0}) << 2 << u"sprite-not-listed"_s
                                        << u"error: cell (3, 4) layer 2: sprite 9 is not in the game's catalogue"_s;
     QTest::newRow("sprite 255 on layer 3") << withCell(15, 10, {1, 1, 0, 255}) << 2 << u"sprite-not-listed"_s
                                            << u"error: cell (15, 10) layer 3: sprite 255 is not in the game's catalogue"_s;
-    QTest::newRow("short file") << newMap().left(725) << 1 << u"short-file"_s
+    QTest::newRow("short file") << newMapBytes().left(725) << 1 << u"short-file"_s
                                 << u"warning: the file is 725 bytes, shorter than 726: the editor reads zeros for the missing 1"_s;
-    QTest::newRow("long file") << newMap() + "tail" << 1 << u"long-file"_s
+    QTest::newRow("long file") << newMapBytes() + "tail" << 1 << u"long-file"_s
                                << u"warning: the file is 730 bytes, longer than 726: the editor ignores the 4 bytes "
                                   u"after the map and keeps them when it saves"_s;
-    header.maxX = 16;
+    header.MaxX = 16;
     QTest::newRow("MaxX") << withCell(0, 0, {1, 1, 0, 0}, header) << 1 << u"max-x"_s
                           << u"warning: MaxX is 16; the editor writes 15"_s;
-    header = {};
-    header.maxY = 0;
+    header = currentMapHeader();
+    header.MaxY = 0;
     QTest::newRow("MaxY") << withCell(0, 0, {1, 1, 0, 0}, header) << 1 << u"max-y"_s
                           << u"warning: MaxY is 0; the editor writes 10"_s;
-    header = {};
-    header.reserved[7] = 0x80;
+    header = currentMapHeader();
+    header.Reserved[7] = 0x80;
     QTest::newRow("reserved") << withCell(0, 0, {1, 1, 0, 0}, header) << 1 << u"reserved"_s
                               << u"warning: the reserved bytes are 00 00 00 00 00 00 00 80; the editor writes zeros"_s;
     QTest::newRow("terrain 3") << withCell(2, 1, {3, 1, 0, 0}) << 1 << u"terrain-code"_s
@@ -168,8 +161,8 @@ void TestKmpCheck::unreadableMaps()
 
 void TestKmpCheck::severalMapsGiveTheWorstStatus()
 {
-    QVERIFY(writeFile(u"clean.kmp"_s, newMap()));
-    QVERIFY(writeFile(u"warned.kmp"_s, newMap() + "x"));
+    QVERIFY(writeFile(u"clean.kmp"_s, newMapBytes()));
+    QVERIFY(writeFile(u"warned.kmp"_s, newMapBytes() + "x"));
     QVERIFY(writeFile(u"broken.kmp"_s, "x"));
     const QString game = m_game->folder;
     QCOMPARE(runKmpHere({u"check"_s, u"--game"_s, game, u"clean.kmp"_s, u"clean.kmp"_s}).status, 0);

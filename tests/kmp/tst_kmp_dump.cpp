@@ -64,11 +64,11 @@ void TestKmpDump::golden_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("goldenFile");
-    HeaderFields odd;
-    odd.signature = -2;
-    odd.version = -32768;
-    odd.maxX = INT32_MIN;
-    odd.reserved = {0xff, 0, 0, 0, 0, 0, 0, 0x80};
+    MapHeader odd = currentMapHeader();
+    odd.Signature = -2;
+    odd.Version = -32768;
+    odd.MaxX = INT32_MIN;
+    odd.Reserved = {0xff, 0, 0, 0, 0, 0, 0, 0x80};
     QByteArray tail;
     for (int i = 0; i < 70; ++i)
         tail += char(i * 37);

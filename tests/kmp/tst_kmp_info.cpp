@@ -31,12 +31,12 @@ void TestKmpInfo::initTestCase()
     QVERIFY(m_dir.isValid());
     // Relative names keep the golden outputs free of temporary paths.
     QVERIFY(QDir::setCurrent(m_dir.path()));
-    HeaderFields odd;
-    odd.maxX = -1;
-    odd.maxY = 300;
-    odd.reserved = {0, 1, 2, 3, 0xfd, 0xfe, 0xff, 0};
-    HeaderFields wrongVersion;
-    wrongVersion.version = 3;
+    MapHeader odd = currentMapHeader();
+    odd.MaxX = -1;
+    odd.MaxY = 300;
+    odd.Reserved = {0, 1, 2, 3, 0xfd, 0xfe, 0xff, 0};
+    MapHeader wrongVersion = currentMapHeader();
+    wrongVersion.Version = 3;
     QVERIFY(writeFile(u"showcase.kmp"_s, mapFileBytes(showcaseGrid())));
     QVERIFY(writeFile(u"odd-header.kmp"_s, mapFileBytes(showcaseGrid(), odd) + QByteArray(10, 'x')));
     QVERIFY(writeFile(u"short.kmp"_s, mapFileBytes(showcaseGrid()).left(100)));

@@ -19,17 +19,6 @@ using namespace kestrun;
 using namespace kestrun::testing;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QByteArray newMap()
-{
-    MapGrid grid;
-    applyNewMapDefaults(grid);
-    return mapFileBytes(grid);
-}
-
-} // namespace
-
 class TestKmpProgram : public QObject {
     Q_OBJECT
 private slots:
@@ -58,8 +47,8 @@ void TestKmpProgram::initTestCase()
     // setting is written where the program will look.
     qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     m_game = std::make_unique<GameFolder>(1, 3);
-    QVERIFY(writeFile(path(u"a.kmp"_s), newMap()));
-    QByteArray changed = newMap();
+    QVERIFY(writeFile(path(u"a.kmp"_s), newMapBytes()));
+    QByteArray changed = newMapBytes();
     changed[22 + 4 * (16 * 2 + 5) + 2] = 3; // cell (5, 2), layer 2
     QVERIFY(writeFile(path(u"b.kmp"_s), changed));
     QVERIFY(writeFile(path(u"bad.txt"_s), "not a dump\n"));
@@ -138,7 +127,7 @@ void TestKmpProgram::statusAndMessages()
     QFETCH(int, status);
     QFETCH(QString, out);
     QFETCH(QString, err);
-    const KmpRun result = run(arguments, kmp::dumpMapFile(newMap()).toUtf8());
+    const KmpRun result = run(arguments, kmp::dumpMapFile(newMapBytes()).toUtf8());
     QCOMPARE(result.status, status);
     QVERIFY2(result.out.startsWith(out), qPrintable(result.out));
     if (err.endsWith(u'\n') || err.isEmpty())
@@ -150,9 +139,9 @@ void TestKmpProgram::statusAndMessages()
     QCOMPARE(QDir(path(u"sub"_s)).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
              int(QFile::exists(path(u"sub/from-stdin.kmp"_s))) + int(QFile::exists(path(u"sub/new.kmp"_s))));
     if (arguments.value(0) == u"undump"_s && status == 0)
-        QCOMPARE(readFile(path(u"sub/from-stdin.kmp"_s)), newMap());
+        QCOMPARE(readFile(path(u"sub/from-stdin.kmp"_s)), newMapBytes());
     if (arguments.value(0) == u"new"_s && status == 0)
-        QCOMPARE(readFile(path(u"sub/new.kmp"_s)), newMap());
+        QCOMPARE(readFile(path(u"sub/new.kmp"_s)), newMapBytes());
     if (arguments.value(0) == u"render"_s) // drawn and encoded with no display
         QCOMPARE(QImage(path(arguments.constLast())).size(), status == 0 ? QSize(642, 440) : QSize(0, 0));
 }
@@ -160,7 +149,7 @@ void TestKmpProgram::statusAndMessages()
 void TestKmpProgram::checkUsesTheFolderTheEditorRemembers()
 {
     // A map using sprite 3: clean for the remembered game of sprites 1..3.
-    QByteArray map = newMap();
+    QByteArray map = newMapBytes();
     map[22 + 2] = 3;
     QVERIFY(writeFile(path(u"uses3.kmp"_s), map));
     QtPlatformServices editorSide;

@@ -17,6 +17,12 @@ int main(int argc, char **argv)
     kestrun::kmp::Console io{out, err};
     const int status = kestrun::kmp::runKmp(QCoreApplication::arguments().mid(1), io);
     out.flush();
+    // A dump or report that did not reach its reader (a full disk, a closed
+    // pipe's reader gone) is a failure, not a success.
+    if (out.status() != QTextStream::Ok) {
+        err << "kmp: the output could not be written" << Qt::endl;
+        return kestrun::kmp::ExitFailure;
+    }
     err.flush();
     return status;
 }

@@ -25,6 +25,7 @@ private slots:
     void initTestCase();
     void statusAndMessages_data();
     void statusAndMessages();
+    void outputThatCannotBeWrittenFails();
     void checkUsesTheFolderTheEditorRemembers();
     void gitDiffShowsOneChangedRow();
 
@@ -144,6 +145,17 @@ void TestKmpProgram::statusAndMessages()
         QCOMPARE(readFile(path(u"sub/new.kmp"_s)), newMapBytes());
     if (arguments.value(0) == u"render"_s) // drawn and encoded with no display
         QCOMPARE(QImage(path(arguments.constLast())).size(), status == 0 ? QSize(642, 440) : QSize(0, 0));
+}
+
+void TestKmpProgram::outputThatCannotBeWrittenFails()
+{
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.setStandardOutputFile(u"/dev/full"_s);
+    process.start(kmpProgram(), {u"dump"_s, u"a.kmp"_s});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 2);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()), u"kmp: the output could not be written\n"_s);
 }
 
 void TestKmpProgram::checkUsesTheFolderTheEditorRemembers()

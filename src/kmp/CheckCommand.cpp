@@ -45,7 +45,7 @@ bool hasSeverity(const Report &report, Severity severity)
     return false;
 }
 
-Report checkMapFile(const QString &path, const SpriteTable &sprites)
+Report checkMapFile(const QString &path, const SpriteTable *sprites)
 {
     const MapBytes file = readMapBytes(path, MapFileSize);
     if (!file.ok)
@@ -58,7 +58,8 @@ Report checkCatalogue(const GameCatalogue &game)
     if (game.load.ok)
         return {game.cataloguePath, {}};
     const QString message = game.load.listEntries.isEmpty()
-        ? u"the editor loads no sprites from it: "_s + game.load.failure
+        ? u"the editor loads no sprites from it, so the maps' sprites go unchecked: "_s
+              + game.load.failure
         : u"the editor stops reading it after %1 pictures: %2"_s.arg(game.load.listEntries.size())
               .arg(game.load.failure);
     return {game.cataloguePath, {{Severity::Error, u"catalogue"_s, message}}};
@@ -159,12 +160,13 @@ int runCheck(const QStringList &arguments, Console &io)
     const std::unique_ptr<GameCatalogue> catalogue = loadGameCatalogue(folder);
 
     const Report catalogueReport = checkCatalogue(*catalogue);
+    const SpriteTable *sprites = catalogue->load.listEntries.isEmpty() ? nullptr : &catalogue->sprites;
     std::vector<Report> maps;
     maps.reserve(std::size_t(paths.size()));
     bool errors = !catalogueReport.findings.empty();
     bool warnings = false;
     for (const QString &path : paths) {
-        maps.push_back(checkMapFile(path, catalogue->sprites));
+        maps.push_back(checkMapFile(path, sprites));
         errors = errors || hasSeverity(maps.back(), Severity::Error);
         warnings = warnings || hasSeverity(maps.back(), Severity::Warning);
     }

@@ -30,7 +30,7 @@ void checkHeader(const MapHeader &header, qint64 size, std::vector<Finding> &fin
         warn(u"reserved"_s, u"the reserved bytes are %1; the editor writes zeros"_s.arg(spacedHex(header.Reserved)));
 }
 
-void checkCell(int x, int y, MapCell cell, const SpriteTable &sprites, std::vector<Finding> &findings)
+void checkCell(int x, int y, MapCell cell, const SpriteTable *sprites, std::vector<Finding> &findings)
 {
     if (TerrainName(cell.Terrain).isEmpty()) {
         findings.push_back({Severity::Warning, u"terrain-code"_s,
@@ -38,12 +38,14 @@ void checkCell(int x, int y, MapCell cell, const SpriteTable &sprites, std::vect
                             u"Water 16; the editor draws it black"_s.arg(x).arg(y).arg(cell.Terrain),
                             x, y, 0, cell.Terrain});
     }
+    if (!sprites)
+        return;
     const std::uint8_t layers[] = {cell.Sprite1, cell.Sprite2, cell.Sprite3};
     for (int layer = 1; layer <= 3; ++layer) {
         const int index = layers[layer - 1];
         if (index == 0)
             continue; // an empty layer
-        const SpriteEntry &entry = sprites[index];
+        const SpriteEntry &entry = (*sprites)[index];
         if (!entry.Picture.isNull())
             continue;
         const QString where = u"cell (%1, %2) layer %3: sprite %4"_s.arg(x).arg(y).arg(layer).arg(index);
@@ -60,7 +62,7 @@ void checkCell(int x, int y, MapCell cell, const SpriteTable &sprites, std::vect
 
 } // namespace
 
-std::vector<Finding> checkMap(const QByteArray &head, qint64 size, const SpriteTable &sprites)
+std::vector<Finding> checkMap(const QByteArray &head, qint64 size, const SpriteTable *sprites)
 {
     std::vector<Finding> findings;
     const auto bytes = asByteSpan(head);

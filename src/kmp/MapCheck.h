@@ -25,7 +25,9 @@ struct Finding {
 // Warnings: a size other than 726 bytes, MaxX, MaxY or the reserved bytes not
 // as the editor writes them, and terrain codes none of the five.
 // `head` holds the file's first bytes (726 of them when it has that many),
-// `size` is its whole size, `sprites` the game's table as the editor loads it.
-std::vector<Finding> checkMap(const QByteArray &head, qint64 size, const SpriteTable &sprites);
+// `size` is its whole size, `sprites` the game's table as the editor loads it,
+// or null to leave the sprites unchecked (a game whose catalogue gives none:
+// that one fault says it all).
+std::vector<Finding> checkMap(const QByteArray &head, qint64 size, const SpriteTable *sprites);
 
 } // namespace kestrun::kmp

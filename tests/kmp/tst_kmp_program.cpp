@@ -86,8 +86,10 @@ void TestKmpProgram::statusAndMessages_data()
                                           << u"kmp check: no game folder is known: give --game DIR, or choose the "
                                              u"folder in the editor once\n"_s;
     QTest::newRow("check a wrong game folder") << QStringList{u"check"_s, u"--game"_s, u"sub"_s, u"a.kmp"_s} << 2
-                                               << u"sub/tileset.dat: error: the editor loads no sprites from it: "
-                                                  u"cannot open sub/tileset.dat"_s
+                                               << u"sub/tileset.dat: error: the editor loads no sprites from it, "
+                                                  u"so the maps' sprites go unchecked: cannot open sub/tileset.dat: "
+                                                  u"No such file or directory\n"
+                                                  u"checked 1 map: 1 clean, 0 with warnings only, 0 with errors\n"_s
                                                << QString();
     QTest::newRow("render") << QStringList{u"render"_s, u"--game"_s, game, u"--grid"_s, u"a.kmp"_s, u"a.png"_s} << 0
                             << QString() << QString();

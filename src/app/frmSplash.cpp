@@ -193,8 +193,9 @@ frmSplash::frmSplash(QWidget *owner)
 
     fraMainFrame = new QFrame(this);
     fraMainFrame->setObjectName(QStringLiteral("fraMainFrame"));
-    // A one-pixel sunken line: the product name in the design's face spans
-    // all but the last pixel from its place to the frame's right edge.
+    // A one-pixel sunken line. (A two-pixel etched one would leave the
+    // product name, 483 pixels wide in the design's face, a pixel short of
+    // room between its place and the frame's border.)
     fraMainFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     fraMainFrame->setGeometry(pixels(QRect(45, -15, 7380, 3030)));
     fraMainFrame->setFocusPolicy(Qt::NoFocus);

@@ -125,7 +125,7 @@ class EditorTest(unittest.TestCase):
 
     def report_failure(self):
         out = sys.stderr
-        out.write(f"\n--- {self.id()} failed; windows on {self.x.display}:\n")
+        out.write(f"\n--- {self.id()} failed; Xvfb {self.x.display} is {self.x.server_state()}; its windows:\n")
         try:
             out.write(self.x.describe_windows() + "\n")
         except Exception as error:  # the report must not hide the failure
@@ -152,6 +152,13 @@ class EditorTest(unittest.TestCase):
     def start(self, *arguments):
         env = dict(self.x.env, XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.tmp.name)
         self.editor = Editor(arguments, env, os.path.join(self.tmp.name, "editor.stderr"))
+
+    def editor_alive(self):
+        """True while the editor runs; fails the test at once if it ended."""
+        status = self.editor.process.poll()
+        if status is not None:
+            raise AssertionError(f"the editor ended with status {status}")
+        return True
 
     def main_window(self):
         """Waits for the editor's main window to be shown and returns it."""
@@ -296,7 +303,8 @@ class EditorTest(unittest.TestCase):
         self.start()
         # The prompt comes before the main window: there is no signal to wait
         # on, and a first start may build the font cache.
-        prompt = self.x.wait_window("Kestrunle", 60)
+        prompt = self.x.wait_until(lambda: self.editor_alive() and self.x.visible_windows("^Kestrunle$"), 60,
+                                   "no visible window named 'Kestrunle'")[0]
         _, _, width, height = self.x.window_geometry(prompt)
         self.assertLess(width, 780)  # the input box, not the editor
         self.assertTrue(self.x.visible_windows(size=(497, 205)),

@@ -30,22 +30,21 @@ def scaled(seconds):
 class XSession:
     def __init__(self, width=1280, height=1024):
         self.fbdir = tempfile.mkdtemp(prefix="kestrun-fb-")
-        # Xvfb picks a free display itself and writes its number to the pipe:
-        # no race with other X servers starting on the machine at the same time.
-        read_end, write_end = os.pipe()
-        self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
-             "-fbdir", self.fbdir],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip()  # empty if the server failed
-        if not number:
-            self.server.kill()
-            self.server.wait()
+        self.display = self.server = None
+        # Display numbers spread by process id, away from the low ones every
+        # desktop and other test runs take first; a number in use makes the
+        # server end at once, and the next one is tried.
+        first = 100 + os.getpid() % 800
+        for number in range(first, first + 50):
+            server, ready = self._start_server(number, width, height)
+            if ready:
+                self.display, self.server = f":{number}", server
+                break
+            server.kill()
+            server.wait()
+        if not self.server:
             shutil.rmtree(self.fbdir, ignore_errors=True)
             raise RuntimeError("could not start Xvfb")
-        self.display = f":{number}"
         self.env = dict(os.environ, DISPLAY=self.display)
         # Nothing of the developer's desktop may change what the editor
         # shows: its platform theme (icons, fonts), style or scaling.
@@ -53,6 +52,23 @@ class XSession:
                      "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI", "XDG_CURRENT_DESKTOP",
                      "DESKTOP_SESSION"):
             self.env.pop(name, None)
+
+    def _start_server(self, number, width, height):
+        """Starts Xvfb on display `number`; returns it and whether it is
+        ready. It writes the number to the pipe once it takes connections,
+        and ends without a word if it cannot have the display."""
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(
+            ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
+             "-nolisten", "tcp", "-fbdir", self.fbdir],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            return server, pipe.readline().strip() == str(number)
+
+    def server_state(self):
+        status = self.server.poll()
+        return "running" if status is None else f"gone, status {status}"
 
     def close(self):
         self.server.terminate()

@@ -3,7 +3,7 @@
 # installs what is missing; otherwise it prints the one apt-get line needed
 # and stops.
 
-kestrun_packages_run="cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core"
+kestrun_packages_run="cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core"
 kestrun_packages_test="$kestrun_packages_run libbenchmark-dev xvfb xdotool libx11-6 python3"
 
 kestrun_ensure_packages() {

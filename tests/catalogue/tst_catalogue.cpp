@@ -156,8 +156,8 @@ void TestCatalogue::load()
 
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(folder(), sprites, loadPictureFile);
-    QCOMPARE(result.ok, ok);
-    QCOMPARE(result.failure.isEmpty(), ok);
+    QCOMPARE(result.ok(), ok);
+    QCOMPARE(result.reason.isEmpty(), ok);
     QCOMPARE(result.listEntries, list);
 
     QHash<int, QStringList> expected;
@@ -191,7 +191,7 @@ void TestCatalogue::failingPictureKeepsTheSlotsPreviousPicture()
         asked << path;
         return loadPictureFile(path);
     });
-    QVERIFY(!result.ok);
+    QVERIFY(!result.ok());
     QCOMPARE(result.listEntries, QStringList{"a.bmp"});
     QCOMPARE(sprites[2].FileName, QStringLiteral("broken.bmp"));
     QCOMPARE(sprites[2].Picture.pixelColor(0, 0), colourOf("a.bmp"));
@@ -234,8 +234,8 @@ void TestCatalogue::unreadableCatalogue()
                                                          ++picturesAsked;
                                                          return loadPictureFile(path);
                                                      });
-    QVERIFY(!result.ok);
-    QVERIFY(!result.failure.isEmpty());
+    QVERIFY(!result.ok());
+    QVERIFY(!result.reason.isEmpty());
     QVERIFY(result.listEntries.isEmpty());
     QCOMPARE(picturesAsked, 0);
     QVERIFY(sprites[1].FileName.isEmpty());
@@ -250,7 +250,7 @@ void TestCatalogue::emptyFolderMeansTheCurrentDirectory()
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(QString(), sprites, loadPictureFile);
     QVERIFY(QDir::setCurrent(previous));
-    QVERIFY(result.ok);
+    QVERIFY(result.ok());
     QCOMPARE(result.listEntries, QStringList{"a.bmp"});
     QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf("a.bmp"));
 }
@@ -267,7 +267,7 @@ void TestCatalogue::windows1251Catalogue()
 
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(folder(), sprites, loadPictureFile);
-    QVERIFY2(result.ok, qPrintable(result.failure));
+    QVERIFY2(result.ok(), qPrintable(result.reason));
     const QStringList names{QStringLiteral("Земля.bmp"), QStringLiteral("стены\\Кирпич.bmp"),
                             QStringLiteral("Ёлка.bmp")};
     QCOMPARE(result.listEntries, names);
@@ -284,7 +284,7 @@ void TestCatalogue::windowsNamesAreFound()
     QVERIFY(writePicture(m_dir.path(), "tiles/ground.BMP"));
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(m_dir.path() + "\\", sprites, loadPictureFile);
-    QVERIFY2(result.ok, qPrintable(result.failure));
+    QVERIFY2(result.ok(), qPrintable(result.reason));
     QCOMPARE(result.listEntries, QStringList{"Tiles\\Ground.bmp"});
     QCOMPARE(sprites[1].FileName, QStringLiteral("Tiles\\Ground.bmp"));
     QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf("tiles/ground.BMP"));

@@ -143,7 +143,7 @@ void TestPictureFile::decodes()
     QVERIFY(!bytes.isEmpty());
     QVERIFY(writeFile(path(name), bytes));
 
-    const QImage picture = loadPictureFile(path(name));
+    const QImage picture = loadPictureFile(path(name)).picture;
     QVERIFY(!picture.isNull());
     QCOMPARE(picture.size(), size);
     const QColor expected = Corner;
@@ -188,21 +188,21 @@ void TestPictureFile::refuses()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QVERIFY(writeFile(path(name), bytes));
-    QVERIFY(loadPictureFile(path(name)).isNull());
+    QVERIFY(!loadPictureFile(path(name)).ok());
 }
 
 void TestPictureFile::missingFileOrFolder()
 {
-    QVERIFY(loadPictureFile(path("missing.bmp")).isNull());
-    QVERIFY(loadPictureFile(m_dir.path()).isNull());
-    QVERIFY(loadPictureFile(m_dir.path() + "/").isNull());
-    QVERIFY(loadPictureFile(QString()).isNull());
+    QVERIFY(!loadPictureFile(path("missing.bmp")).ok());
+    QVERIFY(!loadPictureFile(m_dir.path()).ok());
+    QVERIFY(!loadPictureFile(m_dir.path() + "/").ok());
+    QVERIFY(!loadPictureFile(QString()).ok());
 }
 
 void TestPictureFile::retinaNameMeansNothing()
 {
     QVERIFY(writeFile(path("tree@2x.png"), encoded(cornerPicture(80, 80), "PNG")));
-    const QImage picture = loadPictureFile(path("tree@2x.png"));
+    const QImage picture = loadPictureFile(path("tree@2x.png")).picture;
     QCOMPARE(picture.size(), QSize(40, 40));
     QCOMPARE(picture.devicePixelRatio(), 1.0);
     QCOMPARE(picture.pixelColor(39, 39), Corner);

@@ -77,7 +77,7 @@ void TestMapFile::newMapIsExactly726KnownBytes()
     MapGrid grid;
     applyNewMapDefaults(grid);
     const QString file = path("new.kmp");
-    QVERIFY(!writeMapFile(file, grid));
+    QVERIFY(writeMapFile(file, grid).ok());
     const QByteArray written = readFile(file);
     QCOMPARE(written.size(), 726);
     QCOMPARE(written, newMapBytes());
@@ -102,7 +102,7 @@ void TestMapFile::roundTripKeepsEveryByteValue()
     // terrain codes outside the five named ones included.
     const MapGrid grid = patternedGrid();
     const QString file = path("pattern.kmp");
-    QVERIFY(!writeMapFile(file, grid));
+    QVERIFY(writeMapFile(file, grid).ok());
     MapGrid loaded;
     QCOMPARE(readMapFile(file, loaded).status, MapReadStatus::Loaded);
     QVERIFY(loaded == grid);
@@ -198,7 +198,7 @@ void TestMapFile::saveOverLongerFileKeepsItsTail()
     QVERIFY(writeFile(file, old));
     MapGrid grid;
     applyNewMapDefaults(grid);
-    QVERIFY(!writeMapFile(file, grid));
+    QVERIFY(writeMapFile(file, grid).ok());
     const QByteArray after = readFile(file);
     QCOMPARE(after.size(), 1000);
     QCOMPARE(after.left(726), newMapBytes());
@@ -222,9 +222,9 @@ void TestMapFile::failedSavesLeaveNoTraceAndReportWhy()
     QDir(m_dir.path()).mkdir("folder");
     const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     MapGrid grid = patternedGrid();
-    const auto failure = writeMapFile(target.isEmpty() ? QString() : path(target), grid);
-    QVERIFY(failure.has_value());
-    QVERIFY(!failure->isEmpty());
+    const MapWriteResult result = writeMapFile(target.isEmpty() ? QString() : path(target), grid);
+    QCOMPARE(result.status, MapWriteStatus::Failed);
+    QVERIFY(!result.reason.isEmpty());
     QVERIFY(grid == patternedGrid());
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
     QCOMPARE(readFile(path("plain.txt")), QByteArray("keep me"));
@@ -245,13 +245,13 @@ void TestMapFile::fullDiskKeepsTheOldFile()
     rlimit small = saved;
     small.rlim_cur = 300;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto failure = writeMapFile(file, grid);
-    const auto failureNew = writeMapFile(path("disk/fresh.kmp"), grid);
+    const MapWriteResult failure = writeMapFile(file, grid);
+    const MapWriteResult failureNew = writeMapFile(path("disk/fresh.kmp"), grid);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    QVERIFY(failure.has_value());
-    QVERIFY(failureNew.has_value());
+    QVERIFY(!failure.ok());
+    QVERIFY(!failureNew.ok());
     QCOMPARE(readFile(file), old);
     QVERIFY(!QFile::exists(path("disk/fresh.kmp")));
     QCOMPARE(QDir(path("disk")).entryList(QDir::Files | QDir::Hidden), QStringList{"old.kmp"});

@@ -62,6 +62,8 @@ private slots:
     void acceptedFiles();
     void unreadablePathsCreateNothing_data();
     void unreadablePathsCreateNothing();
+    void onlyRegularFilesAreOpened_data();
+    void onlyRegularFilesAreOpened();
     void saveOverLongerFileKeepsItsTail();
     void failedSavesLeaveNoTraceAndReportWhy_data();
     void failedSavesLeaveNoTraceAndReportWhy();
@@ -187,6 +189,42 @@ void TestMapFile::unreadablePathsCreateNothing()
     QVERIFY(!result.reason.isEmpty());
     QVERIFY(grid == patternedGrid());
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+void TestMapFile::onlyRegularFilesAreOpened_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    // Opening a named pipe for reading would wait for a writer for ever: a
+    // fault shows as a hung test.
+    QTest::newRow("named pipe") << "pipe" << "it is not a regular file (a named pipe)";
+    QTest::newRow("link to a named pipe") << "link to pipe" << "it is not a regular file (a named pipe)";
+    QTest::newRow("socket") << "socket" << "it is not a regular file (a socket)";
+    QTest::newRow("character device") << "/dev/zero" << "it is not a regular file (a character device)";
+}
+
+void TestMapFile::onlyRegularFilesAreOpened()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QString file = kind.startsWith('/') ? kind : path(kind + ".kmp");
+    if (kind == "pipe") {
+        QVERIFY(makeNamedPipe(file));
+    } else if (kind == "link to pipe") {
+        QVERIFY(makeNamedPipe(path("linked pipe")));
+        QVERIFY(QFile::link(path("linked pipe"), file));
+    } else if (kind == "socket") {
+        QVERIFY(makeSocket(file));
+    }
+    MapGrid grid = patternedGrid();
+    const MapReadResult result = readMapFile(file, grid);
+    QCOMPARE(result.status, MapReadStatus::Unreadable);
+    QCOMPARE(result.reason, reason);
+    QVERIFY(grid == patternedGrid());
+    // Nor is one written: the save refuses it before opening it.
+    const MapWriteResult saved = writeMapFile(file, grid);
+    QCOMPARE(saved.status, MapWriteStatus::Failed);
+    QCOMPARE(saved.reason, reason);
 }
 
 void TestMapFile::saveOverLongerFileKeepsItsTail()

@@ -42,6 +42,9 @@ struct PictureReadResult : FileResult<PictureReadStatus> {
 // counts what it decodes against MaxDecodedPixels.
 class PictureReader {
 public:
+    // `budget`: the pixels this reader may decode in all.
+    explicit PictureReader(qint64 budget = MaxDecodedPixels) : m_budgetLeft(budget) {}
+
     // The picture of a file; only a regular file is opened.
     PictureReadResult read(const QString &path);
     // The picture held by `device`; `suffix` names the format to try first
@@ -51,7 +54,7 @@ public:
 private:
     bool spend(qint64 pixels);
 
-    qint64 m_budgetLeft = MaxDecodedPixels;
+    qint64 m_budgetLeft;
 };
 
 // A missing, unreadable, corrupt or refused file gives Unreadable, with why.

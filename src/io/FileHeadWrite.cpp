@@ -209,8 +209,8 @@ void syncFolder(const QByteArray &folder)
 enum class Replaced { Done, Failed, NotAllowedHere };
 
 // Writes the new file beside the target and renames it over the target.
-// NotAllowedHere: the folder refused the temporary file or the rename, and
-// nothing was changed.
+// NotAllowedHere: the folder refused the temporary file or the rename, or
+// the old file may not be read for its tail; nothing was changed.
 Replaced replaceWhole(const Target &target, QByteArrayView head, QString &reason)
 {
     QByteArray temporary;
@@ -225,6 +225,13 @@ Replaced replaceWhole(const Target &target, QByteArrayView head, QString &reason
     reason = writeAllAt(fd, head.data(), head.size(), 0);
     if (reason.isEmpty() && target.exists && target.info.st_size > head.size()) {
         const int old = ::open(target.path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (old < 0 && errno == EACCES) {
+            // A map that may be written but not read: its tail stays only
+            // where it is.
+            ::close(fd);
+            ::unlink(temporary.constData());
+            return Replaced::NotAllowedHere;
+        }
         reason = old < 0 ? errnoText(errno) : copyTail(old, fd, head.size());
         if (old >= 0)
             ::close(old);

@@ -25,8 +25,9 @@ inline constexpr qint64 MaxCopiedTail = qint64(1) * 1024 * 1024;
 // keeps the file as it is for everyone else, when
 //   - the file has more than one hard link (every name sees the change),
 //   - its tail is longer than MaxCopiedTail (copying costs more than it
-//     protects), or
-//   - the folder may not be written but the file may.
+//     protects),
+//   - the folder may not be written but the file may, or
+//   - the file may be written but not read (its tail cannot be copied).
 // Temporaries that a killed save of the same file left behind are removed
 // first. A folder, device, pipe or read-only file is refused.
 WriteResult writeFileHead(const QString &path, QByteArrayView head);

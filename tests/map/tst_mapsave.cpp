@@ -170,6 +170,14 @@ void TestMapSave::unwritableFolderWritesTheFileInPlace()
     QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
     QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
     const ino_t inode = statOf(file).st_ino;
+    // And a map that may be written but not read, in a folder open to all:
+    // its tail cannot be copied, so it stays where it is.
+    const QString open = path("open");
+    const QString writeOnly = open + "/write-only.kmp";
+    QVERIFY(QDir().mkdir(open));
+    QVERIFY(writeFile(writeOnly, encodeMap(gridOf(1)) + "tail"));
+    QCOMPARE(::chmod(QFile::encodeName(writeOnly).constData(), 0222), 0);
+    QCOMPARE(::chmod(QFile::encodeName(open).constData(), 0777), 0);
 
     // Root may write any folder, so the save runs as an unprivileged user:
     // a child process that drops root as setpriv would.
@@ -182,7 +190,8 @@ void TestMapSave::unwritableFolderWritesTheFileInPlace()
             ::_exit(78);
         const bool saved = writeMapFile(file, gridOf(2)).ok();
         const bool refused = !writeMapFile(folder + "/new.kmp", gridOf(2)).ok();
-        ::_exit(saved && refused ? 0 : 1);
+        const bool savedWriteOnly = writeMapFile(writeOnly, gridOf(2)).ok();
+        ::_exit(saved && refused && savedWriteOnly ? 0 : 1);
     }
     int status = 0;
     QCOMPARE(::waitpid(child, &status, 0), child);
@@ -196,6 +205,9 @@ void TestMapSave::unwritableFolderWritesTheFileInPlace()
     QCOMPARE(readFile(file), encodeMap(gridOf(2)) + "tail");
     QCOMPARE(statOf(file).st_ino, inode);
     QCOMPARE(entriesOf(folder), QStringList{"level.kmp"});
+    QCOMPARE(::chmod(QFile::encodeName(writeOnly).constData(), 0644), 0);
+    QCOMPARE(readFile(writeOnly), encodeMap(gridOf(2)) + "tail");
+    QCOMPARE(entriesOf(open), QStringList{"write-only.kmp"});
 }
 
 void TestMapSave::symbolicLinks_data()

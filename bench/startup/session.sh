@@ -53,9 +53,11 @@ stop_display() {
     fi
 }
 
-# run_once NAME PROGRAM [ARG...]: appends "milliseconds kibibytes" to
-# $WORK/NAME: the time from launch to the main window shown (the program
-# reports it, see src/app/ShownReport.h) and the peak resident set size.
+# run_once NAME PROGRAM [ARG...]: appends "milliseconds kibibytes cpu-ms"
+# to $WORK/NAME: the time from launch to the main window shown (the program
+# reports it, see src/app/ShownReport.h), the peak resident set size, and the
+# processor time of the whole run (user and system; on a busy machine the
+# wall-clock time grows with the load, this does not).
 run_once() {
     local name=$1
     shift
@@ -69,9 +71,11 @@ run_once() {
     fi
     shown=$(awk '$1 == "shown" { print $2; exit }' "$WORK/out.txt")
     [ -n "$shown" ] || { echo "${0##*/}: $name never reported its window shown" >&2; exit 1; }
-    local rss
+    local rss cpu
     rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$WORK/time.txt")
-    awk -v s="$start" -v e="$shown" -v r="$rss" 'BEGIN { printf "%.2f %d\n", (e / 1000 - s) / 1000, r }' >> "$WORK/$name"
+    cpu=$(awk -F': ' '/(User|System) time \(seconds\)/ { t += $2 } END { print t * 1000 }' "$WORK/time.txt")
+    awk -v s="$start" -v e="$shown" -v r="$rss" -v c="$cpu" \
+        'BEGIN { printf "%.2f %d %.0f\n", (e / 1000 - s) / 1000, r, c }' >> "$WORK/$name"
 }
 
 # stats FILE COLUMN: median min max

@@ -24,7 +24,7 @@ inline constexpr qint64 MaxWholeDecodePixels = qint64(16) * 1024 * 1024;
 // The pixels one reader decodes in all, over every picture it is asked for
 // (a game folder's pictures are read by one reader); the pictures asked for
 // after that are refused:
-inline constexpr qint64 MaxDecodedPixels = qint64(128) * 1024 * 1024;
+inline constexpr qint64 MaxDecodedPixels = qint64(64) * 1024 * 1024;
 
 // Whether a picture declaring `size` may be decoded. An unknown size (some
 // formats only tell while decoding) is allowed; the reader's allocation limit

@@ -9,6 +9,8 @@
 #include <QRect>
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 namespace kestrun {
 namespace {
@@ -53,6 +55,17 @@ const QString BudgetSpent =
     QStringLiteral("the game folder's pictures need more decoding than any game's (%1 pixels)")
         .arg(MaxDecodedPixels);
 const QString NotAPicture = QStringLiteral("it is not a picture, or it is damaged");
+
+// The size a reader tells, sign aside: Qt gives a top-down BMP a negative
+// height, which would otherwise pass for an unknown size and escape the
+// guards. An unknown size stays unknown.
+QSize declaredSize(QSize size)
+{
+    if (size == QSize())
+        return size;
+    const auto side = [](int value) { return value == INT_MIN ? INT_MAX : std::abs(value); };
+    return {side(size.width()), side(size.height())};
+}
 
 } // namespace
 
@@ -110,7 +123,7 @@ PictureReadResult PictureReader::decode(QIODevice &device, const QString &suffix
         reader.setFormat(QByteArray());
         reader.setAutoDetectImageFormat(true);
     }
-    const QSize size = reader.size();
+    const QSize size = declaredSize(reader.size());
     if (!isAcceptablePictureSize(size))
         return unreadable(TooLarge);
     if (size.isValid()) {

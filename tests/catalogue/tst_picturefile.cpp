@@ -188,6 +188,8 @@ void TestPictureFile::refuses_data()
     QTest::newRow("PNG of absurd size") << "a.png" << pngHeader(60'000, 60'000);
     QTest::newRow("PNG cut after its header") << "a.png" << encoded(cornerPicture(40, 40), "PNG").left(40);
     QTest::newRow("BMP too large to decode whole") << "a.bmp" << bmpHeader(5000, 4000);
+    // Qt tells a top-down BMP's height as negative: the size still counts.
+    QTest::newRow("top-down BMP too large to decode whole") << "a.bmp" << bmpHeader(4097, -4096);
     QTest::newRow("a side too long, however thin") << "a.bmp" << encoded(cornerPicture(MaxPictureSide + 1, 1), "BMP");
 }
 

@@ -51,9 +51,7 @@ PictureReadResult loaded(QImage picture)
 }
 
 const QString TooLarge = QStringLiteral("the picture is too large to be a sprite");
-const QString BudgetSpent =
-    QStringLiteral("the game folder's pictures need more decoding than any game's (%1 pixels)")
-        .arg(MaxDecodedPixels);
+const QString BudgetSpent = QStringLiteral("the game folder's pictures need more decoding than any game's");
 const QString NotAPicture = QStringLiteral("it is not a picture, or it is damaged");
 
 // The size a reader tells, sign aside: Qt gives a top-down BMP a negative

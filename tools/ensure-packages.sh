@@ -5,6 +5,9 @@
 
 kestrun_packages_run="cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core"
 kestrun_packages_test="$kestrun_packages_run libbenchmark-dev xvfb xdotool libx11-6 python3"
+# libpng: sprite pictures are decoded row by row; clang with its libFuzzer runtime: the fuzz targets.
+kestrun_packages_run+=" libpng-dev"
+kestrun_packages_test+=" libpng-dev clang libclang-rt-dev"
 
 kestrun_ensure_packages() {
     local missing=() pkg

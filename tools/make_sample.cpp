@@ -638,8 +638,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot write tileset.dat\n");
         return 1;
     }
-    if (const auto failure = writeMapFile(folder + QStringLiteral("/sample.kmp"), sampleMap())) {
-        std::fprintf(stderr, "cannot write sample.kmp: %s\n", qPrintable(*failure));
+    if (const MapWriteResult written = writeMapFile(folder + QStringLiteral("/sample.kmp"), sampleMap());
+        !written.ok()) {
+        std::fprintf(stderr, "cannot write sample.kmp: %s\n", qPrintable(written.reason));
         return 1;
     }
     return 0;

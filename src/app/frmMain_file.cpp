@@ -56,9 +56,9 @@ MapReadStatus frmMain::LoadMap(const QString &path)
 
 bool frmMain::SaveMap()
 {
-    if (const auto failure = writeMapFile(MapFileName, MapCells)) {
+    if (const MapWriteResult written = writeMapFile(MapFileName, MapCells); !written.ok()) {
         m_platform.showMessage(
-            this, QStringLiteral("Cannot save map file \"%1\": %2").arg(MapFileName, *failure));
+            this, QStringLiteral("Cannot save map file \"%1\": %2").arg(MapFileName, written.reason));
         return false;
     }
     return true;

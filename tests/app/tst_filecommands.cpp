@@ -197,7 +197,7 @@ void TestFileCommands::saveAfterOpenWritesToTheOpenedFile()
     frmMain &w = *e.window;
     MapGrid stored;
     stored.setCell(7, 7, MapCell{16, 4, 4, 4});
-    QVERIFY(!writeMapFile(path("level.kmp"), stored));
+    QVERIFY(writeMapFile(path("level.kmp"), stored).ok());
     e.platform.openAnswers.push_back(path("level.kmp"));
     w.mnuFileOpen_Click();
     QVERIFY(w.MapCells == stored);

@@ -32,7 +32,7 @@ void TestStartup::initTestCase()
     QVERIFY(m_dir.isValid());
     m_stored.setCell(9, 9, MapCell{8, 0, 0, 0});
     m_stored.setCell(0, 0, MapCell{16, 0, 0, 0});
-    QVERIFY(!writeMapFile(m_dir.filePath("level.kmp"), m_stored));
+    QVERIFY(writeMapFile(m_dir.filePath("level.kmp"), m_stored).ok());
     QVERIFY(writeFile(m_dir.filePath("junk.kmp"), QByteArray(726, '\x11')));
     QVERIFY(QDir(m_dir.path()).mkdir("folder"));
 }

@@ -57,6 +57,7 @@ private slots:
     void load_data();
     void load();
     void failingPictureKeepsTheSlotsPreviousPicture();
+    void eachPictureFileIsReadOnce();
     void unreadableCatalogue_data();
     void unreadableCatalogue();
     void emptyFolderMeansTheCurrentDirectory();
@@ -156,8 +157,8 @@ void TestCatalogue::load()
 
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(folder(), sprites, loadPictureFile);
-    QCOMPARE(result.ok, ok);
-    QCOMPARE(result.failure.isEmpty(), ok);
+    QCOMPARE(result.ok(), ok);
+    QCOMPARE(result.reason.isEmpty(), ok);
     QCOMPARE(result.listEntries, list);
 
     QHash<int, QStringList> expected;
@@ -191,7 +192,7 @@ void TestCatalogue::failingPictureKeepsTheSlotsPreviousPicture()
         asked << path;
         return loadPictureFile(path);
     });
-    QVERIFY(!result.ok);
+    QVERIFY(!result.ok());
     QCOMPARE(result.listEntries, QStringList{"a.bmp"});
     QCOMPARE(sprites[2].FileName, QStringLiteral("broken.bmp"));
     QCOMPARE(sprites[2].Picture.pixelColor(0, 0), colourOf("a.bmp"));
@@ -201,29 +202,55 @@ void TestCatalogue::failingPictureKeepsTheSlotsPreviousPicture()
     QVERIFY(sprites[3].FileName.isEmpty());
 }
 
+void TestCatalogue::eachPictureFileIsReadOnce()
+{
+    QVERIFY(writePicture(m_dir.path(), "a.bmp"));
+    QVERIFY(writePicture(m_dir.path(), "b.bmp"));
+    QVERIFY(writeFile(folder() + "tileset.dat", "1=a.bmp\r\n2=b.bmp\r\n3=a.bmp\r\n4=A.BMP\r\n1=a.bmp\r\n"));
+
+    SpriteTable sprites;
+    QStringList asked;
+    const CatalogueLoadResult result = loadCatalogue(folder(), sprites, [&](const QString &path) {
+        asked << path;
+        return loadPictureFile(path);
+    });
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    QCOMPARE(result.listEntries, (QStringList{"a.bmp", "b.bmp", "a.bmp", "A.BMP", "a.bmp"}));
+    // "A.BMP" finds a.bmp too (by letter case), and is not read again.
+    QCOMPARE(asked, (QStringList{folder() + "a.bmp", folder() + "b.bmp"}));
+    for (int slot : {1, 3, 4})
+        QCOMPARE(sprites.block(slot).pixelColor(20, 20), colourOf("a.bmp"));
+    QCOMPARE(sprites[4].FileName, QStringLiteral("A.BMP"));
+    QCOMPARE(sprites.block(2).pixelColor(20, 20), colourOf("b.bmp"));
+}
+
 void TestCatalogue::unreadableCatalogue_data()
 {
     QTest::addColumn<QString>("gameFolder");
     QTest::addColumn<QByteArray>("catalogue"); // written as <temp>/tileset.dat
-    QTest::addColumn<bool>("catalogueIsAFolder");
+    QTest::addColumn<QString>("special"); // tileset.dat is not a file: "folder" or "pipe"
 
-    QTest::newRow("no tileset.dat") << "%1/" << QByteArray() << false;
-    QTest::newRow("folder without trailing separator") << "%1" << QByteArray("1=a.bmp\r\n") << false;
-    QTest::newRow("folder that does not exist") << "%1/nowhere/" << QByteArray("1=a.bmp\r\n") << false;
-    QTest::newRow("tileset.dat is a folder") << "%1/" << QByteArray() << true;
+    QTest::newRow("no tileset.dat") << "%1/" << QByteArray() << "";
+    QTest::newRow("folder without trailing separator") << "%1" << QByteArray("1=a.bmp\r\n") << "";
+    QTest::newRow("folder that does not exist") << "%1/nowhere/" << QByteArray("1=a.bmp\r\n") << "";
+    QTest::newRow("tileset.dat is a folder") << "%1/" << QByteArray() << "folder";
+    QTest::newRow("tileset.dat is a named pipe") << "%1/" << QByteArray() << "pipe";
     QTest::newRow("catalogue too large")
-        << "%1/" << QByteArray("1=a.bmp\r\n").leftJustified(int(MaxCatalogueBytes) + 1, ' ') << false;
+        << "%1/" << QByteArray("1=a.bmp\r\n").leftJustified(int(MaxCatalogueBytes) + 1, ' ') << "";
+    QTest::newRow("too many records") << "%1/" << QByteArray("1=a.bmp\r\n").repeated(MaxCatalogueRecords + 1) << "";
 }
 
 void TestCatalogue::unreadableCatalogue()
 {
     QFETCH(QString, gameFolder);
     QFETCH(QByteArray, catalogue);
-    QFETCH(bool, catalogueIsAFolder);
+    QFETCH(QString, special);
 
     QVERIFY(writePicture(m_dir.path(), "a.bmp"));
-    if (catalogueIsAFolder)
+    if (special == "folder")
         QVERIFY(QDir(m_dir.path()).mkdir("tileset.dat"));
+    else if (special == "pipe")
+        QVERIFY(makeNamedPipe(folder() + "tileset.dat")); // opening it would wait for ever
     else if (!catalogue.isEmpty())
         QVERIFY(writeFile(folder() + "tileset.dat", catalogue));
 
@@ -234,8 +261,8 @@ void TestCatalogue::unreadableCatalogue()
                                                          ++picturesAsked;
                                                          return loadPictureFile(path);
                                                      });
-    QVERIFY(!result.ok);
-    QVERIFY(!result.failure.isEmpty());
+    QVERIFY(!result.ok());
+    QVERIFY(!result.reason.isEmpty());
     QVERIFY(result.listEntries.isEmpty());
     QCOMPARE(picturesAsked, 0);
     QVERIFY(sprites[1].FileName.isEmpty());
@@ -250,7 +277,7 @@ void TestCatalogue::emptyFolderMeansTheCurrentDirectory()
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(QString(), sprites, loadPictureFile);
     QVERIFY(QDir::setCurrent(previous));
-    QVERIFY(result.ok);
+    QVERIFY(result.ok());
     QCOMPARE(result.listEntries, QStringList{"a.bmp"});
     QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf("a.bmp"));
 }
@@ -267,7 +294,7 @@ void TestCatalogue::windows1251Catalogue()
 
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(folder(), sprites, loadPictureFile);
-    QVERIFY2(result.ok, qPrintable(result.failure));
+    QVERIFY2(result.ok(), qPrintable(result.reason));
     const QStringList names{QStringLiteral("Земля.bmp"), QStringLiteral("стены\\Кирпич.bmp"),
                             QStringLiteral("Ёлка.bmp")};
     QCOMPARE(result.listEntries, names);
@@ -284,7 +311,7 @@ void TestCatalogue::windowsNamesAreFound()
     QVERIFY(writePicture(m_dir.path(), "tiles/ground.BMP"));
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(m_dir.path() + "\\", sprites, loadPictureFile);
-    QVERIFY2(result.ok, qPrintable(result.failure));
+    QVERIFY2(result.ok(), qPrintable(result.reason));
     QCOMPARE(result.listEntries, QStringList{"Tiles\\Ground.bmp"});
     QCOMPARE(sprites[1].FileName, QStringLiteral("Tiles\\Ground.bmp"));
     QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf("tiles/ground.BMP"));

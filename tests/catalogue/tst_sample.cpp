@@ -36,7 +36,7 @@ void TestSample::catalogueLoads()
 {
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(m_folder, sprites, loadPictureFile);
-    QVERIFY2(result.ok, qPrintable(result.failure));
+    QVERIFY2(result.ok(), qPrintable(result.reason));
     QVERIFY(result.listEntries.size() >= 16);
     // A new map shows sprite 1 everywhere: it is the plain ground.
     QCOMPARE(sprites[1].FileName, QStringLiteral("tiles\\ground.bmp"));
@@ -79,7 +79,7 @@ void TestSample::levelUsesEveryTerrainAndLayer()
     MapGrid map;
     QCOMPARE(readMapFile(m_folder + "sample.kmp", map).status, MapReadStatus::Loaded);
     SpriteTable sprites;
-    QVERIFY(loadCatalogue(m_folder, sprites, loadPictureFile).ok);
+    QVERIFY(loadCatalogue(m_folder, sprites, loadPictureFile).ok());
 
     QSet<int> terrains;
     int used[4] = {0, 0, 0, 0};

@@ -62,6 +62,8 @@ private slots:
     void acceptedFiles();
     void unreadablePathsCreateNothing_data();
     void unreadablePathsCreateNothing();
+    void onlyRegularFilesAreOpened_data();
+    void onlyRegularFilesAreOpened();
     void saveOverLongerFileKeepsItsTail();
     void failedSavesLeaveNoTraceAndReportWhy_data();
     void failedSavesLeaveNoTraceAndReportWhy();
@@ -77,7 +79,7 @@ void TestMapFile::newMapIsExactly726KnownBytes()
     MapGrid grid;
     applyNewMapDefaults(grid);
     const QString file = path("new.kmp");
-    QVERIFY(!writeMapFile(file, grid));
+    QVERIFY(writeMapFile(file, grid).ok());
     const QByteArray written = readFile(file);
     QCOMPARE(written.size(), 726);
     QCOMPARE(written, newMapBytes());
@@ -102,7 +104,7 @@ void TestMapFile::roundTripKeepsEveryByteValue()
     // terrain codes outside the five named ones included.
     const MapGrid grid = patternedGrid();
     const QString file = path("pattern.kmp");
-    QVERIFY(!writeMapFile(file, grid));
+    QVERIFY(writeMapFile(file, grid).ok());
     MapGrid loaded;
     QCOMPARE(readMapFile(file, loaded).status, MapReadStatus::Loaded);
     QVERIFY(loaded == grid);
@@ -189,6 +191,42 @@ void TestMapFile::unreadablePathsCreateNothing()
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
+void TestMapFile::onlyRegularFilesAreOpened_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    // Opening a named pipe for reading would wait for a writer for ever: a
+    // fault shows as a hung test.
+    QTest::newRow("named pipe") << "pipe" << "it is not a regular file (a named pipe)";
+    QTest::newRow("link to a named pipe") << "link to pipe" << "it is not a regular file (a named pipe)";
+    QTest::newRow("socket") << "socket" << "it is not a regular file (a socket)";
+    QTest::newRow("character device") << "/dev/zero" << "it is not a regular file (a character device)";
+}
+
+void TestMapFile::onlyRegularFilesAreOpened()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QString file = kind.startsWith('/') ? kind : path(kind + ".kmp");
+    if (kind == "pipe") {
+        QVERIFY(makeNamedPipe(file));
+    } else if (kind == "link to pipe") {
+        QVERIFY(makeNamedPipe(path("linked pipe")));
+        QVERIFY(QFile::link(path("linked pipe"), file));
+    } else if (kind == "socket") {
+        QVERIFY(makeSocket(file));
+    }
+    MapGrid grid = patternedGrid();
+    const MapReadResult result = readMapFile(file, grid);
+    QCOMPARE(result.status, MapReadStatus::Unreadable);
+    QCOMPARE(result.reason, reason);
+    QVERIFY(grid == patternedGrid());
+    // Nor is one written: the save refuses it before opening it.
+    const MapWriteResult saved = writeMapFile(file, grid);
+    QCOMPARE(saved.status, MapWriteStatus::Failed);
+    QCOMPARE(saved.reason, reason);
+}
+
 void TestMapFile::saveOverLongerFileKeepsItsTail()
 {
     const QString file = path("long.kmp");
@@ -198,7 +236,7 @@ void TestMapFile::saveOverLongerFileKeepsItsTail()
     QVERIFY(writeFile(file, old));
     MapGrid grid;
     applyNewMapDefaults(grid);
-    QVERIFY(!writeMapFile(file, grid));
+    QVERIFY(writeMapFile(file, grid).ok());
     const QByteArray after = readFile(file);
     QCOMPARE(after.size(), 1000);
     QCOMPARE(after.left(726), newMapBytes());
@@ -222,9 +260,9 @@ void TestMapFile::failedSavesLeaveNoTraceAndReportWhy()
     QDir(m_dir.path()).mkdir("folder");
     const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     MapGrid grid = patternedGrid();
-    const auto failure = writeMapFile(target.isEmpty() ? QString() : path(target), grid);
-    QVERIFY(failure.has_value());
-    QVERIFY(!failure->isEmpty());
+    const MapWriteResult result = writeMapFile(target.isEmpty() ? QString() : path(target), grid);
+    QCOMPARE(result.status, MapWriteStatus::Failed);
+    QVERIFY(!result.reason.isEmpty());
     QVERIFY(grid == patternedGrid());
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
     QCOMPARE(readFile(path("plain.txt")), QByteArray("keep me"));
@@ -245,13 +283,13 @@ void TestMapFile::fullDiskKeepsTheOldFile()
     rlimit small = saved;
     small.rlim_cur = 300;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto failure = writeMapFile(file, grid);
-    const auto failureNew = writeMapFile(path("disk/fresh.kmp"), grid);
+    const MapWriteResult failure = writeMapFile(file, grid);
+    const MapWriteResult failureNew = writeMapFile(path("disk/fresh.kmp"), grid);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    QVERIFY(failure.has_value());
-    QVERIFY(failureNew.has_value());
+    QVERIFY(!failure.ok());
+    QVERIFY(!failureNew.ok());
     QCOMPARE(readFile(file), old);
     QVERIFY(!QFile::exists(path("disk/fresh.kmp")));
     QCOMPARE(QDir(path("disk")).entryList(QDir::Files | QDir::Hidden), QStringList{"old.kmp"});

@@ -18,13 +18,15 @@ QString hoursAndMinutesFormat(const QLocale &locale)
     return format;
 }
 
-QLabel *sunkenPanel(const QString &accessibleName, QWidget *parent)
+// A panel's accessible name is its text (a label without a name of its own
+// announces each new text); the description says what the panel shows.
+QLabel *sunkenPanel(const QString &description, QWidget *parent)
 {
     auto *panel = new QLabel(parent);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(1);
     panel->setIndent(2);
-    panel->setAccessibleName(accessibleName);
+    panel->setAccessibleDescription(description);
     return panel;
 }
 
@@ -36,8 +38,9 @@ StatusBar::StatusBar(QWidget *parent)
 {
     setFixedHeight(Height);
     setSizeGripEnabled(false); // the window has a fixed size
-    m_panels = {sunkenPanel(QStringLiteral("Status"), this), sunkenPanel(QStringLiteral("Date"), this),
-                sunkenPanel(QStringLiteral("Time"), this)};
+    setAccessibleName(QStringLiteral("Строка состояния"));
+    m_panels = {sunkenPanel(QStringLiteral("Состояние"), this), sunkenPanel(QStringLiteral("Дата"), this),
+                sunkenPanel(QStringLiteral("Время"), this)};
     m_panels[0]->setText(QStringLiteral("Status"));
     m_clock->setSingleShot(true);
     connect(m_clock, &QTimer::timeout, this, &StatusBar::showClock);

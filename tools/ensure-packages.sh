@@ -5,6 +5,10 @@
 
 kestrun_packages_run="cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core"
 kestrun_packages_test="$kestrun_packages_run libbenchmark-dev xvfb xdotool libx11-6 python3"
+# The install and package checks (tests/packaging): the desktop's validators
+# and MIME tools, the Debian package tools and the manual-page formatter.
+kestrun_packages_packaging="desktop-file-utils appstream libxml2-utils shared-mime-info xdg-utils libfile-mimeinfo-perl lintian dpkg-dev file man-db groff-base gzip"
+kestrun_packages_test="$kestrun_packages_test $kestrun_packages_packaging"
 
 kestrun_ensure_packages() {
     local missing=() pkg

@@ -26,6 +26,8 @@ QLabel *sunkenPanel(const QString &description, QWidget *parent)
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(1);
     panel->setIndent(2);
+    // An opaque panel repaints alone, without the bar beneath it.
+    panel->setAutoFillBackground(true);
     panel->setAccessibleDescription(description);
     return panel;
 }

@@ -122,6 +122,12 @@ void frmMain::createControls()
         connect(cmdLayer[i], &QPushButton::clicked, this, [this, i] { cmdLayer_Click(i); });
     }
 
+    // Accessible names: read aloud, the captions "C" and "S1" say little.
+    const QString layerNames[] = {QStringLiteral("Слой ландшафта"), QStringLiteral("Слой спрайтов 1"),
+                                  QStringLiteral("Слой спрайтов 2"), QStringLiteral("Слой спрайтов 3")};
+    for (int i = 0; i < 4; ++i)
+        cmdLayer[i]->setAccessibleName(layerNames[i]);
+
     Label2 = new QLabel(QStringLiteral("Set layer"), picTool);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(0, 88, 113, 17);

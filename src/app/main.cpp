@@ -23,6 +23,9 @@ int main(int argc, char *argv[])
     // No application name is set: Qt names a window without a title (the
     // splash) after it, and only the editor's own windows are "Kestrunle".
     QApplication::setApplicationVersion(QString::fromLatin1(kestrun::VersionString));
+    // The desktop entry's id: Wayland desktops match the window to the
+    // entry (its name and icon) through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KESTRUN_APP_ID));
 
     kestrun::QtPlatformServices platform;
     // Decoding the sprites overlaps with building the splash and the window.

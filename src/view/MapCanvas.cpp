@@ -1,5 +1,7 @@
 #include "view/MapCanvas.h"
 
+#include "view/AccessibleRole.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -16,6 +18,9 @@ MapCanvas::MapCanvas(QWidget *parent)
     m_image.fill(palette().color(QPalette::Base));
     setFixedSize(m_image.size());
     setMouseTracking(true);
+    // The role first: naming the widget already asks for its accessible interface.
+    setAccessibleRole(staticMetaObject.className(), QAccessible::Canvas);
+    setAccessibleName(QStringLiteral("Карта уровня"));
 }
 
 void MapCanvas::setCanvasSize(int width, int height)

@@ -107,7 +107,7 @@ void BM_LoadSpriteCatalogue(benchmark::State &state)
         window->LoadSpriteCatalogue();
         benchmark::DoNotOptimize(window->CurrentSprite);
         state.PauseTiming();
-        if (window->CurrentLayer != 1) {
+        if (window->CurrentLayer != Layer::Sprite1) {
             state.SkipWithError("the first sprite was not selected");
             break;
         }

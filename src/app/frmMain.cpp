@@ -6,6 +6,7 @@
 #include "app/PlatformServices.h"
 #include "app/StatusBar.h"
 #include "app/frmSplash.h"
+#include "map/Terrain.h"
 #include "view/MapCanvas.h"
 #include "view/SpriteBuffer.h"
 
@@ -84,10 +85,10 @@ void frmMain::Form_Load()
     // redraws it.
     MapCells.clear();
     applyOuterSize();
-    picMap->setCanvasSize(642, 440);
+    picMap->setCanvasSize(CanvasWidth, CanvasHeight);
     LoadSpriteCatalogue();
     loadCommandLineMap();
-    picMap->setFrameSize(40, 40);
+    picMap->setFrameSize(CellSize, CellSize);
 }
 
 void frmMain::createControls()
@@ -337,19 +338,19 @@ void frmMain::tbToolBar_ButtonClick(const QString &Key)
         else if (Key == QLatin1String("Undo"))
             m_platform.showMessage(this, QStringLiteral("Add 'Undo' button code."));
         else if (Key == QLatin1String("Ground"))
-            CurrentTerrain = 1, cmdLayer_Click(0);
+            CurrentTerrain = terrainByte(TerrainCode::Ground), cmdLayer_Click(0);
         else if (Key == QLatin1String("Beton"))
-            CurrentTerrain = 2, cmdLayer_Click(0);
+            CurrentTerrain = terrainByte(TerrainCode::Beton), cmdLayer_Click(0);
         else if (Key == QLatin1String("Brick"))
-            CurrentTerrain = 4, cmdLayer_Click(0);
+            CurrentTerrain = terrainByte(TerrainCode::Brick), cmdLayer_Click(0);
         else if (Key == QLatin1String("Water"))
-            CurrentTerrain = 16, cmdLayer_Click(0);
+            CurrentTerrain = terrainByte(TerrainCode::Water), cmdLayer_Click(0);
         else if (Key == QLatin1String("Ice"))
-            CurrentTerrain = 8, cmdLayer_Click(0);
+            CurrentTerrain = terrainByte(TerrainCode::Ice), cmdLayer_Click(0);
         else if (Key == QLatin1String("Map"))
             cmdLayer_Click(0);
         else if (Key == QLatin1String("resp."))
-            CurrentLayer = 1;
+            CurrentLayer = Layer::Sprite1;
     } catch (const std::exception &) {
         // ignored, as every failure in the toolbar dispatch
     }

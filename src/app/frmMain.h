@@ -48,7 +48,7 @@ public:
     kestrun::MapGrid MapCells;
     SpriteTable Sprites;
     QString MapFileName;
-    std::uint8_t CurrentLayer = 0;
+    Layer CurrentLayer = Layer::Terrain;
     std::uint8_t CurrentSprite = 0;
     std::int16_t CurrentTerrain = 0;
 

@@ -66,11 +66,11 @@ bool frmMain::SaveMap()
 
 void frmMain::ResetMap()
 {
-    picMap->setFrameLeft(50);
+    picMap->parkFrame();
     applyNewMapDefaults(MapCells);
     // A new map shows sprite 1 in every cell and no terrain colours: the
     // opaque blocks cover the cells whole.
-    showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells, Sprites, 1));
+    showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells, Sprites, Layer::Sprite1));
 }
 
 void frmMain::mnuFileNew_Click()

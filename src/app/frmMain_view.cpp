@@ -32,9 +32,7 @@ void frmMain::DrawSprite(int x, int y, std::uint8_t index)
 
 void frmMain::RedrawMap(int layer)
 {
-    // A full redraw parks the cursor frame's left edge at 50 (its top stays)
-    // until the pointer next moves.
-    picMap->setFrameLeft(50);
+    picMap->parkFrame();
     showLastSpriteDrawn(picMap->drawMap(MapCells, Sprites, layer));
 }
 
@@ -48,9 +46,9 @@ void frmMain::showLastSpriteDrawn(std::uint8_t index)
 
 void frmMain::cmdLayer_Click(int Index)
 {
-    CurrentLayer = static_cast<std::uint8_t>(Index);
-    Label2->setText(layerCaption(CurrentLayer));
-    RedrawMap(CurrentLayer);
+    CurrentLayer = static_cast<Layer>(Index);
+    Label2->setText(layerCaption(int(CurrentLayer)));
+    RedrawMap(int(CurrentLayer));
 }
 
 void frmMain::lstSP_Click()
@@ -61,19 +59,19 @@ void frmMain::lstSP_Click()
         CurrentSprite = static_cast<std::uint8_t>(slot);
         picBuf->setPicture(Sprites.block(slot));
     }
-    if (CurrentLayer == 0)
+    if (CurrentLayer == Layer::Terrain)
         cmdLayer_Click(1);
 }
 
 void frmMain::picMap_MouseDown(int Button, int, float X, float Y)
 {
     picMap->setFrameColor(FrameHeld);
-    const auto stroke = pressStroke(Button, CurrentLayer, cellOfPosition(X), cellOfPosition(Y),
+    const auto stroke = pressStroke(MouseButton(Button), CurrentLayer, cellOfPosition(X), cellOfPosition(Y),
                                     static_cast<std::uint8_t>(CurrentTerrain), CurrentSprite);
     if (!stroke)
         return;
     MapCells.setLayerByte(stroke->x, stroke->y, stroke->layer, stroke->value);
-    if (stroke->layer == 0)
+    if (stroke->layer == Layer::Terrain)
         DrawTerrain(stroke->x, stroke->y, stroke->value);
     else
         DrawSprite(stroke->x, stroke->y, stroke->value);
@@ -83,14 +81,14 @@ void frmMain::picMap_MouseMove(int Button, int Shift, float X, float Y)
 {
     const int cx = cellOfPosition(X);
     const int cy = cellOfPosition(Y);
-    picMap->moveFrame(cx * 40 - 1, cy * 40 - 1);
-    if (Button == 1 || Button == 2) {
+    picMap->moveFrameToCell(cx, cy);
+    if (Button == int(MouseButton::Left) || Button == int(MouseButton::Right)) {
         // Drag painting: every move repeats the press for the cell under the
         // pointer; cells skipped between two events stay as they are.
         picMap_MouseDown(Button, Shift, X, Y);
         return;
     }
-    if (kestrun::MapGrid::contains(cx, cy))
+    if (MapGrid::contains(cx, cy))
         sbStatusBar->panel(1)->setText(cellReadout(MapCells.cell(cx, cy)));
 }
 

@@ -1,5 +1,6 @@
 // Drawing the map on the editor's canvas: terrain colours, sprite layers, the
 // sprite buffer, and what reaches the screen.
+#include "map/Terrain.h"
 #include "support/EditorFixture.h"
 #include "view/MapCanvas.h"
 #include "view/SpriteBuffer.h"

@@ -94,7 +94,7 @@ void TestCatalogueStartup::asksOnceAndStoresTheAnswerBeforeReading()
         // The first entry is selected and its selection handler has run.
         QCOMPARE(window.lstSP->currentRow(), 0);
         QCOMPARE(window.CurrentSprite, 3);
-        QCOMPARE(window.CurrentLayer, 1);
+        QCOMPARE(window.CurrentLayer, Layer::Sprite1);
         QCOMPARE(window.Label2->text(), QStringLiteral("Current layer:  1"));
         QVERIFY(platform.messages.isEmpty());
     }
@@ -120,7 +120,7 @@ void TestCatalogueStartup::storedFolderIsUsedWithoutAsking()
     QCOMPARE(platform.picturesLoaded.mid(0, 2), (QStringList{folder() + "a.bmp", folder() + "b.bmp"}));
     QCOMPARE(platform.settings.value(GamePathKey), folder());
     QCOMPARE(window.CurrentSprite, 1);
-    QCOMPARE(window.CurrentLayer, 1);
+    QCOMPARE(window.CurrentLayer, Layer::Sprite1);
 }
 
 void TestCatalogueStartup::emptyAnswerIsStoredAndMeansTheCurrentDirectory()
@@ -177,7 +177,7 @@ void TestCatalogueStartup::failedLoad()
     QCOMPARE(window.lstSP->currentRow(), -1);
     QVERIFY(window.lstSP->selectedItems().isEmpty());
     QCOMPARE(window.CurrentSprite, 0);
-    QCOMPARE(window.CurrentLayer, 0);
+    QCOMPARE(window.CurrentLayer, Layer::Terrain);
     QCOMPARE(window.Label2->text(), QStringLiteral("Set layer"));
     QVERIFY(platform.messages.isEmpty());
 }

@@ -81,7 +81,7 @@ void TestMouse::pressRules()
     PaintingEditor e(layer);
     frmMain &w = *e.window;
     if (button == Qt::RightButton && layer == 1)
-        w.MapCells.setLayerByte(5, 6, 1, 9); // so putting sprite 1 back shows
+        w.MapCells.setLayerByte(5, 6, Layer::Sprite1, 9); // so putting sprite 1 back shows
     const MapGrid before = w.MapCells;
     const QImage canvasBefore = w.picMap->image().copy();
 
@@ -126,12 +126,12 @@ void TestMouse::dragEdges()
     PaintingEditor e(2);
     frmMain &w = *e.window;
     e.press(QPointF(300, 300), Qt::LeftButton); // cell (7, 7)
-    w.MapCells.setLayerByte(7, 7, 2, 0);
+    w.MapCells.setLayerByte(7, 7, Layer::Sprite2, 0);
     const MapGrid before = w.MapCells;
     e.move(position, Qt::LeftButton);
     MapGrid expected = before;
     if (paintedCell.x() >= 0)
-        expected.setLayerByte(paintedCell.x(), paintedCell.y(), 2, 9);
+        expected.setLayerByte(paintedCell.x(), paintedCell.y(), Layer::Sprite2, 9);
     QVERIFY(w.MapCells == expected);
     QCOMPARE(e.frameColour(), Green);
     e.release(position, Qt::LeftButton);
@@ -228,7 +228,7 @@ void TestMouse::rightDragPutsSprite1Back()
     PaintingEditor e(1);
     frmMain &w = *e.window;
     for (int x = 0; x < 16; ++x)
-        w.MapCells.setLayerByte(x, 4, 1, 7);
+        w.MapCells.setLayerByte(x, 4, Layer::Sprite1, 7);
     w.RedrawMap(1);
     e.press(QPointF(20, 180), Qt::RightButton);
     for (int x = 60; x < 640; x += 80) // every other cell: no interpolation
@@ -245,7 +245,7 @@ void TestMouse::dragOnLayer2CoversLayer3UntilRedraw()
 {
     PaintingEditor e(3);
     frmMain &w = *e.window;
-    w.MapCells.setLayerByte(4, 4, 3, 12);
+    w.MapCells.setLayerByte(4, 4, Layer::Sprite3, 12);
     w.RedrawMap(3);
     QCOMPARE(e.pixel(180, 180), spriteColour(12));
     w.cmdLayer_Click(2);
@@ -263,7 +263,7 @@ void TestMouse::onlyThePressedCellIsDrawn()
 {
     PaintingEditor e(0);
     frmMain &w = *e.window;
-    w.MapCells.setLayerByte(3, 3, 2, 5); // not shown on layer 0
+    w.MapCells.setLayerByte(3, 3, Layer::Sprite2, 5); // not shown on layer 0
     const QImage before = w.picMap->image().copy();
     e.press(QPointF(140, 140), Qt::LeftButton); // terrain Brick into (3, 3)
     const QImage after = w.picMap->image();

@@ -87,7 +87,7 @@ void TestSample::levelUsesEveryTerrainAndLayer()
         for (int x = 0; x <= MapGrid::MaxX; ++x) {
             terrains.insert(map.cell(x, y).Terrain);
             for (int layer = 1; layer <= 3; ++layer) {
-                const int sprite = map.layerByte(x, y, layer);
+                const int sprite = map.layerByte(x, y, Layer(layer));
                 if (sprite == 0)
                     continue;
                 ++used[layer];

@@ -12,6 +12,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -87,7 +88,7 @@ void TestBrushes::pickingASprite()
     stackedCell(w);
     w.Sprites.setFileName(5, QStringLiteral("shared.bmp"));
     w.Sprites.setFileName(9, QStringLiteral("shared.bmp"));
-    w.lstSP->addItems({"sprite4.bmp", "shared.bmp", "ghost.bmp"});
+    w.lstSP->addItems({u"sprite4.bmp"_s, u"shared.bmp"_s, u"ghost.bmp"_s});
     w.CurrentSprite = 2;
     w.picBuf->setPicture(w.Sprites.block(2));
     w.cmdLayer_Click(layerBefore);
@@ -142,7 +143,7 @@ void TestBrushes::focusingAnUnselectedListPicksNothing()
     Editor e;
     frmMain &w = *e.window;
     stackedCell(w);
-    w.lstSP->addItems({"sprite4.bmp", "sprite5.bmp"});
+    w.lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s});
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     w.picMap->setFocus(Qt::OtherFocusReason);

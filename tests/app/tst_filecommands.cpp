@@ -12,6 +12,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 const QString OpenFilter = QStringLiteral("Все файлы (*.*)|*.*|Карты Kestrun (*.kmp)|*.kmp");
@@ -39,7 +40,7 @@ private slots:
     void noCommandReportsSuccess();
 
 private:
-    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString path(QAnyStringView name) const { return m_dir.filePath(name.toString()); }
     QTemporaryDir m_dir;
 };
 
@@ -169,7 +170,7 @@ void TestFileCommands::openRejectedFileKeepsMapAndName()
     QString target = path("bad.kmp");
     if (message.isEmpty()) {
         target = path("folder.kmp");
-        QVERIFY(QDir(m_dir.path()).mkpath("folder.kmp"));
+        QVERIFY(QDir(m_dir.path()).mkpath(u"folder.kmp"_s));
     } else {
         QVERIFY(writeFile(target, content));
     }

@@ -11,6 +11,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -32,9 +33,9 @@ void TestStartup::initTestCase()
     QVERIFY(m_dir.isValid());
     m_stored.setCell(9, 9, MapCell{8, 0, 0, 0});
     m_stored.setCell(0, 0, MapCell{16, 0, 0, 0});
-    QVERIFY(!writeMapFile(m_dir.filePath("level.kmp"), m_stored));
-    QVERIFY(writeFile(m_dir.filePath("junk.kmp"), QByteArray(726, '\x11')));
-    QVERIFY(QDir(m_dir.path()).mkdir("folder"));
+    QVERIFY(!writeMapFile(m_dir.filePath(u"level.kmp"_s), m_stored));
+    QVERIFY(writeFile(m_dir.filePath(u"junk.kmp"_s), QByteArray(726, '\x11')));
+    QVERIFY(QDir(m_dir.path()).mkdir(u"folder"_s));
 }
 
 void TestStartup::commandLinePath_data()
@@ -62,17 +63,17 @@ void TestStartup::firstMap_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("expected"); // "new", "stored" or "zero"
     QTest::addColumn<QString>("message");  // a prefix of the one message, or empty
-    const QString level = m_dir.filePath("level.kmp");
+    const QString level = m_dir.filePath(u"level.kmp"_s);
     QTest::newRow("no argument: a new map") << QStringList{} << "new" << "";
-    QTest::newRow("quoted path") << QStringList{'"' + level + '"'} << "stored" << "";
+    QTest::newRow("quoted path") << QStringList{QLatin1Char('"') + level + QLatin1Char('"')} << "stored" << "";
     QTest::newRow("bare path") << QStringList{level} << "stored" << "";
-    QTest::newRow("only the first argument counts") << QStringList{level, "other"} << "stored" << "";
+    QTest::newRow("only the first argument counts") << QStringList{level, u"other"_s} << "stored" << "";
     QTest::newRow("missing file: message and a new map")
-        << QStringList{m_dir.filePath("missing.kmp")} << "new" << "Cannot open map file";
-    QTest::newRow("a folder") << QStringList{m_dir.filePath("folder")} << "new" << "Cannot open map file";
-    QTest::newRow("empty path") << QStringList{"\"\""} << "new" << "Cannot open map file";
+        << QStringList{m_dir.filePath(u"missing.kmp"_s)} << "new" << "Cannot open map file";
+    QTest::newRow("a folder") << QStringList{m_dir.filePath(u"folder"_s)} << "new" << "Cannot open map file";
+    QTest::newRow("empty path") << QStringList{u"\"\""_s} << "new" << "Cannot open map file";
     QTest::newRow("wrong signature: all-zero grid")
-        << QStringList{m_dir.filePath("junk.kmp")} << "zero" << "Not valid map file";
+        << QStringList{m_dir.filePath(u"junk.kmp"_s)} << "zero" << "Not valid map file";
 }
 
 void TestStartup::firstMap()
@@ -116,7 +117,7 @@ void TestStartup::firstMap()
 
 void TestStartup::firstSaveAsksEvenAfterACommandLineMap()
 {
-    Editor e({m_dir.filePath("level.kmp")});
+    Editor e({m_dir.filePath(u"level.kmp"_s)});
     e.platform.saveAnswers.push_back(std::nullopt);
     e.window->mnuFileSave_Click();
     QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));

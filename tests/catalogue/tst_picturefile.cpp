@@ -13,6 +13,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -105,7 +106,7 @@ private slots:
     void replacingAPictureReplacesItsBlock();
 
 private:
-    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString path(QAnyStringView name) const { return m_dir.filePath(name.toString()); }
     QTemporaryDir m_dir;
 };
 
@@ -195,7 +196,7 @@ void TestPictureFile::missingFileOrFolder()
 {
     QVERIFY(loadPictureFile(path("missing.bmp")).isNull());
     QVERIFY(loadPictureFile(m_dir.path()).isNull());
-    QVERIFY(loadPictureFile(m_dir.path() + "/").isNull());
+    QVERIFY(loadPictureFile(m_dir.path() + u"/"_s).isNull());
     QVERIFY(loadPictureFile(QString()).isNull());
 }
 

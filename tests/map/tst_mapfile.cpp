@@ -11,6 +11,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -68,7 +69,7 @@ private slots:
     void fullDiskKeepsTheOldFile();
 
 private:
-    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString path(QAnyStringView name) const { return m_dir.filePath(name.toString()); }
     QTemporaryDir m_dir;
 };
 
@@ -178,7 +179,7 @@ void TestMapFile::unreadablePathsCreateNothing_data()
 void TestMapFile::unreadablePathsCreateNothing()
 {
     QFETCH(QString, name);
-    QDir(m_dir.path()).mkdir("folder");
+    QDir(m_dir.path()).mkdir(u"folder"_s);
     const QString file = name.isEmpty() ? QString() : path(name);
     const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     MapGrid grid = patternedGrid();
@@ -219,7 +220,7 @@ void TestMapFile::failedSavesLeaveNoTraceAndReportWhy()
 {
     QFETCH(QString, target);
     QVERIFY(writeFile(path("plain.txt"), "keep me"));
-    QDir(m_dir.path()).mkdir("folder");
+    QDir(m_dir.path()).mkdir(u"folder"_s);
     const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     MapGrid grid = patternedGrid();
     const auto failure = writeMapFile(target.isEmpty() ? QString() : path(target), grid);
@@ -233,7 +234,7 @@ void TestMapFile::failedSavesLeaveNoTraceAndReportWhy()
 void TestMapFile::fullDiskKeepsTheOldFile()
 {
     // A file-size limit stands in for a full disk: writes beyond it fail.
-    QVERIFY(QDir(m_dir.path()).mkpath("disk"));
+    QVERIFY(QDir(m_dir.path()).mkpath(u"disk"_s));
     const QString file = path("disk/old.kmp");
     const QByteArray old = newMapBytes();
     QVERIFY(writeFile(file, old));
@@ -254,7 +255,7 @@ void TestMapFile::fullDiskKeepsTheOldFile()
     QVERIFY(failureNew.has_value());
     QCOMPARE(readFile(file), old);
     QVERIFY(!QFile::exists(path("disk/fresh.kmp")));
-    QCOMPARE(QDir(path("disk")).entryList(QDir::Files | QDir::Hidden), QStringList{"old.kmp"});
+    QCOMPARE(QDir(path("disk")).entryList(QDir::Files | QDir::Hidden), QStringList{u"old.kmp"_s});
 }
 
 QTEST_GUILESS_MAIN(TestMapFile)

@@ -102,7 +102,7 @@ void BM_LoadSpriteCatalogue(benchmark::State &state)
     BenchPlatform platform(Game->folder);
     for (auto _ : state) {
         state.PauseTiming();
-        auto window = std::make_unique<frmMain>(platform, QStringList());
+        auto window = std::make_unique<frmMain>(platform, QByteArrayList());
         state.ResumeTiming();
         window->LoadSpriteCatalogue();
         benchmark::DoNotOptimize(window->CurrentSprite);

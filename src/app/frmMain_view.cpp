@@ -1,13 +1,13 @@
 // Drawing the map on the canvas, the edit layer and brushes, and mouse editing.
 #include "app/frmMain.h"
 
+#include "app/SpriteList.h"
 #include "app/StatusBar.h"
 #include "view/Editing.h"
 #include "view/MapCanvas.h"
 #include "view/SpriteBuffer.h"
 
 #include <QLabel>
-#include <QListWidget>
 
 namespace kestrun {
 namespace {
@@ -68,13 +68,25 @@ void frmMain::picMap_MouseDown(int Button, int, float X, float Y)
     picMap->setFrameColor(FrameHeld);
     const auto stroke = pressStroke(MouseButton(Button), CurrentLayer, cellOfPosition(X), cellOfPosition(Y),
                                     static_cast<std::uint8_t>(CurrentTerrain), CurrentSprite);
-    if (!stroke)
+    if (stroke)
+        showPaintedCell(m_document.paint(*stroke), stroke->layer);
+}
+
+void frmMain::showPaintedCell(const QRect &changed, Layer layer)
+{
+    // Only the painted layer of the one cell is drawn, over what the canvas
+    // showed: a terrain box covers the cell's sprites, an opaque sprite block
+    // covers the layers above it, and sprite 0 draws nothing, until the next
+    // full redraw shows the stacking again.
+    if (changed.isEmpty())
         return;
-    MapCells.setLayerByte(stroke->x, stroke->y, stroke->layer, stroke->value);
-    if (stroke->layer == Layer::Terrain)
-        DrawTerrain(stroke->x, stroke->y, stroke->value);
+    const int x = changed.x();
+    const int y = changed.y();
+    const std::uint8_t value = MapCells.layerByte(x, y, layer);
+    if (layer == Layer::Terrain)
+        DrawTerrain(x, y, value);
     else
-        DrawSprite(stroke->x, stroke->y, stroke->value);
+        DrawSprite(x, y, value);
 }
 
 void frmMain::picMap_MouseMove(int Button, int Shift, float X, float Y)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "map/MapDocument.h"
 #include "map/MapGrid.h"
 
 #include <QString>
@@ -18,14 +19,6 @@ enum class MouseButton : int { None = 0, Left = 1, Right = 2, Middle = 4 };
 // nearest whole pixel (halves to the even neighbour), then divided by 40 with
 // the quotient truncated toward zero. So -1 and -39 still give 0, -40 gives -1.
 int cellOfPosition(double pixel);
-
-// What a press writes: the byte of one layer of one cell.
-struct PaintStroke {
-    int x = 0;
-    int y = 0;
-    Layer layer = Layer::Terrain;
-    std::uint8_t value = 0;
-};
 
 // The press rules. Left on the terrain layer writes the terrain brush, left
 // on a sprite layer the sprite brush, right on layer 1 puts back sprite 1 (the

@@ -1,4 +1,5 @@
 // The edit layer, the sprite brush from the sprite list and the layer switch.
+#include "app/SpriteList.h"
 #include "support/EditorFixture.h"
 #include "view/Editing.h"
 #include "view/MapCanvas.h"
@@ -20,8 +21,8 @@ namespace {
 void stackedCell(frmMain &w)
 {
     giveSprites(w.Sprites, 1, 12);
-    w.MapCells.clear();
-    w.MapCells.setCell(1, 1, MapCell{16, 10, 11, 12});
+    w.document().clear();
+    putCell(w, 1, 1, MapCell{16, 10, 11, 12});
 }
 
 } // namespace

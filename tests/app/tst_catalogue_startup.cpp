@@ -1,5 +1,6 @@
 // Start-up with the game folder: asking for it once, remembering it, and what
 // the window shows after a catalogue that loads or fails.
+#include "app/SpriteList.h"
 #include "app/frmMain.h"
 #include "catalogue/PictureFile.h"
 #include "support/ScriptedPlatform.h"

@@ -1,6 +1,7 @@
 // The editor window's controls, menus, toolbar and the commands that live in
 // the window itself.
 #include "app/KeyedToolBar.h"
+#include "app/SpriteList.h"
 #include "app/StatusBar.h"
 #include "support/EditorFixture.h"
 #include "view/MapCanvas.h"
@@ -228,7 +229,7 @@ void TestMainWindow::ctrlNRunsNew()
     frmMain &w = *e.window;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.MapCells.setCell(3, 3, MapCell{9, 9, 9, 9});
+    putCell(w, 3, 3, MapCell{9, 9, 9, 9});
     QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(w.MapCells.cell(3, 3), (MapCell{1, 1, 0, 0}));
 }
@@ -289,7 +290,7 @@ void TestMainWindow::dispatch()
     Editor e;
     frmMain &w = *e.window;
     giveSprites(w.Sprites, 1, 3);
-    w.MapCells.setCell(2, 2, MapCell{4, 2, 3, 0});
+    putCell(w, 2, 2, MapCell{4, 2, 3, 0});
     w.cmdLayer_Click(2);
     const MapGrid before = w.MapCells;
     const QImage canvasBefore = w.picMap->image().copy();
@@ -375,7 +376,7 @@ void TestMainWindow::exitClosesWithoutAsking()
     Editor e;
     frmMain &w = *e.window;
     w.show();
-    w.MapCells.setCell(0, 0, MapCell{2, 2, 2, 2});
+    putCell(w, 0, 0, MapCell{2, 2, 2, 2});
     w.mnuFileExit->trigger();
     QVERIFY(!w.isVisible());
     QVERIFY(e.platform.messages.isEmpty());

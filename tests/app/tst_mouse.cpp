@@ -81,7 +81,7 @@ void TestMouse::pressRules()
     PaintingEditor e(layer);
     frmMain &w = *e.window;
     if (button == Qt::RightButton && layer == 1)
-        w.MapCells.setLayerByte(5, 6, Layer::Sprite1, 9); // so putting sprite 1 back shows
+        w.document().paint({5, 6, Layer::Sprite1, 9}); // so putting sprite 1 back shows
     const MapGrid before = w.MapCells;
     const QImage canvasBefore = w.picMap->image().copy();
 
@@ -126,7 +126,7 @@ void TestMouse::dragEdges()
     PaintingEditor e(2);
     frmMain &w = *e.window;
     e.press(QPointF(300, 300), Qt::LeftButton); // cell (7, 7)
-    w.MapCells.setLayerByte(7, 7, Layer::Sprite2, 0);
+    w.document().paint({7, 7, Layer::Sprite2, 0});
     const MapGrid before = w.MapCells;
     e.move(position, Qt::LeftButton);
     MapGrid expected = before;
@@ -163,10 +163,10 @@ void TestMouse::bothButtonsShowReadoutAndPaintNothing()
 {
     PaintingEditor e(1);
     frmMain &w = *e.window;
-    w.MapCells.setCell(3, 2, MapCell{16, 4, 5, 6});
+    putCell(w, 3, 2, MapCell{16, 4, 5, 6});
     const MapGrid before = w.MapCells;
     e.press(QPointF(130, 90), Qt::LeftButton); // paints (3, 2) with the sprite brush...
-    w.MapCells = before;                       // ...which this test undoes
+    putCell(w, 3, 2, before.cell(3, 2));       // ...which this test undoes
     e.move(QPointF(130, 90), Qt::LeftButton | Qt::RightButton);
     QVERIFY(w.MapCells == before);
     QCOMPARE(e.readout(), QStringLiteral("Content = Water; S = 4; S2 = 5"));
@@ -179,7 +179,7 @@ void TestMouse::readoutKeptWhileDraggingAndOutside()
 {
     PaintingEditor e(1);
     frmMain &w = *e.window;
-    w.MapCells.setCell(0, 0, MapCell{2, 0, 0, 9});
+    putCell(w, 0, 0, MapCell{2, 0, 0, 9});
     e.move(QPointF(5, 5), Qt::NoButton);
     const QString shown = QStringLiteral("Content = Beton; S = 0; S2 = 0"); // never Sprite3
     QCOMPARE(e.readout(), shown);
@@ -228,7 +228,7 @@ void TestMouse::rightDragPutsSprite1Back()
     PaintingEditor e(1);
     frmMain &w = *e.window;
     for (int x = 0; x < 16; ++x)
-        w.MapCells.setLayerByte(x, 4, Layer::Sprite1, 7);
+        w.document().paint({x, 4, Layer::Sprite1, 7});
     w.RedrawMap(1);
     e.press(QPointF(20, 180), Qt::RightButton);
     for (int x = 60; x < 640; x += 80) // every other cell: no interpolation
@@ -245,7 +245,7 @@ void TestMouse::dragOnLayer2CoversLayer3UntilRedraw()
 {
     PaintingEditor e(3);
     frmMain &w = *e.window;
-    w.MapCells.setLayerByte(4, 4, Layer::Sprite3, 12);
+    w.document().paint({4, 4, Layer::Sprite3, 12});
     w.RedrawMap(3);
     QCOMPARE(e.pixel(180, 180), spriteColour(12));
     w.cmdLayer_Click(2);
@@ -263,7 +263,7 @@ void TestMouse::onlyThePressedCellIsDrawn()
 {
     PaintingEditor e(0);
     frmMain &w = *e.window;
-    w.MapCells.setLayerByte(3, 3, Layer::Sprite2, 5); // not shown on layer 0
+    w.document().paint({3, 3, Layer::Sprite2, 5}); // not shown on layer 0
     const QImage before = w.picMap->image().copy();
     e.press(QPointF(140, 140), Qt::LeftButton); // terrain Brick into (3, 3)
     const QImage after = w.picMap->image();

@@ -55,7 +55,7 @@ void TestStartup::commandLinePath()
 {
     QFETCH(QString, argument);
     QFETCH(QString, path);
-    QCOMPARE(mapPathFromArgument(argument), path);
+    QCOMPARE(QString::fromUtf8(mapPathFromArgument(argument.toUtf8())), path);
 }
 
 void TestStartup::firstMap_data()
@@ -90,7 +90,7 @@ void TestStartup::firstMap()
         QCOMPARE(e.platform.messages.size(), 1);
         QVERIFY(e.platform.messages[0].startsWith(message));
         if (message.startsWith(QStringLiteral("Cannot")))
-            QVERIFY(e.platform.messages[0].contains(mapPathFromArgument(arguments[0])));
+            QVERIFY(e.platform.messages[0].contains(QString::fromUtf8(mapPathFromArgument(arguments[0].toUtf8()))));
     }
     MapGrid grid;
     if (expected == QLatin1String("new"))

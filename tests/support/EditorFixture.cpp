@@ -3,6 +3,7 @@
 #include "view/MapCanvas.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QMouseEvent>
 
 namespace kestrun::testing {
@@ -23,7 +24,29 @@ void giveSprites(SpriteTable &sprites, int first, int last)
     }
 }
 
-Editor::Editor(QStringList arguments)
+void putCell(frmMain &window, int x, int y, const MapCell &cell)
+{
+    const std::uint8_t bytes[] = {cell.Terrain, cell.Sprite1, cell.Sprite2, cell.Sprite3};
+    for (int layer = 0; layer < 4; ++layer)
+        window.document().paint({x, y, Layer(layer), bytes[layer]});
+}
+
+namespace {
+QByteArrayList encodedNames(const QStringList &names)
+{
+    QByteArrayList bytes;
+    for (const QString &name : names)
+        bytes << QFile::encodeName(name);
+    return bytes;
+}
+} // namespace
+
+Editor::Editor(const QStringList &arguments)
+    : Editor(encodedNames(arguments))
+{
+}
+
+Editor::Editor(QByteArrayList arguments)
 {
     platform.inputAnswers.push_back(QString());
     window = std::make_unique<frmMain>(platform, std::move(arguments));

@@ -19,11 +19,17 @@ QRgb spriteColour(int index);
 // the file name "sprite<index>.bmp".
 void giveSprites(SpriteTable &sprites, int first, int last);
 
+// Puts `cell` into the grid through the map document, one paint stroke per
+// byte, as the window would load it; the canvas is not redrawn.
+void putCell(frmMain &window, int x, int y, const MapCell &cell);
+
 // An editor window loaded headless: the catalogue prompt is answered with an
 // empty folder (so no catalogue loads) unless the platform was given a stored
-// folder, then Form_Load runs with `arguments` as the command line.
+// folder, then Form_Load runs with `arguments` as the command line (as file
+// names encoded the system's way, or as raw bytes).
 struct Editor {
-    explicit Editor(QStringList arguments = {});
+    explicit Editor(const QStringList &arguments = {});
+    explicit Editor(QByteArrayList arguments);
     ScriptedPlatform platform;
     std::unique_ptr<frmMain> window;
 

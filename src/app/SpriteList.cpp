@@ -21,9 +21,13 @@ QItemSelectionModel::SelectionFlags SpriteList::selectionCommand(const QModelInd
                                                                  const QEvent *event) const
 {
     const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
-    // The selected entry names the sprite brush: nothing may take it away.
-    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)
-        && selectionModel()->isSelected(index))
+    // The selected entry names the sprite brush: no gesture may take it away,
+    // neither by deselecting it nor by clearing for no entry at all (a click
+    // below the last one).
+    const bool deselects = command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)
+                           && selectionModel()->isSelected(index);
+    const bool clearsForNothing = command & QItemSelectionModel::Clear && !index.isValid();
+    if (deselects || clearsForNothing)
         return QItemSelectionModel::NoUpdate;
     return command;
 }

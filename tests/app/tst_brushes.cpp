@@ -36,6 +36,8 @@ private slots:
     void pickingASprite();
     void respOnLayer0PaintsSprite1WithoutSwitching();
     void focusingAnUnselectedListPicksNothing();
+    void selectedEntryCannotBeTakenAway_data();
+    void selectedEntryCannotBeTakenAway();
 };
 
 void TestBrushes::layerButtons_data()
@@ -157,6 +159,52 @@ void TestBrushes::focusingAnUnselectedListPicksNothing()
     QTest::keyClick(w.lstSP, Qt::Key_Down);
     QVERIFY(!w.lstSP->selectedItems().isEmpty());
     QCOMPARE(int(w.CurrentLayer), 1);
+}
+
+void TestBrushes::selectedEntryCannotBeTakenAway_data()
+{
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("selectedRow"); // afterwards
+    QTest::addColumn<int>("brush"); // 0: nothing was picked
+    // Before each gesture: sprite4.bmp, sprite5.bmp, sprite6.bmp, the first
+    // selected as the catalogue's load selects it; then the brush is reset
+    // to 0 to see what the gesture picks.
+    QTest::newRow("Ctrl+click on the selected entry: picked again") << u"ctrl-click 0"_s << 0 << 4;
+    QTest::newRow("Ctrl+Space on the selected entry") << u"ctrl-space"_s << 0 << 0;
+    QTest::newRow("click another entry") << u"click 2"_s << 2 << 6;
+    QTest::newRow("Ctrl+click another entry") << u"ctrl-click 1"_s << 1 << 5;
+    QTest::newRow("click below the entries") << u"click below"_s << 0 << 0;
+}
+
+void TestBrushes::selectedEntryCannotBeTakenAway()
+{
+    QFETCH(QString, gesture);
+    QFETCH(int, selectedRow);
+    QFETCH(int, brush);
+    Editor e;
+    frmMain &w = *e.window;
+    giveSprites(w.Sprites, 4, 6);
+    w.lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s, u"sprite6.bmp"_s});
+    w.lstSP->setCurrentRow(0); // as the catalogue's load does
+    w.CurrentSprite = 0;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.lstSP->setFocus();
+
+    const auto rowCentre = [&](int row) { return w.lstSP->visualItemRect(w.lstSP->item(row)).center(); };
+    if (gesture == u"ctrl-space")
+        QTest::keyClick(w.lstSP, Qt::Key_Space, Qt::ControlModifier);
+    else if (gesture == u"click below")
+        QTest::mouseClick(w.lstSP->viewport(), Qt::LeftButton, {}, QPoint(10, w.lstSP->viewport()->height() - 3));
+    else
+        QTest::mouseClick(w.lstSP->viewport(), Qt::LeftButton,
+                          gesture.startsWith(u"ctrl") ? Qt::ControlModifier : Qt::NoModifier,
+                          rowCentre(gesture.back().digitValue()));
+
+    const QList<QListWidgetItem *> selected = w.lstSP->selectedItems();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(w.lstSP->row(selected.first()), selectedRow);
+    QCOMPARE(int(w.CurrentSprite), brush);
 }
 
 QTEST_MAIN(TestBrushes)

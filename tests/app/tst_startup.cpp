@@ -5,9 +5,13 @@
 #include "support/TestFiles.h"
 #include "view/MapCanvas.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace kestrun;
 using namespace kestrun::testing;
@@ -22,6 +26,8 @@ private slots:
     void firstMap_data();
     void firstMap();
     void firstSaveAsksEvenAfterACommandLineMap();
+    void commandLineNameIsTakenAsBytes_data();
+    void commandLineNameIsTakenAsBytes();
 
 private:
     QTemporaryDir m_dir;
@@ -121,6 +127,57 @@ void TestStartup::firstSaveAsksEvenAfterACommandLineMap()
     e.platform.saveAnswers.push_back(std::nullopt);
     e.window->mnuFileSave_Click();
     QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
+}
+
+namespace {
+
+// Writes a file under a name given as bytes: Qt cannot name a file whose
+// name is not valid UTF-8.
+bool writeByName(const QByteArray &name, const QByteArray &data)
+{
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, data.constData(), std::size_t(data.size())) == data.size();
+    return ::close(fd) == 0 && written;
+}
+
+} // namespace
+
+void TestStartup::commandLineNameIsTakenAsBytes_data()
+{
+    QTest::addColumn<QByteArray>("name");     // in the temporary folder
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QByteArray>("argument"); // with the folder's path, as the shell passes it
+    QTest::newRow("Cyrillic (valid UTF-8)") << QByteArray("уровень.kmp") << true << QByteArray("уровень.kmp");
+    QTest::newRow("not valid UTF-8") << QByteArray("bad\xff\xfe.kmp") << true << QByteArray("bad\xff\xfe.kmp");
+    QTest::newRow("not valid UTF-8, quoted") << QByteArray("bad\xff.kmp") << true << QByteArray("bad\xff.kmp\"");
+    QTest::newRow("not valid UTF-8, missing") << QByteArray("gone\xff.kmp") << false << QByteArray("gone\xff.kmp");
+}
+
+void TestStartup::commandLineNameIsTakenAsBytes()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, exists);
+    QFETCH(QByteArray, argument);
+    const QByteArray folder = QFile::encodeName(m_dir.path()) + '/';
+    if (exists)
+        QVERIFY(writeByName(folder + name, encodeMap(m_stored)));
+    const QByteArray quote = argument.endsWith('"') ? QByteArray("\"") : QByteArray();
+    Editor e(QByteArrayList{quote + folder + argument});
+    if (exists) {
+        QVERIFY2(e.platform.messages.isEmpty(), qPrintable(e.platform.messages.join(u'\n')));
+        QVERIFY(e.window->MapCells == m_stored);
+    } else {
+        // The message names the file as well as text can.
+        QCOMPARE(e.platform.messages.size(), 1);
+        QVERIFY(e.platform.messages[0].startsWith(u"Cannot open map file \""_s + m_dir.path()));
+        QVERIFY(e.platform.messages[0].contains(QFile::decodeName(name)));
+        MapGrid fresh;
+        applyNewMapDefaults(fresh);
+        QVERIFY(e.window->MapCells == fresh);
+    }
+    QVERIFY(e.window->MapFileName.isEmpty());
 }
 
 QTEST_MAIN(TestStartup)

@@ -36,6 +36,7 @@ private slots:
     void pickingASprite();
     void respOnLayer0PaintsSprite1WithoutSwitching();
     void focusingAnUnselectedListPicksNothing();
+    void previewRepaintsAfterAPick();
     void selectedEntryCannotBeTakenAway_data();
     void selectedEntryCannotBeTakenAway();
 };
@@ -159,6 +160,23 @@ void TestBrushes::focusingAnUnselectedListPicksNothing()
     QTest::keyClick(w.lstSP, Qt::Key_Down);
     QVERIFY(!w.lstSP->selectedItems().isEmpty());
     QCOMPARE(int(w.CurrentLayer), 1);
+}
+
+void TestBrushes::previewRepaintsAfterAPick()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    giveSprites(w.Sprites, 4, 5);
+    w.lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s});
+    w.cmdLayer_Click(2); // a pick then draws nothing else that could repaint the preview
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(e.onScreen(w.picBuf).pixel(20, 20), qRgb(192, 192, 192)); // its grey, empty
+    for (int row : {1, 0}) {
+        QListWidgetItem *item = w.lstSP->item(row);
+        QTest::mouseClick(w.lstSP->viewport(), Qt::LeftButton, {}, w.lstSP->visualItemRect(item).center());
+        QCOMPARE(e.onScreen(w.picBuf).pixel(20, 20), spriteColour(4 + row));
+    }
 }
 
 void TestBrushes::selectedEntryCannotBeTakenAway_data()

@@ -47,41 +47,51 @@ private slots:
     void rightDragPutsSprite1Back();
     void dragOnLayer2CoversLayer3UntilRedraw();
     void onlyThePressedCellIsDrawn();
+    void cursorFrameOnScreen();
 };
 
 void TestMouse::pressRules_data()
 {
     QTest::addColumn<int>("layer");
     QTest::addColumn<int>("button");
-    QTest::addColumn<QByteArray>("cell");   // Terrain, Sprite1, Sprite2, Sprite3 after the press
+    QTest::addColumn<QByteArray>("start");  // Terrain, Sprite1, Sprite2, Sprite3 before the press
+    QTest::addColumn<QByteArray>("cell");   // and after it
     QTest::addColumn<int>("shownSprite");   // 0: the terrain colour of Brick, -1: unchanged
     const auto bytes = [](int t, int s1, int s2, int s3) {
         const char raw[] = {char(t), char(s1), char(s2), char(s3)};
         return QByteArray(raw, 4);
     };
-    // Before each press the cell holds Ground, sprite 1 on layer 1, nothing else.
-    QTest::newRow("left, layer 0: terrain brush") << 0 << int(Qt::LeftButton) << bytes(4, 1, 0, 0) << 0;
-    QTest::newRow("left, layer 1: sprite brush") << 1 << int(Qt::LeftButton) << bytes(1, 9, 0, 0) << 9;
-    QTest::newRow("left, layer 2") << 2 << int(Qt::LeftButton) << bytes(1, 1, 9, 0) << 9;
-    QTest::newRow("left, layer 3") << 3 << int(Qt::LeftButton) << bytes(1, 1, 0, 9) << 9;
-    QTest::newRow("right, layer 1: sprite 1") << 1 << int(Qt::RightButton) << bytes(1, 1, 0, 0) << 1;
-    QTest::newRow("right, layer 0: nothing") << 0 << int(Qt::RightButton) << bytes(1, 1, 0, 0) << -1;
-    QTest::newRow("right, layer 2: nothing") << 2 << int(Qt::RightButton) << bytes(1, 1, 0, 0) << -1;
-    QTest::newRow("right, layer 3: nothing") << 3 << int(Qt::RightButton) << bytes(1, 1, 0, 0) << -1;
-    QTest::newRow("middle, layer 0: nothing") << 0 << int(Qt::MiddleButton) << bytes(1, 1, 0, 0) << -1;
-    QTest::newRow("middle, layer 1: nothing") << 1 << int(Qt::MiddleButton) << bytes(1, 1, 0, 0) << -1;
+    // Most presses start from the new map's cell: Ground, sprite 1 on layer 1.
+    const QByteArray fresh = bytes(1, 1, 0, 0);
+    QTest::newRow("left, layer 0: terrain brush") << 0 << int(Qt::LeftButton) << fresh << bytes(4, 1, 0, 0) << 0;
+    QTest::newRow("left, layer 1: sprite brush") << 1 << int(Qt::LeftButton) << fresh << bytes(1, 9, 0, 0) << 9;
+    QTest::newRow("left, layer 2") << 2 << int(Qt::LeftButton) << fresh << bytes(1, 1, 9, 0) << 9;
+    QTest::newRow("left, layer 3") << 3 << int(Qt::LeftButton) << fresh << bytes(1, 1, 0, 9) << 9;
+    QTest::newRow("right, layer 1: sprite 1 back")
+        << 1 << int(Qt::RightButton) << bytes(1, 9, 0, 0) << bytes(1, 1, 0, 0) << 1;
+    QTest::newRow("right, layer 0: nothing") << 0 << int(Qt::RightButton) << fresh << fresh << -1;
+    QTest::newRow("right, layer 2: nothing") << 2 << int(Qt::RightButton) << fresh << fresh << -1;
+    QTest::newRow("right, layer 3: nothing") << 3 << int(Qt::RightButton) << fresh << fresh << -1;
+    QTest::newRow("middle, layer 0: nothing") << 0 << int(Qt::MiddleButton) << fresh << fresh << -1;
+    QTest::newRow("middle, layer 1: nothing") << 1 << int(Qt::MiddleButton) << fresh << fresh << -1;
+    // Cells where any wrong write (a 1, a 0 or a brush in some layer) shows.
+    const QByteArray painted = bytes(16, 7, 7, 7);
+    QTest::newRow("right, layer 2, painted cell: nothing") << 2 << int(Qt::RightButton) << painted << painted << -1;
+    QTest::newRow("right, layer 0, painted cell: nothing") << 0 << int(Qt::RightButton) << painted << painted << -1;
+    QTest::newRow("middle, layer 3, painted cell: nothing") << 3 << int(Qt::MiddleButton) << painted << painted << -1;
 }
 
 void TestMouse::pressRules()
 {
     QFETCH(int, layer);
     QFETCH(int, button);
+    QFETCH(QByteArray, start);
     QFETCH(QByteArray, cell);
     QFETCH(int, shownSprite);
     PaintingEditor e(layer);
     frmMain &w = *e.window;
-    if (button == Qt::RightButton && layer == 1)
-        w.document().paint({5, 6, Layer::Sprite1, 9}); // so putting sprite 1 back shows
+    putCell(w, 5, 6, MapCell{std::uint8_t(start[0]), std::uint8_t(start[1]), std::uint8_t(start[2]),
+                             std::uint8_t(start[3])});
     const MapGrid before = w.MapCells;
     const QImage canvasBefore = w.picMap->image().copy();
 
@@ -273,6 +283,46 @@ void TestMouse::onlyThePressedCellIsDrawn()
             QCOMPARE(after.pixel(x, y), inBox ? qRgb(255, 255, 0) : before.pixel(x, y));
         }
     }
+}
+
+void TestMouse::cursorFrameOnScreen()
+{
+    PaintingEditor e(1);
+    frmMain &w = *e.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QRgb cell = spriteColour(1); // a new map shows sprite 1 everywhere
+    const QRgb blue = qRgb(0, 0, 255), green = qRgb(0, 255, 0);
+    // The frame's one-pixel border runs round the cell: for cell (3, 3) on
+    // columns and rows 119 and 158, and nowhere else.
+    const auto border = [](int cx) { return QList<int>{cx * 40 - 1, cx * 40 + 38}; };
+    const auto expectFrame = [&](int cx, QRgb colour) {
+        const QImage shown = e.onScreen(w.picMap);
+        const int middle = cx * 40 + 20;
+        for (int edge : border(cx)) {
+            QCOMPARE(shown.pixel(edge, middle), colour);
+            QCOMPARE(shown.pixel(middle, edge), colour);
+        }
+        for (int beside : {cx * 40 - 2, cx * 40, cx * 40 + 37, cx * 40 + 39}) {
+            QCOMPARE(shown.pixel(beside, middle), cell);
+            QCOMPARE(shown.pixel(middle, beside), cell);
+        }
+    };
+
+    e.move(QPointF(130, 130), Qt::NoButton);
+    expectFrame(3, blue);
+    e.press(QPointF(130, 130), Qt::MiddleButton); // paints nothing
+    expectFrame(3, green);
+    e.move(QPointF(250, 250), Qt::MiddleButton); // to cell (6, 6)
+    expectFrame(6, green);
+    // The old frame leaves nothing behind.
+    const QImage shown = e.onScreen(w.picMap);
+    for (int edge : border(3)) {
+        QCOMPARE(shown.pixel(edge, 130), cell);
+        QCOMPARE(shown.pixel(130, edge), cell);
+    }
+    e.release(QPointF(250, 250), Qt::MiddleButton);
+    expectFrame(6, blue);
 }
 
 QTEST_MAIN(TestMouse)

@@ -304,6 +304,10 @@ void TestCatalogue::resolution_data()
     QTest::newRow("case of every folder") << QStringList{u"Walls/Old/brick.bmp"_s} << "WALLS\\old\\BRICK.bmp"
                                           << "Walls/Old/brick.bmp";
     QTest::newRow("exact match wins") << QStringList{u"a.bmp"_s, u"A.bmp"_s} << "A.bmp" << "A.bmp";
+    // The whole path is not there as written, but its folder is: that
+    // folder is kept, though another differs only in letter case.
+    QTest::newRow("an exact folder name wins") << QStringList{u"WALLS/a.bmp"_s, u"walls/A.bmp"_s}
+                                               << "walls\\a.bmp" << "walls/A.bmp";
     QTest::newRow("lowest of several") << QStringList{u"aB.bmp"_s, u"Ab.bmp"_s} << "ab.bmp" << "Ab.bmp";
     QTest::newRow("Cyrillic case") << QStringList{QStringLiteral("Ёлки/Ель.bmp")}
                                    << QStringLiteral("ёлки\\ЕЛЬ.bmp") << QStringLiteral("Ёлки/Ель.bmp");

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QMouseEvent>
+#include <QScreen>
 
 namespace kestrun::testing {
 
@@ -56,6 +57,16 @@ Editor::Editor(QByteArrayList arguments)
 QRgb Editor::pixel(int x, int y) const
 {
     return window->picMap->image().pixel(x, y);
+}
+
+QImage Editor::onScreen(const QWidget *widget) const
+{
+    QCoreApplication::processEvents();
+    const QPoint place = widget->mapTo(window.get(), QPoint(0, 0));
+    return window->screen()
+        ->grabWindow(window->winId(), place.x(), place.y(), widget->width(), widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 void Editor::mouse(QEvent::Type type, QPointF position, Qt::MouseButton button, Qt::MouseButtons held) const

@@ -34,6 +34,10 @@ struct Editor {
     std::unique_ptr<frmMain> window;
 
     QRgb pixel(int x, int y) const;
+    // What the screen shows of a widget of the (shown) window once pending
+    // repaints are done: the window's backing store, not a fresh rendering,
+    // so an area that was never repainted still shows its old pixels.
+    QImage onScreen(const QWidget *widget) const;
     // A synthetic mouse event on the canvas, at canvas coordinates.
     void mouse(QEvent::Type type, QPointF position, Qt::MouseButton button, Qt::MouseButtons held) const;
     void press(QPointF position, Qt::MouseButton button) const;

@@ -153,6 +153,14 @@ void TestMainWindow::toolbarButtons()
         QCOMPARE(buttons[i]->geometry(), QRect(expected[i].left, 3, 23, 22));
         QVERIFY(buttons[i]->text().isEmpty() || buttons[i]->toolButtonStyle() == Qt::ToolButtonIconOnly);
         QVERIFY(!buttons[i]->icon().isNull());
+        QCOMPARE(buttons[i]->accessibleName(), buttons[i]->toolTip());
+    }
+    // New, Open and Save are the File menu's own actions; the menu shows
+    // their captions without the toolbar's images.
+    const std::array<QAction *, 3> shared{e.window->mnuFileNew, e.window->mnuFileOpen, e.window->mnuFileSave};
+    for (std::size_t i = 0; i < shared.size(); ++i) {
+        QCOMPARE(buttons[i]->defaultAction(), shared[i]);
+        QVERIFY(!shared[i]->isIconVisibleInMenu());
     }
 }
 

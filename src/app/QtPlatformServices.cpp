@@ -116,7 +116,7 @@ void QtPlatformServices::deleteSetting(const QString &application, const QString
 QImage QtPlatformServices::loadPicture(const QString &path)
 {
     if (m_prefetch) {
-        if (std::optional<QImage> picture = m_prefetch->take(path))
+        if (std::optional<QImage> picture = m_prefetch->decoded(path))
             return *picture;
     }
     return loadPictureFile(path);

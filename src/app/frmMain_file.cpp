@@ -32,6 +32,8 @@ QString readMessage(const MapReadResult &result, const QString &shownPath)
 
 void frmMain::loadCommandLineMap()
 {
+    // The map from the command line does not become the map's file: its first
+    // Save asks for a name.
     if (m_arguments.isEmpty()) {
         ResetMap();
         return;

@@ -55,6 +55,8 @@ void frmMain::lstSP_Click()
 {
     const QList<QListWidgetItem *> selected = lstSP->selectedItems();
     const int slot = Sprites.findFileName(selected.isEmpty() ? QString() : selected.first()->text());
+    // An entry that names no slot (its slot was given another file later)
+    // keeps the brush and the preview, and still leaves the terrain layer.
     if (slot >= 0) {
         CurrentSprite = static_cast<std::uint8_t>(slot);
         picBuf->setPicture(Sprites.block(slot));
@@ -66,6 +68,7 @@ void frmMain::lstSP_Click()
 void frmMain::picMap_MouseDown(int Button, int, float X, float Y)
 {
     picMap->setFrameColor(FrameHeld);
+    // A terrain brush never chosen is 0: it paints code 0, drawn black.
     const auto stroke = pressStroke(MouseButton(Button), CurrentLayer, cellOfPosition(X), cellOfPosition(Y),
                                     static_cast<std::uint8_t>(CurrentTerrain), CurrentSprite);
     if (stroke)
@@ -100,6 +103,7 @@ void frmMain::picMap_MouseMove(int Button, int Shift, float X, float Y)
         picMap_MouseDown(Button, Shift, X, Y);
         return;
     }
+    // The readout is left as it was while dragging and off the grid.
     if (MapGrid::contains(cx, cy))
         sbStatusBar->panel(1)->setText(cellReadout(MapCells.cell(cx, cy)));
 }

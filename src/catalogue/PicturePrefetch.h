@@ -22,7 +22,7 @@ public:
 
     // The picture decoded from `path` (waiting for the worker to finish), or
     // nothing when the worker did not decode that path.
-    std::optional<QImage> take(const QString &path);
+    std::optional<QImage> decoded(const QString &path);
 
 private:
     void finish();

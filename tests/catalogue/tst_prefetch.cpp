@@ -24,14 +24,14 @@ void TestPrefetch::decodesWhatTheLoadWouldDecode()
     QStringList asked;
     const CatalogueLoadResult result = loadCatalogue(sample, sprites, [&](const QString &path) {
         asked << path;
-        const std::optional<QImage> picture = prefetch.take(path);
+        const std::optional<QImage> picture = prefetch.decoded(path);
         return picture ? *picture : QImage();
     });
     QVERIFY(result.ok);
     QVERIFY(asked.size() >= 16);
     for (const QString &path : asked)
-        QCOMPARE(prefetch.take(path).value(), loadPictureFile(path));
-    QVERIFY(!prefetch.take(sample + QStringLiteral("not-listed.bmp")));
+        QCOMPARE(prefetch.decoded(path).value(), loadPictureFile(path));
+    QVERIFY(!prefetch.decoded(sample + QStringLiteral("not-listed.bmp")));
 }
 
 void TestPrefetch::stopsWhereTheLoadStops()
@@ -42,12 +42,12 @@ void TestPrefetch::stopsWhereTheLoadStops()
     QVERIFY(writeSolidBmp(folder + u"c.bmp"_s, 40, 40, Qt::blue));
     QVERIFY(writeFile(folder + u"tileset.dat"_s, "1=a.bmp\r\n2=missing.bmp\r\n3=c.bmp\r\n"));
     PicturePrefetch prefetch(folder);
-    QCOMPARE(prefetch.take(folder + u"a.bmp"_s).value().pixel(0, 0), QColor(Qt::red).rgb());
-    QVERIFY(prefetch.take(folder + u"missing.bmp"_s).value().isNull());
-    QVERIFY(!prefetch.take(folder + u"c.bmp"_s)); // after the failure: never decoded
+    QCOMPARE(prefetch.decoded(folder + u"a.bmp"_s).value().pixel(0, 0), QColor(Qt::red).rgb());
+    QVERIFY(prefetch.decoded(folder + u"missing.bmp"_s).value().isNull());
+    QVERIFY(!prefetch.decoded(folder + u"c.bmp"_s)); // after the failure: never decoded
 
     PicturePrefetch nowhere(folder + u"absent/"_s);
-    QVERIFY(!nowhere.take(folder + u"a.bmp"_s));
+    QVERIFY(!nowhere.decoded(folder + u"a.bmp"_s));
 }
 
 QTEST_GUILESS_MAIN(TestPrefetch)

@@ -1,5 +1,7 @@
 #include "catalogue/PictureFile.h"
 
+#include "map/CellGeometry.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -10,7 +12,7 @@
 namespace kestrun {
 namespace {
 
-constexpr int SpriteSide = 40;
+constexpr int SpriteSide = CellSize; // only a cell's block of a picture is ever drawn
 // Megabytes any single decode may allocate: room for the largest picture
 // accepted above at 32 bits per pixel.
 constexpr int AllocationLimitMB = int(MaxPicturePixels * 4 / (1024 * 1024));

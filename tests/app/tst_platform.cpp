@@ -23,15 +23,18 @@ namespace {
 // Runs `answer` on the file dialog once it is up and waiting.
 void whenDialogShown(const std::function<void(QFileDialog *)> &answer)
 {
-    const auto deadline = std::make_shared<QDeadlineTimer>(10000);
-    const auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, deadline, poll] {
-        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()))
+    auto *poll = new QTimer(qApp);
+    const QDeadlineTimer deadline(10000);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, deadline] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog && !deadline.hasExpired())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (dialog)
             answer(dialog);
-        else if (!deadline->hasExpired())
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    });
+    poll->start(10);
 }
 
 } // namespace

@@ -13,20 +13,32 @@ QImage benchPicture(int index)
     return picture;
 }
 
-std::unique_ptr<frmMain> loadedEditor(QuietPlatform &platform, bool shown)
+void fillBenchMap(SpriteTable &sprites, MapGrid &grid)
 {
-    auto window = std::make_unique<frmMain>(platform, QStringList{});
-    window->Form_Load();
     for (int i = 1; i < 256; ++i) {
-        window->Sprites.setFileName(i, QStringLiteral("s%1.bmp").arg(i));
-        window->Sprites.setPicture(i, benchPicture(i));
+        sprites.setFileName(i, QStringLiteral("s%1.bmp").arg(i));
+        sprites.setPicture(i, benchPicture(i));
     }
     for (int x = 0; x < 16; ++x) {
         for (int y = 0; y < 11; ++y) {
             const auto n = std::uint8_t(x + 16 * y);
-            window->MapCells.setCell(x, y, MapCell{std::uint8_t(1u << (n % 5)), std::uint8_t(n % 255 + 1),
-                                                   std::uint8_t((n + 40) % 255 + 1),
-                                                   std::uint8_t((n + 80) % 255 + 1)});
+            grid.setCell(x, y, MapCell{std::uint8_t(1u << (n % 5)), std::uint8_t(n % 255 + 1),
+                                       std::uint8_t((n + 40) % 255 + 1), std::uint8_t((n + 80) % 255 + 1)});
+        }
+    }
+}
+
+std::unique_ptr<frmMain> loadedEditor(QuietPlatform &platform, bool shown)
+{
+    auto window = std::make_unique<frmMain>(platform, QByteArrayList{});
+    window->Form_Load();
+    MapGrid grid;
+    fillBenchMap(window->Sprites, grid);
+    // Into the window's map the way painting puts it, byte by byte.
+    for (int x = 0; x < MapGrid::Width; ++x) {
+        for (int y = 0; y < MapGrid::Height; ++y) {
+            for (int layer = 0; layer < 4; ++layer)
+                window->document().paint({x, y, Layer(layer), grid.layerByte(x, y, Layer(layer))});
         }
     }
     if (shown) {

@@ -24,8 +24,11 @@ public:
     PictureReadResult loadPicture(const QString &) override { return {{PictureReadStatus::Unreadable, QStringLiteral("no pictures here")}, {}}; }
 };
 
-// A loaded editor window with pictures in slots 1..255 and a full grid: every
-// cell has terrain and all three sprite layers set.
+// Pictures in slots 1..255 and a full grid: every cell has terrain and all
+// three sprite layers set.
+void fillBenchMap(SpriteTable &sprites, MapGrid &grid);
+
+// A loaded editor window holding the map of fillBenchMap.
 std::unique_ptr<frmMain> loadedEditor(QuietPlatform &platform, bool shown);
 
 // The 40 x 40 picture benchmarks give slot `index`.

@@ -102,12 +102,12 @@ void BM_LoadSpriteCatalogue(benchmark::State &state)
     BenchPlatform platform(Game->folder);
     for (auto _ : state) {
         state.PauseTiming();
-        auto window = std::make_unique<frmMain>(platform, QStringList());
+        auto window = std::make_unique<frmMain>(platform, QByteArrayList());
         state.ResumeTiming();
         window->LoadSpriteCatalogue();
         benchmark::DoNotOptimize(window->CurrentSprite);
         state.PauseTiming();
-        if (window->CurrentLayer != 1) {
+        if (window->CurrentLayer != Layer::Sprite1) {
             state.SkipWithError("the first sprite was not selected");
             break;
         }

@@ -115,7 +115,7 @@ void QtPlatformServices::deleteSetting(const QString &application, const QString
 PictureReadResult QtPlatformServices::loadPicture(const QString &path)
 {
     if (m_prefetch) {
-        if (std::optional<PictureReadResult> picture = m_prefetch->take(path))
+        if (std::optional<PictureReadResult> picture = m_prefetch->decoded(path))
             return *picture;
     }
     return m_pictureReader.read(path);

@@ -3,9 +3,8 @@
 
 #include "app/AppInfo.h"
 #include "app/PlatformServices.h"
+#include "app/SpriteList.h"
 #include "catalogue/Catalogue.h"
-
-#include <QListWidget>
 
 namespace kestrun {
 namespace {

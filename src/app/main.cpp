@@ -30,8 +30,12 @@ int main(int argc, char *argv[])
     kestrun::QtPlatformServices platform;
     // Decoding the sprites overlaps with building the splash and the window.
     platform.prefetchRememberedCatalogue();
-    kestrun::Module1::Main(platform, QApplication::arguments().mid(1));
-    const std::unique_ptr<kestrun::frmMain> mainWindow(kestrun::Module1::MainWindow);
+    // The arguments as the system gave them (QApplication has taken out its
+    // own options): a map's name need not be valid UTF-8.
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    const std::unique_ptr<kestrun::frmMain> mainWindow = kestrun::Module1::Main(platform, arguments);
     kestrun::reportWhenShown(mainWindow.get()); // start-up timing, on request only
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include "catalogue/PngCorner.h"
 #include "io/RegularFile.h"
+#include "map/CellGeometry.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +16,7 @@
 namespace kestrun {
 namespace {
 
-constexpr int SpriteSide = 40;
+constexpr int SpriteSide = CellSize; // only a cell's block of a picture is ever drawn
 // Megabytes any single decode by Qt may allocate: room for the largest
 // picture decoded whole at 32 bits per pixel.
 constexpr int AllocationLimitMB = int(MaxWholeDecodePixels * 4 / (1024 * 1024)) + 1;

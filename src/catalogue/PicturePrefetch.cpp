@@ -28,7 +28,7 @@ void PicturePrefetch::finish()
         m_worker.join();
 }
 
-std::optional<PictureReadResult> PicturePrefetch::take(const QString &path)
+std::optional<PictureReadResult> PicturePrefetch::decoded(const QString &path)
 {
     finish();
     const auto found = m_pictures.constFind(path);

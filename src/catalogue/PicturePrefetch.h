@@ -23,7 +23,7 @@ public:
 
     // The picture decoded from `path` (waiting for the worker to finish), or
     // nothing when the worker did not decode that path.
-    std::optional<PictureReadResult> take(const QString &path);
+    std::optional<PictureReadResult> decoded(const QString &path);
 
 private:
     void finish();

@@ -1,6 +1,7 @@
 #include "view/MapCanvas.h"
 
 #include "view/AccessibleRole.h"
+#include "view/Editing.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -10,12 +11,10 @@ namespace kestrun {
 
 MapCanvas::MapCanvas(QWidget *parent)
     : QWidget(parent)
-    , m_image(MapRenderer::CanvasWidth, MapRenderer::CanvasHeight, QImage::Format_RGB32)
-    , m_renderer(&m_image)
+    , m_image(MapRenderer::blankCanvas(palette().color(QPalette::Base).rgb()))
 {
     // Everything on screen comes from the retained image: no background erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_image.fill(palette().color(QPalette::Base));
     setFixedSize(m_image.size());
     setMouseTracking(true);
     // The role first: naming the widget already asks for its accessible interface.
@@ -35,14 +34,28 @@ void MapCanvas::setCanvasSize(int width, int height)
     update();
 }
 
-void MapCanvas::showArea(const QRect &area)
+void MapCanvas::drawTerrain(int x, int y, std::uint8_t code)
 {
-    update(area);
+    update(m_renderer.drawTerrain(m_image, x, y, code));
 }
 
-void MapCanvas::showAll()
+void MapCanvas::drawBlock(int x, int y, const QImage &block)
 {
+    update(MapRenderer::drawBlock(m_image, x, y, block));
+}
+
+std::uint8_t MapCanvas::drawMap(const MapGrid &grid, const SpriteTable &sprites, int topLayer)
+{
+    const std::uint8_t last = m_renderer.drawMap(m_image, grid, sprites, topLayer);
     update();
+    return last;
+}
+
+std::uint8_t MapCanvas::drawSpriteLayer(const MapGrid &grid, const SpriteTable &sprites, Layer layer)
+{
+    const std::uint8_t last = MapRenderer::drawSpriteLayer(m_image, grid, sprites, layer);
+    update();
+    return last;
 }
 
 void MapCanvas::moveFrame(int left, int top)
@@ -84,8 +97,11 @@ void MapCanvas::updateFrameArea()
 
 int MapCanvas::buttonCode(Qt::MouseButtons buttons)
 {
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0)
-         | (buttons & Qt::MiddleButton ? 4 : 0);
+    const auto code = [buttons](Qt::MouseButton qt, MouseButton ours) {
+        return buttons & qt ? int(ours) : 0;
+    };
+    return code(Qt::LeftButton, MouseButton::Left) | code(Qt::RightButton, MouseButton::Right)
+         | code(Qt::MiddleButton, MouseButton::Middle);
 }
 
 int MapCanvas::shiftCode(Qt::KeyboardModifiers modifiers)

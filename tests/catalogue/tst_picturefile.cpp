@@ -13,6 +13,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -112,7 +113,7 @@ private slots:
     void replacingAPictureReplacesItsBlock();
 
 private:
-    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString path(QAnyStringView name) const { return m_dir.filePath(name.toString()); }
     QTemporaryDir m_dir;
 };
 
@@ -136,7 +137,7 @@ void TestPictureFile::decodes_data()
     QTest::newRow("no extension") << "a" << encoded(cornerPicture(40, 40), "BMP") << QSize(40, 40) << false;
     QTest::newRow("upper-case extension") << "A.BMP" << encoded(cornerPicture(40, 40), "BMP")
                                           << QSize(40, 40) << false;
-    if (QImageWriter::supportedImageFormats().contains("jpeg"))
+    if (QImageWriter::supportedImageFormats().contains(QByteArrayLiteral("jpeg")))
         QTest::newRow("large JPEG, clipped while decoding")
             << "a.jpg" << encoded(cornerPicture(400, 300), "JPEG") << QSize(40, 40) << true;
 }
@@ -203,16 +204,16 @@ void TestPictureFile::refuses()
 
 void TestPictureFile::missingFileOrFolder()
 {
-    QVERIFY(!loadPictureFile(path("missing.bmp")).ok());
+    QVERIFY(!loadPictureFile(path(u"missing.bmp"_s)).ok());
     QVERIFY(!loadPictureFile(m_dir.path()).ok());
-    QVERIFY(!loadPictureFile(m_dir.path() + "/").ok());
+    QVERIFY(!loadPictureFile(m_dir.path() + u"/"_s).ok());
     QVERIFY(!loadPictureFile(QString()).ok());
 }
 
 void TestPictureFile::retinaNameMeansNothing()
 {
-    QVERIFY(writeFile(path("tree@2x.png"), encoded(cornerPicture(80, 80), "PNG")));
-    const QImage picture = loadPictureFile(path("tree@2x.png")).picture;
+    QVERIFY(writeFile(path(u"tree@2x.png"_s), encoded(cornerPicture(80, 80), "PNG")));
+    const QImage picture = loadPictureFile(path(u"tree@2x.png"_s)).picture;
     QCOMPARE(picture.size(), QSize(40, 40));
     QCOMPARE(picture.devicePixelRatio(), 1.0);
     QCOMPARE(picture.pixelColor(39, 39), Corner);
@@ -278,11 +279,11 @@ void TestPictureFile::replacingAPictureReplacesItsBlock()
 void TestPictureFile::specialFilesAreNeverOpened()
 {
     // Opening a named pipe for reading would wait for a writer for ever.
-    QVERIFY(makeNamedPipe(path("pipe.bmp")));
-    QVERIFY(makeSocket(path("socket.png")));
-    QCOMPARE(loadPictureFile(path("pipe.bmp")).reason, QStringLiteral("it is not a regular file (a named pipe)"));
-    QCOMPARE(loadPictureFile(path("socket.png")).reason, QStringLiteral("it is not a regular file (a socket)"));
-    QCOMPARE(loadPictureFile("/dev/zero").status, PictureReadStatus::Unreadable);
+    QVERIFY(makeNamedPipe(path(u"pipe.bmp"_s)));
+    QVERIFY(makeSocket(path(u"socket.png"_s)));
+    QCOMPARE(loadPictureFile(path(u"pipe.bmp"_s)).reason, QStringLiteral("it is not a regular file (a named pipe)"));
+    QCOMPARE(loadPictureFile(path(u"socket.png"_s)).reason, QStringLiteral("it is not a regular file (a socket)"));
+    QCOMPARE(loadPictureFile(u"/dev/zero"_s).status, PictureReadStatus::Unreadable);
 }
 
 void TestPictureFile::pngCornerEqualsQtsWholeDecoding_data()
@@ -308,7 +309,7 @@ void TestPictureFile::pngCornerEqualsQtsWholeDecoding_data()
     // And the hand-made ones of the fuzzing seeds: interlaced, 4-bit palette
     // with transparency, 16-bit and 1-bit grey. A seed's first byte is the
     // fuzzer's, not the file's.
-    const QDir seeds(qEnvironmentVariable("KESTRUN_SOURCE_DIR") + "/fuzz/corpus/picture");
+    const QDir seeds(qEnvironmentVariable("KESTRUN_SOURCE_DIR") + u"/fuzz/corpus/picture"_s);
     for (const char *name : {"interlaced-45x43.png", "palette-trns-41x41.png", "gray16-20x50.png", "gray1-64x8.png"})
         QTest::newRow(name) << readFile(seeds.filePath(QString::fromLatin1(name))).mid(1);
 }
@@ -318,8 +319,8 @@ void TestPictureFile::pngCornerEqualsQtsWholeDecoding()
     QFETCH(QByteArray, png);
     QImage whole;
     QVERIFY(whole.loadFromData(png, "PNG"));
-    QVERIFY(writeFile(path("a.png"), png));
-    const PictureReadResult result = loadPictureFile(path("a.png"));
+    QVERIFY(writeFile(path(u"a.png"_s), png));
+    const PictureReadResult result = loadPictureFile(path(u"a.png"_s));
     QVERIFY2(result.ok(), qPrintable(result.reason));
     const QImage corner = whole.copy(0, 0, std::min(whole.width(), 40), std::min(whole.height(), 40));
     QCOMPARE(result.picture.size(), corner.size());
@@ -341,9 +342,9 @@ void TestPictureFile::decodingCostsOnlyTheRowsDrawn_data()
     QTest::newRow("PNG: its first 40 rows") << encoded(tall, "PNG") << qint64(2000 * 40);
     QTest::newRow("BMP: all of it") << encoded(tall.copy(0, 0, 300, 200), "BMP") << qint64(300 * 200);
     const QByteArray interlaced =
-        readFile(qEnvironmentVariable("KESTRUN_SOURCE_DIR") + "/fuzz/corpus/picture/interlaced-45x43.png").mid(1);
+        readFile(qEnvironmentVariable("KESTRUN_SOURCE_DIR") + u"/fuzz/corpus/picture/interlaced-45x43.png"_s).mid(1);
     QTest::newRow("interlaced PNG: all of it") << interlaced << qint64(45 * 43);
-    if (QImageWriter::supportedImageFormats().contains("jpeg"))
+    if (QImageWriter::supportedImageFormats().contains(QByteArrayLiteral("jpeg")))
         QTest::newRow("JPEG: its first 40 rows") << encoded(tall, "JPEG") << qint64(2000 * 40);
 }
 
@@ -351,11 +352,11 @@ void TestPictureFile::decodingCostsOnlyTheRowsDrawn()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(qint64, cost);
-    QVERIFY(writeFile(path("picture"), bytes));
-    QVERIFY(PictureReader(cost).read(path("picture")).ok());
-    const PictureReadResult refused = PictureReader(cost - 1).read(path("picture"));
+    QVERIFY(writeFile(path(u"picture"_s), bytes));
+    QVERIFY(PictureReader(cost).read(path(u"picture"_s)).ok());
+    const PictureReadResult refused = PictureReader(cost - 1).read(path(u"picture"_s));
     QCOMPARE(refused.status, PictureReadStatus::Unreadable);
-    QVERIFY2(refused.reason.contains("decoding"), qPrintable(refused.reason));
+    QVERIFY2(refused.reason.contains(u"decoding"_s), qPrintable(refused.reason));
 }
 
 void TestPictureFile::pngDamagedPastItsCornerLoads()
@@ -369,22 +370,22 @@ void TestPictureFile::pngDamagedPastItsCornerLoads()
     const QByteArray png = encoded(tall, "PNG");
     const QByteArray cut = png.left(png.size() / 2);
     QVERIFY(QImage::fromData(cut, "PNG").isNull());
-    QVERIFY(writeFile(path("cut.png"), cut));
-    const PictureReadResult result = loadPictureFile(path("cut.png"));
+    QVERIFY(writeFile(path(u"cut.png"_s), cut));
+    const PictureReadResult result = loadPictureFile(path(u"cut.png"_s));
     QVERIFY2(result.ok(), qPrintable(result.reason));
     QCOMPARE(result.picture.convertToFormat(QImage::Format_RGB32), tall.copy(0, 0, 40, 40));
 }
 
 void TestPictureFile::budgetCoversEveryPicture()
 {
-    QVERIFY(writeSolidBmp(path("a.bmp"), 40, 40, Corner));
+    QVERIFY(writeSolidBmp(path(u"a.bmp"_s), 40, 40, Corner));
     PictureReader reader(2 * 40 * 40);
-    QVERIFY(reader.read(path("a.bmp")).ok());
-    QVERIFY(reader.read(path("a.bmp")).ok());
-    const PictureReadResult third = reader.read(path("a.bmp"));
+    QVERIFY(reader.read(path(u"a.bmp"_s)).ok());
+    QVERIFY(reader.read(path(u"a.bmp"_s)).ok());
+    const PictureReadResult third = reader.read(path(u"a.bmp"_s));
     QCOMPARE(third.status, PictureReadStatus::Unreadable);
     QVERIFY(third.picture.isNull());
-    QVERIFY2(third.reason.contains("decoding"), qPrintable(third.reason));
+    QVERIFY2(third.reason.contains(u"decoding"_s), qPrintable(third.reason));
 }
 
 QTEST_GUILESS_MAIN(TestPictureFile)

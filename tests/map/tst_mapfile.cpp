@@ -11,6 +11,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -70,7 +71,7 @@ private slots:
     void fullDiskKeepsTheOldFile();
 
 private:
-    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString path(QAnyStringView name) const { return m_dir.filePath(name.toString()); }
     QTemporaryDir m_dir;
 };
 
@@ -78,7 +79,7 @@ void TestMapFile::newMapIsExactly726KnownBytes()
 {
     MapGrid grid;
     applyNewMapDefaults(grid);
-    const QString file = path("new.kmp");
+    const QString file = path(u"new.kmp"_s);
     QVERIFY(writeMapFile(file, grid).ok());
     const QByteArray written = readFile(file);
     QCOMPARE(written.size(), 726);
@@ -103,7 +104,7 @@ void TestMapFile::roundTripKeepsEveryByteValue()
     // The pattern covers every value 0..255 in every field position,
     // terrain codes outside the five named ones included.
     const MapGrid grid = patternedGrid();
-    const QString file = path("pattern.kmp");
+    const QString file = path(u"pattern.kmp"_s);
     QVERIFY(writeMapFile(file, grid).ok());
     MapGrid loaded;
     QCOMPARE(readMapFile(file, loaded).status, MapReadStatus::Loaded);
@@ -132,7 +133,7 @@ void TestMapFile::rejectedFilesLeaveTheGridUnchanged()
 {
     QFETCH(QByteArray, content);
     QFETCH(int, status);
-    const QString file = path("rejected.kmp");
+    const QString file = path(u"rejected.kmp"_s);
     QVERIFY(writeFile(file, content));
     MapGrid grid = patternedGrid();
     QCOMPARE(int(readMapFile(file, grid).status), status);
@@ -160,7 +161,7 @@ void TestMapFile::acceptedFiles()
 {
     QFETCH(QByteArray, content);
     QFETCH(QByteArray, expectedCells);
-    const QString file = path("accepted.kmp");
+    const QString file = path(u"accepted.kmp"_s);
     QVERIFY(writeFile(file, content));
     MapGrid grid = patternedGrid();
     QCOMPARE(readMapFile(file, grid).status, MapReadStatus::Loaded);
@@ -180,7 +181,7 @@ void TestMapFile::unreadablePathsCreateNothing_data()
 void TestMapFile::unreadablePathsCreateNothing()
 {
     QFETCH(QString, name);
-    QDir(m_dir.path()).mkdir("folder");
+    QDir(m_dir.path()).mkdir(u"folder"_s);
     const QString file = name.isEmpty() ? QString() : path(name);
     const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     MapGrid grid = patternedGrid();
@@ -207,13 +208,13 @@ void TestMapFile::onlyRegularFilesAreOpened()
 {
     QFETCH(QString, kind);
     QFETCH(QString, reason);
-    QString file = kind.startsWith('/') ? kind : path(kind + ".kmp");
-    if (kind == "pipe") {
+    QString file = kind.startsWith(u'/') ? kind : path(kind + u".kmp"_s);
+    if (kind == u"pipe"_s) {
         QVERIFY(makeNamedPipe(file));
-    } else if (kind == "link to pipe") {
-        QVERIFY(makeNamedPipe(path("linked pipe")));
-        QVERIFY(QFile::link(path("linked pipe"), file));
-    } else if (kind == "socket") {
+    } else if (kind == u"link to pipe"_s) {
+        QVERIFY(makeNamedPipe(path(u"linked pipe"_s)));
+        QVERIFY(QFile::link(path(u"linked pipe"_s), file));
+    } else if (kind == u"socket"_s) {
         QVERIFY(makeSocket(file));
     }
     MapGrid grid = patternedGrid();
@@ -229,7 +230,7 @@ void TestMapFile::onlyRegularFilesAreOpened()
 
 void TestMapFile::saveOverLongerFileKeepsItsTail()
 {
-    const QString file = path("long.kmp");
+    const QString file = path(u"long.kmp"_s);
     QByteArray old(1000, '\0');
     for (int i = 0; i < old.size(); ++i)
         old[i] = char(i);
@@ -256,8 +257,8 @@ void TestMapFile::failedSavesLeaveNoTraceAndReportWhy_data()
 void TestMapFile::failedSavesLeaveNoTraceAndReportWhy()
 {
     QFETCH(QString, target);
-    QVERIFY(writeFile(path("plain.txt"), "keep me"));
-    QDir(m_dir.path()).mkdir("folder");
+    QVERIFY(writeFile(path(u"plain.txt"_s), "keep me"));
+    QDir(m_dir.path()).mkdir(u"folder"_s);
     const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     MapGrid grid = patternedGrid();
     const MapWriteResult result = writeMapFile(target.isEmpty() ? QString() : path(target), grid);
@@ -265,14 +266,14 @@ void TestMapFile::failedSavesLeaveNoTraceAndReportWhy()
     QVERIFY(!result.reason.isEmpty());
     QVERIFY(grid == patternedGrid());
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
-    QCOMPARE(readFile(path("plain.txt")), QByteArray("keep me"));
+    QCOMPARE(readFile(path(u"plain.txt"_s)), QByteArray("keep me"));
 }
 
 void TestMapFile::fullDiskKeepsTheOldFile()
 {
     // A file-size limit stands in for a full disk: writes beyond it fail.
-    QVERIFY(QDir(m_dir.path()).mkpath("disk"));
-    const QString file = path("disk/old.kmp");
+    QVERIFY(QDir(m_dir.path()).mkpath(u"disk"_s));
+    const QString file = path(u"disk/old.kmp"_s);
     const QByteArray old = newMapBytes();
     QVERIFY(writeFile(file, old));
     const MapGrid grid = patternedGrid();
@@ -284,15 +285,15 @@ void TestMapFile::fullDiskKeepsTheOldFile()
     small.rlim_cur = 300;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     const MapWriteResult failure = writeMapFile(file, grid);
-    const MapWriteResult failureNew = writeMapFile(path("disk/fresh.kmp"), grid);
+    const MapWriteResult failureNew = writeMapFile(path(u"disk/fresh.kmp"_s), grid);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
     QVERIFY(!failure.ok());
     QVERIFY(!failureNew.ok());
     QCOMPARE(readFile(file), old);
-    QVERIFY(!QFile::exists(path("disk/fresh.kmp")));
-    QCOMPARE(QDir(path("disk")).entryList(QDir::Files | QDir::Hidden), QStringList{"old.kmp"});
+    QVERIFY(!QFile::exists(path(u"disk/fresh.kmp"_s)));
+    QCOMPARE(QDir(path(u"disk"_s)).entryList(QDir::Files | QDir::Hidden), QStringList{u"old.kmp"_s});
 }
 
 QTEST_GUILESS_MAIN(TestMapFile)

@@ -20,6 +20,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -113,12 +114,12 @@ void TestMapSave::replacedOrWrittenInPlace()
     QFETCH(int, links);
     QFETCH(bool, inPlace);
 
-    const QString file = path("level.kmp");
+    const QString file = path(u"level.kmp"_s);
     QVERIFY(writeFile(file, encodeMap(gridOf(1)) + (sparse ? QByteArray() : patterned(tail))));
     if (sparse)
         QCOMPARE(::truncate(QFile::encodeName(file).constData(), off_t(MapFileSize + tail)), 0);
     if (links == 2)
-        QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(path("other.kmp")).constData()) == 0);
+        QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(path(u"other.kmp"_s)).constData()) == 0);
     const struct stat before = statOf(file);
 
     QVERIFY(writeMapFile(file, gridOf(2)).ok());
@@ -134,14 +135,14 @@ void TestMapSave::replacedOrWrittenInPlace()
         QCOMPARE(readAt(file, MapFileSize, tail), patterned(tail));
     }
     if (links == 2)
-        QCOMPARE(readFile(path("other.kmp")), readFile(file));
-    const QStringList names = links == 2 ? QStringList{"level.kmp", "other.kmp"} : QStringList{"level.kmp"};
+        QCOMPARE(readFile(path(u"other.kmp"_s)), readFile(file));
+    const QStringList names = links == 2 ? QStringList{u"level.kmp"_s, u"other.kmp"_s} : QStringList{u"level.kmp"_s};
     QCOMPARE(entriesOf(m_dir.path()), names);
 }
 
 void TestMapSave::keepsModeOwnerAndGroup()
 {
-    const QString file = path("shared.kmp");
+    const QString file = path(u"shared.kmp"_s);
     const QByteArray name = QFile::encodeName(file);
     QVERIFY(writeFile(file, encodeMap(gridOf(1))));
     QCOMPARE(::chmod(name.constData(), 0604), 0);
@@ -162,8 +163,8 @@ void TestMapSave::keepsModeOwnerAndGroup()
 void TestMapSave::unwritableFolderWritesTheFileInPlace()
 {
     // A shared level folder: the map may be written, the folder may not.
-    const QString folder = path("shared");
-    const QString file = folder + "/level.kmp";
+    const QString folder = path(u"shared"_s);
+    const QString file = folder + u"/level.kmp"_s;
     QVERIFY(QDir().mkdir(folder));
     QVERIFY(writeFile(file, encodeMap(gridOf(1)) + "tail"));
     QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0666), 0);
@@ -172,8 +173,8 @@ void TestMapSave::unwritableFolderWritesTheFileInPlace()
     const ino_t inode = statOf(file).st_ino;
     // And a map that may be written but not read, in a folder open to all:
     // its tail cannot be copied, so it stays where it is.
-    const QString open = path("open");
-    const QString writeOnly = open + "/write-only.kmp";
+    const QString open = path(u"open"_s);
+    const QString writeOnly = open + u"/write-only.kmp"_s;
     QVERIFY(QDir().mkdir(open));
     QVERIFY(writeFile(writeOnly, encodeMap(gridOf(1)) + "tail"));
     QCOMPARE(::chmod(QFile::encodeName(writeOnly).constData(), 0222), 0);
@@ -189,7 +190,7 @@ void TestMapSave::unwritableFolderWritesTheFileInPlace()
         if (::access(QFile::encodeName(file).constData(), W_OK) != 0)
             ::_exit(78);
         const bool saved = writeMapFile(file, gridOf(2)).ok();
-        const bool refused = !writeMapFile(folder + "/new.kmp", gridOf(2)).ok();
+        const bool refused = !writeMapFile(folder + u"/new.kmp"_s, gridOf(2)).ok();
         const bool savedWriteOnly = writeMapFile(writeOnly, gridOf(2)).ok();
         ::_exit(saved && refused && savedWriteOnly ? 0 : 1);
     }
@@ -204,10 +205,10 @@ void TestMapSave::unwritableFolderWritesTheFileInPlace()
     QCOMPARE(WEXITSTATUS(status), 0);
     QCOMPARE(readFile(file), encodeMap(gridOf(2)) + "tail");
     QCOMPARE(statOf(file).st_ino, inode);
-    QCOMPARE(entriesOf(folder), QStringList{"level.kmp"});
+    QCOMPARE(entriesOf(folder), QStringList{u"level.kmp"_s});
     QCOMPARE(::chmod(QFile::encodeName(writeOnly).constData(), 0644), 0);
     QCOMPARE(readFile(writeOnly), encodeMap(gridOf(2)) + "tail");
-    QCOMPARE(entriesOf(open), QStringList{"write-only.kmp"});
+    QCOMPARE(entriesOf(open), QStringList{u"write-only.kmp"_s});
 }
 
 void TestMapSave::symbolicLinks_data()
@@ -218,13 +219,13 @@ void TestMapSave::symbolicLinks_data()
     QTest::addColumn<QStringList>("entries"); // the folder afterwards
 
     QTest::newRow("link to a map: the map changes, the link stays")
-        << QStringList{"link.kmp>map.kmp"} << "link.kmp" << "map.kmp" << QStringList{"link.kmp", "map.kmp"};
+        << QStringList{u"link.kmp>map.kmp"_s} << "link.kmp" << "map.kmp" << QStringList{u"link.kmp"_s, u"map.kmp"_s};
     QTest::newRow("dangling link: its target is made")
-        << QStringList{"link.kmp>made.kmp"} << "link.kmp" << "made.kmp" << QStringList{"link.kmp", "made.kmp", "map.kmp"};
+        << QStringList{u"link.kmp>made.kmp"_s} << "link.kmp" << "made.kmp" << QStringList{u"link.kmp"_s, u"made.kmp"_s, u"map.kmp"_s};
     QTest::newRow("link to itself: reported")
-        << QStringList{"loop.kmp>loop.kmp"} << "loop.kmp" << "" << QStringList{"loop.kmp", "map.kmp"};
+        << QStringList{u"loop.kmp>loop.kmp"_s} << "loop.kmp" << "" << QStringList{u"loop.kmp"_s, u"map.kmp"_s};
     QTest::newRow("two links in a ring: reported")
-        << QStringList{"a.kmp>b.kmp", "b.kmp>a.kmp"} << "a.kmp" << "" << QStringList{"a.kmp", "b.kmp", "map.kmp"};
+        << QStringList{u"a.kmp>b.kmp"_s, u"b.kmp>a.kmp"_s} << "a.kmp" << "" << QStringList{u"a.kmp"_s, u"b.kmp"_s, u"map.kmp"_s};
 }
 
 void TestMapSave::symbolicLinks()
@@ -233,16 +234,16 @@ void TestMapSave::symbolicLinks()
     QFETCH(QString, saved);
     QFETCH(QString, written);
     QFETCH(QStringList, entries);
-    QVERIFY(writeFile(path("map.kmp"), encodeMap(gridOf(1))));
+    QVERIFY(writeFile(path(u"map.kmp"_s), encodeMap(gridOf(1))));
     for (const QString &link : links) {
-        const QStringList parts = link.split('>');
+        const QStringList parts = link.split(u'>');
         QCOMPARE(::symlink(QFile::encodeName(parts[1]).constData(), QFile::encodeName(path(parts[0])).constData()), 0);
     }
 
     const MapWriteResult result = writeMapFile(path(saved), gridOf(2));
     if (written.isEmpty()) {
         QCOMPARE(result.status, MapWriteStatus::Failed);
-        QVERIFY2(result.reason.contains("symbolic-link loop"), qPrintable(result.reason));
+        QVERIFY2(result.reason.contains(u"symbolic-link loop"_s), qPrintable(result.reason));
     } else {
         QVERIFY2(result.ok(), qPrintable(result.reason));
         QCOMPARE(readFile(path(written)), encodeMap(gridOf(2)));
@@ -253,20 +254,20 @@ void TestMapSave::symbolicLinks()
 
 void TestMapSave::removesOnlyItsOwnLeftovers()
 {
-    const QStringList kept{"level.kmp", "level.kmp.XyZ123", "level.kmp.backup", "level.kmp.kestrun-save-Ab12C",
-                           "level.kmp.kestrun-save-Ab12Cd.bak", "level.kmp.kestrun-save-folder",
-                           "other.kmp.kestrun-save-Ab12Cd"};
+    const QStringList kept{u"level.kmp"_s, u"level.kmp.XyZ123"_s, u"level.kmp.backup"_s,
+                           u"level.kmp.kestrun-save-Ab12C"_s, u"level.kmp.kestrun-save-Ab12Cd.bak"_s,
+                           u"level.kmp.kestrun-save-folder"_s, u"other.kmp.kestrun-save-Ab12Cd"_s};
     for (const QString &name : kept) {
-        if (name.endsWith("folder"))
+        if (name.endsWith(u"folder"_s))
             QVERIFY(QDir(m_dir.path()).mkdir(name));
         else
             QVERIFY(writeFile(path(name), "keep"));
     }
-    QVERIFY(writeFile(path("level.kmp.kestrun-save-Ab12Cd"), "left by a killed save"));
-    QVERIFY(writeFile(path("level.kmp.kestrun-save-000000"), ""));
-    QVERIFY(isSaveTemporaryOf("level.kmp", "level.kmp.kestrun-save-Ab12Cd"));
+    QVERIFY(writeFile(path(u"level.kmp.kestrun-save-Ab12Cd"_s), "left by a killed save"));
+    QVERIFY(writeFile(path(u"level.kmp.kestrun-save-000000"_s), ""));
+    QVERIFY(isSaveTemporaryOf(u"level.kmp"_s, u"level.kmp.kestrun-save-Ab12Cd"_s));
 
-    QVERIFY(writeMapFile(path("level.kmp"), gridOf(2)).ok());
+    QVERIFY(writeMapFile(path(u"level.kmp"_s), gridOf(2)).ok());
     QStringList expected = kept;
     expected.sort();
     QCOMPARE(entriesOf(m_dir.path()), expected);
@@ -284,13 +285,13 @@ void TestMapSave::killedSavesLeaveTheOldOrTheNewMap()
 {
     QFETCH(int, links);
     QFETCH(int, kills);
-    const QString file = path("killed.kmp");
+    const QString file = path(u"killed.kmp"_s);
     const QByteArray tail = patterned(5000); // kept by every save
     const QByteArray first = encodeMap(gridOf(1)) + tail;
     const QByteArray second = encodeMap(gridOf(2)) + tail;
     QVERIFY(writeFile(file, first));
     if (links == 2)
-        QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(path("other.kmp")).constData()) == 0);
+        QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(path(u"other.kmp"_s)).constData()) == 0);
 
     QRandomGenerator random(20240611);
     int sawSecond = 0;
@@ -314,10 +315,10 @@ void TestMapSave::killedSavesLeaveTheOldOrTheNewMap()
 
     // What the killed saves left behind goes with the next save.
     QVERIFY(writeMapFile(file, gridOf(1)).ok());
-    const QStringList names = links == 2 ? QStringList{"killed.kmp", "other.kmp"} : QStringList{"killed.kmp"};
+    const QStringList names = links == 2 ? QStringList{u"killed.kmp"_s, u"other.kmp"_s} : QStringList{u"killed.kmp"_s};
     QCOMPARE(entriesOf(m_dir.path()), names);
     if (links == 2)
-        QCOMPARE(readFile(path("other.kmp")), first);
+        QCOMPARE(readFile(path(u"other.kmp"_s)), first);
 }
 
 QTEST_GUILESS_MAIN(TestMapSave)

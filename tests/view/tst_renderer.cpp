@@ -1,3 +1,4 @@
+#include "map/Terrain.h"
 #include "view/MapRenderer.h"
 
 #include <QTest>
@@ -11,7 +12,10 @@ private slots:
     void terrainBoxCoversItsCellAndTheNextEdges_data();
     void terrainBoxCoversItsCellAndTheNextEdges();
     void laterBoxesWinOnSharedEdges();
-    void tileCopyIsOpaqueAndCutToTheCell();
+    void blockCopyIsOpaqueAndCutToTheCell();
+    void wholeMap_data();
+    void wholeMap();
+    void spriteLayerKeepsEmptyCells();
 };
 
 void TestRenderer::terrainColoursMatchTheWholeByte()
@@ -48,11 +52,10 @@ void TestRenderer::terrainBoxCoversItsCellAndTheNextEdges()
     QFETCH(int, x);
     QFETCH(int, y);
     QFETCH(QRect, box);
-    QImage canvas(642, 440, QImage::Format_RGB32);
-    canvas.fill(Qt::magenta);
-    MapRenderer renderer(&canvas);
+    QImage canvas = MapRenderer::blankCanvas(QColor(Qt::magenta).rgb());
+    MapRenderer renderer;
     renderer.setLineWidth(lineWidth);
-    QCOMPARE(renderer.drawTerrain(x, y, 8), box);
+    QCOMPARE(renderer.drawTerrain(canvas, x, y, 8), box);
     for (int py = 0; py < canvas.height(); ++py) {
         for (int px = 0; px < canvas.width(); ++px) {
             const QRgb expected = box.contains(px, py) ? qRgb(255, 255, 255) : QColor(Qt::magenta).rgb();
@@ -64,35 +67,103 @@ void TestRenderer::terrainBoxCoversItsCellAndTheNextEdges()
 
 void TestRenderer::laterBoxesWinOnSharedEdges()
 {
-    QImage canvas(642, 440, QImage::Format_RGB32);
-    MapRenderer renderer(&canvas);
+    QImage canvas = MapRenderer::blankCanvas(0);
+    MapRenderer renderer;
     renderer.setLineWidth(2);
-    renderer.drawTerrain(1, 0, 16);
-    renderer.drawTerrain(0, 0, 4); // drawn later: covers (1,0)'s first two columns
+    renderer.drawTerrain(canvas, 1, 0, 16);
+    renderer.drawTerrain(canvas, 0, 0, 4); // drawn later: covers (1,0)'s first two columns
     QCOMPARE(canvas.pixel(40, 20), qRgb(255, 255, 0));
     QCOMPARE(canvas.pixel(41, 20), qRgb(255, 255, 0));
     QCOMPARE(canvas.pixel(42, 20), qRgb(0, 0, 255));
-    renderer.drawTerrain(1, 0, 16); // and back
+    renderer.drawTerrain(canvas, 1, 0, 16); // and back
     QCOMPARE(canvas.pixel(40, 20), qRgb(0, 0, 255));
     QCOMPARE(canvas.pixel(39, 20), qRgb(255, 255, 0));
 }
 
-void TestRenderer::tileCopyIsOpaqueAndCutToTheCell()
+void TestRenderer::blockCopyIsOpaqueAndCutToTheCell()
 {
-    QImage canvas(642, 440, QImage::Format_RGB32);
-    canvas.fill(Qt::black);
-    MapRenderer renderer(&canvas);
+    QImage canvas = MapRenderer::blankCanvas(qRgb(0, 0, 0));
     QImage block(40, 40, QImage::Format_RGB32);
     block.fill(qRgb(10, 20, 30));
     block.setPixel(39, 39, qRgb(1, 2, 3));
-    QCOMPARE(renderer.drawBlock(15, 10, block), QRect(600, 400, 40, 40));
+    QCOMPARE(MapRenderer::drawBlock(canvas, 15, 10, block), QRect(600, 400, 40, 40));
     QCOMPARE(canvas.pixel(600, 400), qRgb(10, 20, 30));
     QCOMPARE(canvas.pixel(639, 439), qRgb(1, 2, 3));
     QCOMPARE(canvas.pixel(640, 439), qRgb(0, 0, 0));
     QCOMPARE(canvas.pixel(599, 400), qRgb(0, 0, 0));
     // A block of another format is refused rather than misread.
-    QVERIFY(renderer.drawBlock(0, 0, block.convertToFormat(QImage::Format_RGB888)).isEmpty());
+    QVERIFY(MapRenderer::drawBlock(canvas, 0, 0, block.convertToFormat(QImage::Format_RGB888)).isEmpty());
     QCOMPARE(canvas.pixel(0, 0), qRgb(0, 0, 0));
+}
+
+namespace {
+
+QRgb spriteColour(int index)
+{
+    return qRgb(index * 20 + 1, 10, 200);
+}
+
+SpriteTable spritesOneToNine()
+{
+    SpriteTable sprites;
+    for (int i = 1; i <= 9; ++i) {
+        QImage picture(40, 40, QImage::Format_RGB32);
+        picture.fill(spriteColour(i));
+        sprites.setPicture(i, picture);
+    }
+    return sprites;
+}
+
+} // namespace
+
+void TestRenderer::wholeMap_data()
+{
+    QTest::addColumn<int>("topLayer");
+    QTest::addColumn<int>("shownInA"); // cell A (2, 3): Water, sprites 1, 2, 3
+    QTest::addColumn<int>("shownInB"); // cell B (4, 5): Brick, Sprite1 0, Sprite2 7
+    QTest::addColumn<int>("last");     // the index returned: the last sprite drawn
+    // a value < 0 means the terrain colour
+    QTest::newRow("0: terrain only") << 0 << -1 << -1 << 0;
+    QTest::newRow("1") << 1 << 1 << -1 << 1;
+    QTest::newRow("2") << 2 << 2 << 7 << 7;
+    QTest::newRow("3") << 3 << 3 << 7 << 3;
+    QTest::newRow("4: all") << 4 << 3 << 7 << 3;
+    QTest::newRow("-1: all") << -1 << 3 << 7 << 3;
+}
+
+void TestRenderer::wholeMap()
+{
+    QFETCH(int, topLayer);
+    QFETCH(int, shownInA);
+    QFETCH(int, shownInB);
+    QFETCH(int, last);
+    MapGrid grid;
+    grid.setCell(2, 3, MapCell{16, 1, 2, 3});
+    grid.setCell(4, 5, MapCell{4, 0, 7, 0});
+    const SpriteTable sprites = spritesOneToNine();
+    QImage canvas = MapRenderer::blankCanvas(qRgb(1, 2, 3));
+    MapRenderer renderer;
+    QCOMPARE(int(renderer.drawMap(canvas, grid, sprites, topLayer)), last);
+    QCOMPARE(renderer.lineWidth(), 2);
+    QCOMPARE(canvas.pixel(100, 140), shownInA < 0 ? qRgb(0, 0, 255) : spriteColour(shownInA));
+    QCOMPARE(canvas.pixel(180, 220), shownInB < 0 ? qRgb(255, 255, 0) : spriteColour(shownInB));
+    QCOMPARE(canvas.pixel(20, 20), qRgb(0, 0, 0)); // terrain 0
+    // Every pixel is drawn: the last column's boxes cover the spare columns.
+    QCOMPARE(canvas.pixel(641, 439), qRgb(0, 0, 0));
+}
+
+void TestRenderer::spriteLayerKeepsEmptyCells()
+{
+    MapGrid grid;
+    grid.setCell(0, 0, MapCell{1, 5, 0, 0});
+    grid.setCell(15, 10, MapCell{1, 6, 0, 0});
+    const SpriteTable sprites = spritesOneToNine();
+    QImage canvas = MapRenderer::blankCanvas(qRgb(1, 2, 3));
+    QCOMPARE(int(MapRenderer::drawSpriteLayer(canvas, grid, sprites, Layer::Sprite1)), 6);
+    QCOMPARE(canvas.pixel(0, 0), spriteColour(5));
+    QCOMPARE(canvas.pixel(639, 439), spriteColour(6));
+    QCOMPARE(canvas.pixel(60, 60), qRgb(1, 2, 3));
+    QCOMPARE(int(MapRenderer::drawSpriteLayer(canvas, grid, sprites, Layer::Sprite2)), 0);
 }
 
 QTEST_APPLESS_MAIN(TestRenderer)

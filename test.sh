@@ -20,3 +20,31 @@ cmake -S "$root" -B "$sanitized" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUN_SAN
 cmake --build "$sanitized"
 cd "$sanitized"
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j2 -E e2e
+
+# Fuzzing: each libFuzzer target runs for about 20 s from its committed seed
+# corpus (fuzz/corpus), in a scratch corpus of its own; a finding stops the
+# script with the fuzzer's report and leaves the input in build-fuzz/findings.
+if command -v clang++ >/dev/null; then
+    fuzz="$root/build-fuzz"
+    CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DKESTRUN_BUILD_FUZZERS=ON -DKESTRUN_BUILD_TESTS=OFF -DKESTRUN_BUILD_BENCHMARKS=OFF \
+        -DKESTRUN_BUILD_TOOLS=OFF >/dev/null
+    cmake --build "$fuzz" --target fuzz_mapfile fuzz_catalogue fuzz_picture
+    mkdir -p "$fuzz/findings"
+    fuzzed=0
+    for target in mapfile catalogue picture; do
+        scratch=$(mktemp -d)
+        if ! QT_QPA_PLATFORM=offscreen "$fuzz/fuzz/fuzz_$target" -max_total_time=20 -max_len=4096 \
+                -artifact_prefix="$fuzz/findings/$target-" "$scratch" "$root/fuzz/corpus/$target" \
+                >"$fuzz/fuzz_$target.log" 2>&1; then
+            tail -n 40 "$fuzz/fuzz_$target.log" >&2
+            rm -rf "$scratch"
+            echo "fuzzing: $fuzzed passed, 1 failed (fuzz_$target)"
+            exit 1
+        fi
+        rm -rf "$scratch"
+        echo "fuzz_$target: $(grep -o 'Done [0-9]* runs in [0-9]* second(s)' "$fuzz/fuzz_$target.log"), no finding"
+        fuzzed=$((fuzzed + 1))
+    done
+    echo "fuzzing: $fuzzed passed, 0 failed"
+fi

@@ -30,9 +30,17 @@ void fillBenchMap(SpriteTable &sprites, MapGrid &grid)
 
 std::unique_ptr<frmMain> loadedEditor(QuietPlatform &platform, bool shown)
 {
-    auto window = std::make_unique<frmMain>(platform, QStringList{});
+    auto window = std::make_unique<frmMain>(platform, QByteArrayList{});
     window->Form_Load();
-    fillBenchMap(window->Sprites, window->MapCells);
+    MapGrid grid;
+    fillBenchMap(window->Sprites, grid);
+    // Into the window's map the way painting puts it, byte by byte.
+    for (int x = 0; x < MapGrid::Width; ++x) {
+        for (int y = 0; y < MapGrid::Height; ++y) {
+            for (int layer = 0; layer < 4; ++layer)
+                window->document().paint({x, y, Layer(layer), grid.layerByte(x, y, Layer(layer))});
+        }
+    }
     if (shown) {
         window->show();
         (void)QTest::qWaitForWindowExposed(window.get());

@@ -21,7 +21,7 @@ public:
     QString setting(const QString &, const QString &, const QString &, const QString &d) override { return d; }
     void saveSetting(const QString &, const QString &, const QString &, const QString &) override {}
     void deleteSetting(const QString &, const QString &, const QString &) override {}
-    QImage loadPicture(const QString &) override { return {}; }
+    PictureReadResult loadPicture(const QString &) override { return {{PictureReadStatus::Unreadable, QStringLiteral("no pictures here")}, {}}; }
 };
 
 // Pictures in slots 1..255 and a full grid: every cell has terrain and all

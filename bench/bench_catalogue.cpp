@@ -62,7 +62,7 @@ public:
     QString setting(const QString &, const QString &, const QString &, const QString &) override { return m_folder; }
     void saveSetting(const QString &, const QString &, const QString &, const QString &) override {}
     void deleteSetting(const QString &, const QString &, const QString &) override { m_folder.clear(); }
-    QImage loadPicture(const QString &path) override { return loadPictureFile(path); }
+    PictureReadResult loadPicture(const QString &path) override { return loadPictureFile(path); }
 
 private:
     QString m_folder;
@@ -85,7 +85,7 @@ void BM_LoadCatalogue(benchmark::State &state)
     for (auto _ : state) {
         SpriteTable sprites;
         const CatalogueLoadResult result = loadCatalogue(Game->folder, sprites, loadPictureFile);
-        if (!result.ok || result.listEntries.size() != 256) {
+        if (!result.ok() || result.listEntries.size() != 256) {
             state.SkipWithError("the catalogue did not load");
             break;
         }
@@ -102,12 +102,12 @@ void BM_LoadSpriteCatalogue(benchmark::State &state)
     BenchPlatform platform(Game->folder);
     for (auto _ : state) {
         state.PauseTiming();
-        auto window = std::make_unique<frmMain>(platform, QStringList());
+        auto window = std::make_unique<frmMain>(platform, QByteArrayList());
         state.ResumeTiming();
         window->LoadSpriteCatalogue();
         benchmark::DoNotOptimize(window->CurrentSprite);
         state.PauseTiming();
-        if (window->CurrentLayer != 1) {
+        if (window->CurrentLayer != Layer::Sprite1) {
             state.SkipWithError("the first sprite was not selected");
             break;
         }

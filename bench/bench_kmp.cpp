@@ -82,7 +82,7 @@ void BM_CheckFloor(benchmark::State &state)
 {
     for (auto _ : state) {
         SpriteTable sprites;
-        if (!loadCatalogue(Work->game, sprites, loadPictureFile).ok) {
+        if (!loadCatalogue(Work->game, sprites, loadPictureFile).ok()) {
             state.SkipWithError("the catalogue did not load");
             break;
         }

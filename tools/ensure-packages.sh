@@ -3,8 +3,15 @@
 # installs what is missing; otherwise it prints the one apt-get line needed
 # and stops.
 
-kestrun_packages_run="cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core"
+kestrun_packages_run="cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core"
 kestrun_packages_test="$kestrun_packages_run libbenchmark-dev xvfb xdotool libx11-6 python3 git"
+# libpng: sprite pictures are decoded row by row; clang with its libFuzzer runtime: the fuzz targets.
+kestrun_packages_run+=" libpng-dev"
+kestrun_packages_test+=" libpng-dev clang libclang-rt-dev"
+# The install and package checks (tests/packaging): the desktop's validators
+# and MIME tools, the Debian package tools and the manual-page formatter.
+kestrun_packages_packaging="desktop-file-utils appstream libxml2-utils shared-mime-info xdg-utils libfile-mimeinfo-perl lintian dpkg-dev file man-db groff-base gzip"
+kestrun_packages_test="$kestrun_packages_test $kestrun_packages_packaging"
 
 kestrun_ensure_packages() {
     local missing=() pkg

@@ -543,60 +543,60 @@ const std::vector<Sprite> &sprites()
 MapGrid sampleMap()
 {
     MapGrid map;
-    auto set = [&map](int x, int y, std::uint8_t terrain, std::uint8_t s1, std::uint8_t s2 = 0, std::uint8_t s3 = 0) {
-        map.setCell(x, y, MapCell{terrain, s1, s2, s3});
+    auto set = [&map](int x, int y, TerrainCode terrain, std::uint8_t s1, std::uint8_t s2 = 0, std::uint8_t s3 = 0) {
+        map.setCell(x, y, MapCell{terrainByte(terrain), s1, s2, s3});
     };
     // Open ground above the river; grass below it, crossed by two dirt
     // roads from the bridges.
     for (int y = 0; y < MapGrid::Height; ++y)
         for (int x = 0; x < MapGrid::Width; ++x)
-            set(x, y, TerrainGround, y >= 6 ? Grass : Ground);
+            set(x, y, TerrainCode::Ground, y >= 6 ? Grass : Ground);
     for (const auto &[x, y] : {std::pair{3, 6}, {3, 7}, {3, 8}, {4, 8}, {5, 8}, {12, 6}, {12, 7}, {12, 8},
                               {11, 8}, {10, 8}})
-        set(x, y, TerrainGround, Ground);
+        set(x, y, TerrainCode::Ground, Ground);
 
     // The river along row 5, bridged with concrete at columns 3 and 12,
     // lily pads here and there, sand on its northern bank.
     for (int x = 0; x < MapGrid::Width; ++x) {
         if (x == 3 || x == 12)
-            set(x, 5, TerrainBeton, Concrete);
+            set(x, 5, TerrainCode::Beton, Concrete);
         else
-            set(x, 5, TerrainWater, Water, x % 4 == 1 ? Lilies : 0);
+            set(x, 5, TerrainCode::Water, Water, x % 4 == 1 ? Lilies : 0);
         if (x % 3 != 1)
-            set(x, 4, TerrainGround, Sand);
+            set(x, 4, TerrainCode::Ground, Sand);
     }
 
     // The enemy base at the top, walled in brick; the player's at the bottom.
     for (int x = 6; x <= 9; ++x)
-        set(x, 1, TerrainBrick, Brick);
-    set(6, 0, TerrainBrick, Brick);
-    set(9, 0, TerrainBrick, Brick);
-    set(7, 0, TerrainBeton, Concrete, EnemyBase);
-    set(8, 0, TerrainBeton, Concrete, EnemyBase);
+        set(x, 1, TerrainCode::Brick, Brick);
+    set(6, 0, TerrainCode::Brick, Brick);
+    set(9, 0, TerrainCode::Brick, Brick);
+    set(7, 0, TerrainCode::Beton, Concrete, EnemyBase);
+    set(8, 0, TerrainCode::Beton, Concrete, EnemyBase);
     for (int x = 6; x <= 9; ++x)
-        set(x, 9, TerrainBrick, Brick);
-    set(6, 10, TerrainBrick, Brick);
-    set(9, 10, TerrainBrick, Brick);
-    set(7, 10, TerrainBeton, Concrete, PlayerBase);
-    set(8, 10, TerrainBeton, Concrete, PlayerBase);
+        set(x, 9, TerrainCode::Brick, Brick);
+    set(6, 10, TerrainCode::Brick, Brick);
+    set(9, 10, TerrainCode::Brick, Brick);
+    set(7, 10, TerrainCode::Beton, Concrete, PlayerBase);
+    set(8, 10, TerrainCode::Beton, Concrete, PlayerBase);
 
     // Spawn points on layer 3: the enemy's in the top corners and the middle,
     // the player's beside the player's base.
     for (int x : {0, 15})
-        set(x, 0, TerrainGround, Ground, 0, EnemySpawn);
-    set(11, 2, TerrainGround, Ground, 0, EnemySpawn);
-    set(4, 10, TerrainGround, Grass, 0, PlayerSpawn);
-    set(11, 10, TerrainGround, Grass, 0, PlayerSpawn);
+        set(x, 0, TerrainCode::Ground, Ground, 0, EnemySpawn);
+    set(11, 2, TerrainCode::Ground, Ground, 0, EnemySpawn);
+    set(4, 10, TerrainCode::Ground, Grass, 0, PlayerSpawn);
+    set(11, 10, TerrainCode::Ground, Grass, 0, PlayerSpawn);
 
     // A concrete bunker with steel corners, an ice patch, crates.
     for (int y = 2; y <= 3; ++y)
         for (int x = 2; x <= 3; ++x)
-            set(x, y, TerrainBeton, (x + y) % 2 ? Concrete : Steel);
+            set(x, y, TerrainCode::Beton, (x + y) % 2 ? Concrete : Steel);
     for (int y = 6; y <= 7; ++y)
         for (int x = 13; x <= 15; ++x)
-            set(x, y, TerrainIce, Ice);
-    set(13, 3, TerrainGround, Ground, Crate);
-    set(14, 3, TerrainGround, Ground, Crate);
+            set(x, y, TerrainCode::Ice, Ice);
+    set(13, 3, TerrainCode::Ground, Ground, Crate);
+    set(14, 3, TerrainCode::Ground, Ground, Crate);
 
     // Woods on layer 2 over the ground of layer 1.
     const int trees[][3] = {{0, 7, Tree}, {1, 7, Pine}, {0, 8, Pine}, {1, 8, Tree}, {2, 8, Bush},
@@ -604,7 +604,7 @@ MapGrid sampleMap()
                             {5, 2, Bush}, {9, 6, Bush}, {2, 10, Tree}, {14, 9, Pine}, {15, 9, Tree},
                             {15, 10, Pine}, {0, 2, Rocks}};
     for (const auto &t : trees)
-        set(t[0], t[1], TerrainGround, t[1] >= 6 ? Grass : Ground, std::uint8_t(t[2]));
+        set(t[0], t[1], TerrainCode::Ground, t[1] >= 6 ? Grass : Ground, std::uint8_t(t[2]));
     return map;
 }
 
@@ -638,8 +638,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot write tileset.dat\n");
         return 1;
     }
-    if (const auto failure = writeMapFile(folder + QStringLiteral("/sample.kmp"), sampleMap())) {
-        std::fprintf(stderr, "cannot write sample.kmp: %s\n", qPrintable(*failure));
+    if (const MapWriteResult written = writeMapFile(folder + QStringLiteral("/sample.kmp"), sampleMap());
+        !written.ok()) {
+        std::fprintf(stderr, "cannot write sample.kmp: %s\n", qPrintable(written.reason));
         return 1;
     }
     return 0;

@@ -19,34 +19,20 @@
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD_DIR=${BUILD_DIR:-$ROOT/build-startup}
 RUNS=${1:-9}
 TIME_GOAL=1.30
 MEMORY_GOAL=1.15
 
-for tool in Xvfb /usr/bin/time timeout; do
-    command -v "$tool" >/dev/null || { echo "measure_startup: $tool is needed" >&2; exit 2; }
-done
-
-# --- build -------------------------------------------------------------------
-if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DKESTRUN_BUILD_TESTS=OFF -DKESTRUN_BUILD_BENCHMARKS=ON >/dev/null
-fi
-cmake --build "$BUILD_DIR" --target bare_window kestrun-editor -j 2 >/dev/null
-BARE="$BUILD_DIR/bench/startup/bare_window"
-EDITOR="$BUILD_DIR/src/app/kestrun-editor"
-
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/kestrun-startup.XXXXXX")
-XVFB_PID=
+source "$ROOT/bench/startup/session.sh"
 cleanup() {
-    if [ -n "$XVFB_PID" ]; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-    fi
+    stop_display
     rm -rf "$WORK"
 }
 trap cleanup EXIT
+
+startup_build bare_window kestrun-editor
+BARE="$BUILD_DIR/bench/startup/bare_window"
 
 # --- a game folder with 256 sprites --------------------------------------------
 GAME="$WORK/game"
@@ -87,54 +73,15 @@ MAP="$WORK/level.kmp"
 } > "$MAP"
 [ "$(stat -c %s "$MAP")" -eq 726 ] || { echo "measure_startup: map is not 726 bytes" >&2; exit 2; }
 
-# --- settings: the game folder remembered (with its trailing separator) ------------
-export XDG_CONFIG_HOME="$WORK/config"
-export XDG_RUNTIME_DIR="$WORK/runtime"
-mkdir -p "$XDG_CONFIG_HOME/Kestrunle" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-SETTINGS="$XDG_CONFIG_HOME/Kestrunle/Kestrunle.conf"
-seed_settings() {
-    # Written anew before each run: an editor that fails to read the catalogue
-    # forgets the folder, and would ask for it on the next start.
-    printf '[settings]\ngamepath=%s/\n' "$GAME" > "$SETTINGS"
-}
-
 # --- a display of our own ------------------------------------------------------------
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
-XVFB_PID=$!
-for _ in $(seq 100); do
-    [ -s "$WORK/display" ] && break
-    sleep 0.05
-done
-[ -s "$WORK/display" ] || { echo "measure_startup: Xvfb did not start" >&2; cat "$WORK/xvfb.log" >&2; exit 2; }
-export DISPLAY=":$(head -n1 "$WORK/display")"
-export QT_QPA_PLATFORM=xcb
+startup_display
 
 # --- runs ----------------------------------------------------------------------------
-# run_once NAME PROGRAM [ARG...]: appends "milliseconds kibibytes" to $WORK/NAME.
 CATALOGUE_KEPT=yes
-run_once() {
-    local name=$1
-    shift
-    local start shown
-    start=${EPOCHREALTIME/./}
-    if ! KESTRUN_REPORT_SHOWN=quit timeout 30 /usr/bin/time -v -o "$WORK/time.txt" "$@" \
-            >"$WORK/out.txt" 2>"$WORK/err.txt"; then
-        echo "measure_startup: $name failed" >&2
-        cat "$WORK/err.txt" >&2
-        exit 1
-    fi
-    shown=$(awk '$1 == "shown" { print $2; exit }' "$WORK/out.txt")
-    [ -n "$shown" ] || { echo "measure_startup: $name never reported its window shown" >&2; exit 1; }
-    local rss
-    rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$WORK/time.txt")
-    awk -v s="$start" -v e="$shown" -v r="$rss" 'BEGIN { printf "%.2f %d\n", (e / 1000 - s) / 1000, r }' >> "$WORK/$name"
-}
-
 run_editor() {
-    seed_settings
+    seed_settings "$GAME"
     run_once "$@" "$EDITOR" "$MAP"
-    grep -q '^gamepath=' "$SETTINGS" || CATALOGUE_KEPT=no
+    catalogue_kept || CATALOGUE_KEPT=no
 }
 
 run_once warmup "$BARE"
@@ -145,12 +92,6 @@ for _ in $(seq "$RUNS"); do
 done
 
 # --- report ----------------------------------------------------------------------
-# stats FILE COLUMN: median min max
-stats() {
-    sort -n -k"$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END {
-        m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-        printf "%s %s %s\n", m, v[1], v[NR] }'
-}
 read -r bare_t bare_tmin bare_tmax < <(stats "$WORK/bare" 1)
 read -r edit_t edit_tmin edit_tmax < <(stats "$WORK/editor" 1)
 read -r bare_m _ _ < <(stats "$WORK/bare" 2)

@@ -1,6 +1,7 @@
 #include "app/Artwork.h"
 
 #include "app/PaintedIconEngine.h"
+#include "map/Terrain.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -162,6 +163,12 @@ void drawRoutes(QPainter &p)
 
 // --- terrain brushes --------------------------------------------------------
 
+// The brush shows the very colour the canvas paints its terrain in.
+QColor terrainSwatch(TerrainCode code)
+{
+    return QColor::fromRgb(terrainColor(code));
+}
+
 // A swatch of the terrain's colour with a border that shows on any
 // background; the texture keeps clear of the middle, which is the pure colour.
 void drawSwatch(QPainter &p, const QColor &fill, const QColor &border)
@@ -173,7 +180,7 @@ void drawSwatch(QPainter &p, const QColor &fill, const QColor &border)
 
 void drawGround(QPainter &p)
 {
-    drawSwatch(p, QColor(0, 255, 0), Outline);
+    drawSwatch(p, terrainSwatch(TerrainCode::Ground), Outline);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 176, 0));
     const QPointF tufts[] = {{4.5, 4.5}, {11.0, 4.0}, {4.0, 11.5}, {11.5, 11.0}, {7.5, 3.5}, {12.5, 7.5}};
@@ -183,7 +190,7 @@ void drawGround(QPainter &p)
 
 void drawBeton(QPainter &p)
 {
-    drawSwatch(p, QColor(0, 0, 0), QColor(128, 128, 128));
+    drawSwatch(p, terrainSwatch(TerrainCode::Beton), QColor(128, 128, 128));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(96, 96, 96));
     const QPointF rivets[] = {{4.0, 4.0}, {12.0, 4.0}, {4.0, 12.0}, {12.0, 12.0}};
@@ -193,7 +200,7 @@ void drawBeton(QPainter &p)
 
 void drawBrick(QPainter &p)
 {
-    drawSwatch(p, QColor(255, 255, 0), Outline);
+    drawSwatch(p, terrainSwatch(TerrainCode::Brick), Outline);
     // Three courses; the middle one's joints stand off the centre.
     p.setPen(pen(QColor(176, 136, 0)));
     p.drawLine(QPointF(2.0, 5.5), QPointF(14.0, 5.5));
@@ -206,7 +213,7 @@ void drawBrick(QPainter &p)
 
 void drawWater(QPainter &p)
 {
-    drawSwatch(p, QColor(0, 0, 255), Outline);
+    drawSwatch(p, terrainSwatch(TerrainCode::Water), Outline);
     p.setPen(roundPen(QColor(112, 168, 255), 1.0));
     p.setBrush(Qt::NoBrush);
     for (qreal y : {4.5, 12.0}) {
@@ -221,7 +228,7 @@ void drawWater(QPainter &p)
 
 void drawIce(QPainter &p)
 {
-    drawSwatch(p, QColor(255, 255, 255), Outline);
+    drawSwatch(p, terrainSwatch(TerrainCode::Ice), Outline);
     p.setPen(roundPen(QColor(144, 192, 240), 1.0));
     p.drawLine(QPointF(3.5, 6.5), QPointF(6.5, 3.5));
     p.drawLine(QPointF(3.5, 9.0), QPointF(9.0, 3.5));

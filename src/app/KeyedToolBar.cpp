@@ -1,11 +1,10 @@
 #include "app/KeyedToolBar.h"
 
+#include <QAction>
+#include <QActionEvent>
 #include <QToolButton>
 
 namespace kestrun {
-namespace {
-const char *const KeyProperty = "Key";
-}
 
 KeyedToolBar::KeyedToolBar(QWidget *parent)
     : QWidget(parent)
@@ -13,21 +12,24 @@ KeyedToolBar::KeyedToolBar(QWidget *parent)
     setFixedHeight(Height);
 }
 
-QToolButton *KeyedToolBar::addButton(const QString &key, const QString &toolTip, const QIcon &icon)
+void KeyedToolBar::actionEvent(QActionEvent *event)
 {
+    QWidget::actionEvent(event);
+    if (event->type() != QEvent::ActionAdded)
+        return; // the toolbar's actions are added once and never removed
+    QAction *action = event->action();
     auto *button = new QToolButton(this);
-    button->setObjectName(key);
-    button->setProperty(KeyProperty, key);
-    button->setToolTip(toolTip);
-    button->setIcon(icon);
+    button->setObjectName(keyOf(action));
+    button->setDefaultAction(action);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setAccessibleName(action->toolTip());
     button->setIconSize(QSize(16, 16));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setGeometry(m_nextLeft, (Height - ButtonHeight) / 2, ButtonWidth, ButtonHeight);
+    button->show();
     m_nextLeft += ButtonWidth;
-    connect(button, &QToolButton::clicked, this, [this, key] { emit buttonClick(key); });
     m_buttons.push_back(button);
-    return button;
 }
 
 void KeyedToolBar::addSeparator()
@@ -44,9 +46,20 @@ QToolButton *KeyedToolBar::button(const QString &key) const
     return nullptr;
 }
 
+QAction *KeyedToolBar::action(const QString &key) const
+{
+    QToolButton *b = button(key);
+    return b ? b->defaultAction() : nullptr;
+}
+
+QString KeyedToolBar::keyOf(const QAction *action)
+{
+    return action->data().toString();
+}
+
 QString KeyedToolBar::keyOf(const QToolButton *button)
 {
-    return button->property(KeyProperty).toString();
+    return button->defaultAction() ? keyOf(button->defaultAction()) : QString();
 }
 
 } // namespace kestrun

@@ -3,23 +3,20 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 
-#include <memory>
-
 namespace kestrun::Module1 {
 
-frmMain *MainWindow = nullptr;
-
-void Main(PlatformServices &platform, const QStringList &arguments)
+std::unique_ptr<frmMain> Main(PlatformServices &platform, const QByteArrayList &arguments)
 {
     auto splash = std::make_unique<frmSplash>();
     splash->show();
     // The editor window's widgets are built while the display maps the
     // splash; the splash is on screen and painted before the load begins.
-    MainWindow = new frmMain(platform, arguments);
+    auto mainWindow = std::make_unique<frmMain>(platform, arguments);
     splash->waitUntilPainted();
-    MainWindow->Form_Load();
+    mainWindow->Form_Load();
     splash.reset();
-    MainWindow->show();
+    mainWindow->show();
+    return mainWindow;
 }
 
 } // namespace kestrun::Module1

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QStringList>
+#include <QByteArrayList>
+
+#include <memory>
 
 namespace kestrun {
 
@@ -11,14 +13,12 @@ class frmMain;
 // then the editor window.
 namespace Module1 {
 
-// The one editor window Main creates; set once, never cleared.
-extern frmMain *MainWindow;
-
 // Shows the splash, creates and loads frmMain (catalogue and first map),
-// unloads the splash and shows frmMain. `arguments` are the command line's
-// arguments without the program. The caller runs the event loop and owns
-// MainWindow.
-void Main(PlatformServices &platform, const QStringList &arguments);
+// unloads the splash and shows frmMain, which it returns: the caller runs the
+// event loop and owns the window for the rest of the program. `arguments`
+// are the command line's arguments without the program, as the system gave
+// them.
+std::unique_ptr<frmMain> Main(PlatformServices &platform, const QByteArrayList &arguments);
 
 } // namespace Module1
 } // namespace kestrun

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QImage>
+#include "catalogue/PictureFile.h"
+
 #include <QString>
 
 #include <optional>
@@ -42,8 +43,8 @@ public:
     virtual void deleteSetting(const QString &application, const QString &section,
                                const QString &key) = 0;
 
-    // A picture from a file; a null image when it cannot be loaded.
-    virtual QImage loadPicture(const QString &path) = 0;
+    // A sprite picture from a file, or why it cannot be loaded.
+    virtual PictureReadResult loadPicture(const QString &path) = 0;
 };
 
 } // namespace kestrun

@@ -2,7 +2,6 @@
 
 #include "app/AppInfo.h"
 #include "catalogue/GameFolderSetting.h"
-#include "catalogue/PictureFile.h"
 #include "catalogue/PicturePrefetch.h"
 
 #include <QFileDialog>
@@ -109,13 +108,13 @@ void QtPlatformServices::deleteSetting(const QString &application, const QString
     settings.sync();
 }
 
-QImage QtPlatformServices::loadPicture(const QString &path)
+PictureReadResult QtPlatformServices::loadPicture(const QString &path)
 {
     if (m_prefetch) {
-        if (std::optional<QImage> picture = m_prefetch->take(path))
+        if (std::optional<PictureReadResult> picture = m_prefetch->decoded(path))
             return *picture;
     }
-    return loadPictureFile(path);
+    return m_pictureReader.read(path);
 }
 
 } // namespace kestrun

@@ -29,10 +29,11 @@ public:
     void saveSetting(const QString &application, const QString &section, const QString &key,
                      const QString &value) override;
     void deleteSetting(const QString &application, const QString &section, const QString &key) override;
-    QImage loadPicture(const QString &path) override;
+    PictureReadResult loadPicture(const QString &path) override;
 
 private:
     std::unique_ptr<PicturePrefetch> m_prefetch;
+    PictureReader m_pictureReader; // what the prefetch did not decode
 };
 
 // Turns "label|pattern|label|pattern" into Qt name filters. The label is kept

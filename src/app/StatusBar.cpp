@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QLocale>
-#include <QPainter>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -19,37 +18,31 @@ QString hoursAndMinutesFormat(const QLocale &locale)
     return format;
 }
 
+// A panel's accessible name is its text (a label without a name of its own
+// announces each new text); the description says what the panel shows.
+QLabel *sunkenPanel(const QString &description, QWidget *parent)
+{
+    auto *panel = new QLabel(parent);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(1);
+    panel->setIndent(2);
+    // An opaque panel repaints alone, without the bar beneath it.
+    panel->setAutoFillBackground(true);
+    panel->setAccessibleDescription(description);
+    return panel;
+}
+
 } // namespace
 
-StatusPanel::StatusPanel(QWidget *parent)
-    : QFrame(parent)
-{
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(1);
-}
-
-void StatusPanel::setText(const QString &text)
-{
-    if (text == m_text)
-        return;
-    m_text = text;
-    update(contentsRect());
-}
-
-void StatusPanel::paintEvent(QPaintEvent *event)
-{
-    QFrame::paintEvent(event);
-    QPainter painter(this);
-    painter.drawText(contentsRect().adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, m_text);
-}
-
 StatusBar::StatusBar(QWidget *parent)
-    : QWidget(parent)
+    : QStatusBar(parent)
     , m_clock(new QTimer(this))
 {
     setFixedHeight(Height);
-    for (auto &panel : m_panels)
-        panel = new StatusPanel(this);
+    setSizeGripEnabled(false); // the window has a fixed size
+    setAccessibleName(QStringLiteral("Строка состояния"));
+    m_panels = {sunkenPanel(QStringLiteral("Состояние"), this), sunkenPanel(QStringLiteral("Дата"), this),
+                sunkenPanel(QStringLiteral("Время"), this)};
     m_panels[0]->setText(QStringLiteral("Status"));
     m_clock->setSingleShot(true);
     connect(m_clock, &QTimer::timeout, this, &StatusBar::showClock);
@@ -68,22 +61,26 @@ void StatusBar::showClock()
     m_clock->start(msToNextMinute + 50);
 }
 
-void StatusBar::resizeEvent(QResizeEvent *)
+void StatusBar::resizeEvent(QResizeEvent *event)
 {
+    QStatusBar::resizeEvent(event);
     layoutPanels();
 }
 
 void StatusBar::layoutPanels()
 {
-    auto widthFor = [this](const StatusPanel *panel) {
+    auto widthFor = [this](const QLabel *panel) {
         return std::max(MinimumPanelWidth, fontMetrics().horizontalAdvance(panel->text()) + 12);
     };
     const int timeWidth = widthFor(m_panels[2]);
     const int dateWidth = widthFor(m_panels[1]);
     const int textWidth = std::max(MinimumPanelWidth, width() - dateWidth - timeWidth);
-    m_panels[0]->setGeometry(0, 0, textWidth, height());
-    m_panels[1]->setGeometry(textWidth, 0, dateWidth, height());
-    m_panels[2]->setGeometry(textWidth + dateWidth, 0, timeWidth, height());
+    const int lefts[] = {0, textWidth, textWidth + dateWidth};
+    const int widths[] = {textWidth, dateWidth, timeWidth};
+    for (std::size_t i = 0; i < m_panels.size(); ++i) {
+        m_panels[i]->setFixedSize(widths[i], height());
+        m_panels[i]->move(lefts[i], 0);
+    }
 }
 
 } // namespace kestrun

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QFrame>
-#include <QString>
+#include <QLabel>
+#include <QStatusBar>
 
 #include <array>
 
@@ -9,27 +9,18 @@ class QTimer;
 
 namespace kestrun {
 
-// One sunken panel of the status bar. Setting the same text again repaints
-// nothing, and a new text repaints only the panel, never the bar's layout,
-// so the cell readout stays cheap on every pointer move.
-class StatusPanel : public QFrame {
-    Q_OBJECT
-public:
-    explicit StatusPanel(QWidget *parent = nullptr);
-    QString text() const { return m_text; }
-    void setText(const QString &text);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    QString m_text;
-};
-
-// The status bar: panel 1 takes the width the others leave (at least 96),
-// panel 2 shows the date in the system's short format, panel 3 the time as
-// hours and minutes; both are kept current.
-class StatusBar : public QWidget {
+// The status bar: a QStatusBar with three sunken QLabel panels, so assistive
+// technology sees a status bar whose panels each expose their current text.
+// Panel 1 takes the width the others leave (at least 96); panel 2 shows the
+// date in the system's short format, panel 3 the time as hours and minutes,
+// both kept current and as wide as their text (at least 96).
+//
+// The panels fill the bar's full 18 pixels side by side, so the bar places
+// them itself instead of with addWidget(): QStatusBar's layout pads its items
+// by 5 pixels of height, which would cut their text. Each panel has a fixed
+// size, so a new text repaints that panel alone and never lays out the bar:
+// the cell readout changes on every pointer move.
+class StatusBar : public QStatusBar {
     Q_OBJECT
 public:
     static constexpr int Height = 18;
@@ -38,7 +29,7 @@ public:
     explicit StatusBar(QWidget *parent = nullptr);
 
     // Panels are numbered 1 to 3, as the user counts them.
-    StatusPanel *panel(int number) const { return m_panels.at(number - 1); }
+    QLabel *panel(int number) const { return m_panels.at(number - 1); }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -47,7 +38,7 @@ private:
     void showClock();
     void layoutPanels();
 
-    std::array<StatusPanel *, 3> m_panels{};
+    std::array<QLabel *, 3> m_panels{};
     QTimer *m_clock;
 };
 

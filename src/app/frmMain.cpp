@@ -4,8 +4,11 @@
 #include "app/Artwork.h"
 #include "app/KeyedToolBar.h"
 #include "app/PlatformServices.h"
+#include "app/SpriteList.h"
 #include "app/StatusBar.h"
 #include "app/frmSplash.h"
+#include "map/CellGeometry.h"
+#include "map/Terrain.h"
 #include "view/MapCanvas.h"
 #include "view/SpriteBuffer.h"
 
@@ -13,46 +16,61 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QToolButton>
 #include <QWindow>
-
-#include <exception>
 
 namespace kestrun {
 namespace {
 
-struct ToolButtonSpec {
-    const char *key;         // nullptr: a separator
-    const char *toolTip;
-    int image;               // index into the toolbar's image list
+// A terrain key: the terrain brush, then the layer switch to the terrain layer.
+template <TerrainCode code>
+void chooseTerrain(frmMain &w)
+{
+    w.CurrentTerrain = terrainByte(code);
+    w.cmdLayer_Click(int(Layer::Terrain));
+}
+
+// One toolbar button: its key, tool tip and image, and what it runs. "New",
+// "Open" and "Save" share their action with the File menu item, which runs
+// the menu's handler; the others run `run` (nothing when it is null).
+struct ToolbarCommand {
+    const char16_t *key; // nullptr: a separator
+    const char16_t *toolTip;
+    int image; // index into the toolbar's image list
+    QAction *frmMain::*menuItem;
+    void (*run)(frmMain &);
 };
 
 // The toolbar, left to right.
-const ToolButtonSpec ToolButtons[] = {
-    {"New", "Новый", 1},
-    {"Open", "Открыть", 2},
-    {"Save", "Сохранить", 3},
-    {nullptr, nullptr, 0},
-    {"Delete", "Удалить", 4},
-    {"Undo", "Отмена", 5},
-    {nullptr, nullptr, 0},
-    {"playerbase", "База игрока", 6},
-    {"enemybase", "База врага", 7},
-    {nullptr, nullptr, 0},
-    {"Map", "Карта", 8},
-    {"resp.", "Respawn'ы", 9},
-    {"rout", "Список роутов", 10},
-    {nullptr, nullptr, 0},
-    {"Ground", "Земля", 11},
-    {"Beton", "Бетон", 12},
-    {"Brick", "Кирпич", 13},
-    {"Water", "Вода", 14},
-    {"Ice", "Лёд", 15},
+const ToolbarCommand ToolbarCommands[] = {
+    {u"New", u"Новый", 1, &frmMain::mnuFileNew, nullptr},
+    {u"Open", u"Открыть", 2, &frmMain::mnuFileOpen, nullptr},
+    {u"Save", u"Сохранить", 3, &frmMain::mnuFileSave, nullptr},
+    {nullptr, nullptr, 0, nullptr, nullptr},
+    {u"Delete", u"Удалить", 4, nullptr,
+     [](frmMain &w) { w.platform().showMessage(&w, QStringLiteral("Add 'Delete' button code.")); }},
+    {u"Undo", u"Отмена", 5, nullptr,
+     [](frmMain &w) { w.platform().showMessage(&w, QStringLiteral("Add 'Undo' button code.")); }},
+    {nullptr, nullptr, 0, nullptr, nullptr},
+    // The game's later buttons, not yet given a function: they do nothing.
+    {u"playerbase", u"База игрока", 6, nullptr, nullptr},
+    {u"enemybase", u"База врага", 7, nullptr, nullptr},
+    {nullptr, nullptr, 0, nullptr, nullptr},
+    {u"Map", u"Карта", 8, nullptr, [](frmMain &w) { w.cmdLayer_Click(int(Layer::Terrain)); }},
+    // "resp." sets the edit layer to 1 directly, not through the layer
+    // switch: the label keeps its caption and the canvas its layers, while
+    // painting goes to layer 1.
+    {u"resp.", u"Respawn'ы", 9, nullptr, [](frmMain &w) { w.CurrentLayer = Layer::Sprite1; }},
+    {u"rout", u"Список роутов", 10, nullptr, nullptr},
+    {nullptr, nullptr, 0, nullptr, nullptr},
+    {u"Ground", u"Земля", 11, nullptr, chooseTerrain<TerrainCode::Ground>},
+    {u"Beton", u"Бетон", 12, nullptr, chooseTerrain<TerrainCode::Beton>},
+    {u"Brick", u"Кирпич", 13, nullptr, chooseTerrain<TerrainCode::Brick>},
+    {u"Water", u"Вода", 14, nullptr, chooseTerrain<TerrainCode::Water>},
+    {u"Ice", u"Лёд", 15, nullptr, chooseTerrain<TerrainCode::Ice>},
 };
 
 constexpr int ToolPanelWidth = 129;
@@ -60,8 +78,10 @@ constexpr QPoint CanvasPlace(128, 32);
 
 } // namespace
 
-frmMain::frmMain(PlatformServices &platform, QStringList arguments, QWidget *parent)
+frmMain::frmMain(PlatformServices &platform, QByteArrayList arguments, QWidget *parent)
     : QMainWindow(parent)
+    , MapCells(m_document.cells())
+    , MapFileName(m_document.fileName())
     , m_platform(platform)
     , m_arguments(std::move(arguments))
 {
@@ -82,12 +102,12 @@ void frmMain::Form_Load()
 {
     // The grid exists (all zero) before the catalogue's first sprite pick
     // redraws it.
-    MapCells.clear();
+    m_document.clear();
     applyOuterSize();
-    picMap->setCanvasSize(642, 440);
+    picMap->setCanvasSize(CanvasWidth, CanvasHeight);
     LoadSpriteCatalogue();
     loadCommandLineMap();
-    picMap->setFrameSize(40, 40);
+    picMap->setFrameSize(CellSize, CellSize);
 }
 
 void frmMain::createControls()
@@ -122,27 +142,20 @@ void frmMain::createControls()
         connect(cmdLayer[i], &QPushButton::clicked, this, [this, i] { cmdLayer_Click(i); });
     }
 
+    // Accessible names: read aloud, the captions "C" and "S1" say little.
+    const QString layerNames[] = {QStringLiteral("Слой ландшафта"), QStringLiteral("Слой спрайтов 1"),
+                                  QStringLiteral("Слой спрайтов 2"), QStringLiteral("Слой спрайтов 3")};
+    for (int i = 0; i < 4; ++i)
+        cmdLayer[i]->setAccessibleName(layerNames[i]);
+
     Label2 = new QLabel(QStringLiteral("Set layer"), picTool);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(0, 88, 113, 17);
 
-    lstSP = new QListWidget(picTool);
+    lstSP = new SpriteList(picTool);
     lstSP->setObjectName(QStringLiteral("lstSP"));
     lstSP->setGeometry(0, 112, 129, 236);
-    lstSP->setUniformItemSizes(true);
-    // The list's click: once for every change of selection (mouse, keys, or
-    // the program), and for a click on the entry already selected. Not on a
-    // change of the current row alone: Qt makes the first row current, without
-    // selecting it, when an unselected list takes the focus.
-    lstSP->viewport()->installEventFilter(this);
-    connect(lstSP, &QListWidget::itemSelectionChanged, this, [this] {
-        m_listSelectionChangedByPress = true;
-        lstSP_Click();
-    });
-    connect(lstSP, &QListWidget::itemClicked, this, [this] {
-        if (!m_listSelectionChangedByPress)
-            lstSP_Click();
-    });
+    connect(lstSP, &SpriteList::picked, this, &frmMain::lstSP_Click);
 
     // The canvas is not docked: it stays at (128, 32) whatever the bars do,
     // and lies over the tool panel's last column.
@@ -169,14 +182,24 @@ void frmMain::createToolBar()
 {
     tbToolBar = new KeyedToolBar(m_client);
     tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
-    for (const ToolButtonSpec &spec : ToolButtons) {
-        if (!spec.key)
+    for (const ToolbarCommand &command : ToolbarCommands) {
+        if (!command.key) {
             tbToolBar->addSeparator();
-        else
-            tbToolBar->addButton(QString::fromUtf8(spec.key), QString::fromUtf8(spec.toolTip),
-                                 toolbarImage(spec.image));
+            continue;
+        }
+        const QString key = QString::fromUtf16(command.key);
+        QAction *action = command.menuItem ? this->*command.menuItem : new QAction(this);
+        if (!command.menuItem) {
+            action->setObjectName(key);
+            if (const auto run = command.run)
+                connect(action, &QAction::triggered, this, [this, run] { run(*this); });
+        }
+        action->setData(key);
+        action->setToolTip(QString::fromUtf16(command.toolTip));
+        action->setIcon(toolbarImage(command.image));
+        action->setIconVisibleInMenu(false); // the menus show captions only
+        tbToolBar->addAction(action);
     }
-    connect(tbToolBar, &KeyedToolBar::buttonClick, this, &frmMain::tbToolBar_ButtonClick);
 
     // Two controls that lie on the toolbar and do nothing: a text box that
     // nothing reads, and a combo box placed below the bar's band, never seen.
@@ -293,8 +316,6 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         layoutDockedControls();
     else if (watched == windowHandle() && event->type() == QEvent::Expose)
         applyOuterSize();
-    else if (event->type() == QEvent::MouseButtonPress && lstSP && watched == lstSP->viewport())
-        m_listSelectionChangedByPress = false;
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -323,36 +344,11 @@ void frmMain::Form_Resize()
 
 void frmMain::tbToolBar_ButtonClick(const QString &Key)
 {
-    // The dispatch ignores failures: one inside a called handler ends that
-    // handler's work and the dispatch ends normally.
-    try {
-        if (Key == QLatin1String("New"))
-            mnuFileNew_Click();
-        else if (Key == QLatin1String("Open"))
-            mnuFileOpen_Click();
-        else if (Key == QLatin1String("Save"))
-            mnuFileSave_Click();
-        else if (Key == QLatin1String("Delete"))
-            m_platform.showMessage(this, QStringLiteral("Add 'Delete' button code."));
-        else if (Key == QLatin1String("Undo"))
-            m_platform.showMessage(this, QStringLiteral("Add 'Undo' button code."));
-        else if (Key == QLatin1String("Ground"))
-            CurrentTerrain = 1, cmdLayer_Click(0);
-        else if (Key == QLatin1String("Beton"))
-            CurrentTerrain = 2, cmdLayer_Click(0);
-        else if (Key == QLatin1String("Brick"))
-            CurrentTerrain = 4, cmdLayer_Click(0);
-        else if (Key == QLatin1String("Water"))
-            CurrentTerrain = 16, cmdLayer_Click(0);
-        else if (Key == QLatin1String("Ice"))
-            CurrentTerrain = 8, cmdLayer_Click(0);
-        else if (Key == QLatin1String("Map"))
-            cmdLayer_Click(0);
-        else if (Key == QLatin1String("resp."))
-            CurrentLayer = 1;
-    } catch (const std::exception &) {
-        // ignored, as every failure in the toolbar dispatch
-    }
+    // The button with this key, compared exactly and with case, runs its
+    // command; any other key does nothing. The handlers report their own
+    // failures, so nothing is left for the dispatch to catch.
+    if (QAction *action = tbToolBar->action(Key))
+        action->trigger();
 }
 
 void frmMain::mnuViewToolbar_Click()

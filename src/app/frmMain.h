@@ -1,9 +1,11 @@
 #pragma once
 
 #include "catalogue/SpriteTable.h"
+#include "map/MapDocument.h"
 #include "map/MapFile.h"
 #include "map/MapGrid.h"
 
+#include <QByteArrayList>
 #include <QMainWindow>
 #include <QString>
 
@@ -14,7 +16,6 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class QPushButton;
 
@@ -24,31 +25,40 @@ class KeyedToolBar;
 class MapCanvas;
 class PlatformServices;
 class SpriteBuffer;
+class SpriteList;
 class StatusBar;
 
 // The editor's one working window. It owns the whole state of a session: the
-// grid, the sprite table, the current file name and the editing state. Its
-// handlers keep the names of the events that raise them and are public, so
-// start-up and the tests drive them exactly as the user's actions do; each is
-// a few lines over the widget-free core.
+// map document (the grid and its file name), the sprite table and the editing
+// state. Its handlers keep the names of the events that raise them and are
+// public, so start-up and the tests drive them exactly as the user's actions
+// do; each is a few lines over the widget-free core.
 class frmMain : public QMainWindow {
     Q_OBJECT
+
+    // The one place the grid changes; declared first, as MapCells and
+    // MapFileName below refer to it.
+    MapDocument m_document;
+
 public:
     static constexpr int OuterWidth = 780;
     static constexpr int OuterHeight = 540;
 
-    // `arguments` are the command line's arguments, without the program.
-    frmMain(PlatformServices &platform, QStringList arguments, QWidget *parent = nullptr);
+    // `arguments` are the command line's arguments, without the program, as
+    // the bytes the system gave.
+    frmMain(PlatformServices &platform, QByteArrayList arguments, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // The window's load: grid, sizes, catalogue, first map, cursor frame.
     void Form_Load();
 
     // --- state -----------------------------------------------------------
-    kestrun::MapGrid MapCells;
+    MapDocument &document() { return m_document; }
+    // The grid and the file Save writes to, read from the document.
+    const MapGrid &MapCells;
+    const QString &MapFileName;
     SpriteTable Sprites;
-    QString MapFileName;
-    std::uint8_t CurrentLayer = 0;
+    Layer CurrentLayer = Layer::Terrain;
     std::uint8_t CurrentSprite = 0;
     std::int16_t CurrentTerrain = 0;
 
@@ -60,7 +70,7 @@ public:
     SpriteBuffer *picBuf = nullptr;
     std::array<QPushButton *, 4> cmdLayer{};
     QLabel *Label2 = nullptr;
-    QListWidget *lstSP = nullptr;
+    SpriteList *lstSP = nullptr;
     MapCanvas *picMap = nullptr;
     QLineEdit *txtTlst = nullptr;
     QComboBox *cmbTileset = nullptr;
@@ -99,10 +109,13 @@ public:
     void mnuFileOpen_Click();
     void mnuFileSave_Click();
     void mnuFileSaveAs_Click();
-    // Returns what the file held: Loaded, NotValidMapFile, WrongVersion, or
-    // Unreadable (then nothing was changed or redrawn; the caller reports it).
-    MapReadStatus LoadMap(const QString &path);
-    // False when the file could not be written; the user has been told why.
+    // Reads the map file at `path` and tells the user about every outcome but
+    // Loaded, naming the file as `shownPath` (default: `path`). A file that
+    // was read, loaded or rejected, is followed by a full redraw; one that
+    // could not be read at all changes nothing on screen.
+    MapReadResult LoadMap(const QString &path, const QString &shownPath = QString());
+    // Writes the map to MapFileName; false when that failed, and the user
+    // has been told why.
     bool SaveMap();
     void ResetMap();
 
@@ -135,14 +148,12 @@ private:
     void applyOuterSize();
     void loadCommandLineMap();
     void showLastSpriteDrawn(std::uint8_t index);
-    void reportUnreadable(const QString &path, const QString &reason);
+    void showPaintedCell(const QRect &changed, Layer layer);
 
     PlatformServices &m_platform;
-    QStringList m_arguments;
+    QByteArrayList m_arguments;
     QWidget *m_client = nullptr;
     QString m_dialogFileName; // the common dialog's file name, kept between uses
-    QString m_lastReadFailure;
-    bool m_listSelectionChangedByPress = false;
     bool m_watchingFrame = false;
 };
 

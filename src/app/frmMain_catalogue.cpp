@@ -3,9 +3,8 @@
 
 #include "app/AppInfo.h"
 #include "app/PlatformServices.h"
+#include "app/SpriteList.h"
 #include "catalogue/Catalogue.h"
-
-#include <QListWidget>
 
 namespace kestrun {
 namespace {
@@ -26,7 +25,7 @@ void frmMain::LoadSpriteCatalogue()
     const CatalogueLoadResult result = loadCatalogue(
         gameFolder, Sprites, [this](const QString &path) { return m_platform.loadPicture(path); });
     lstSP->addItems(result.listEntries);
-    if (!result.ok) {
+    if (!result.ok()) {
         // Forget the folder so the next start asks again; start-up goes on
         // with what was loaded, and no entry is selected.
         m_platform.deleteSetting(AppTitle, GameFolderSection, GameFolderKey);

@@ -1,10 +1,13 @@
 // The map document's commands: start-up's first map, New, Open, Save and
-// Save As, and the operations that read and write the map file.
+// Save As, and the operations that read and write the map file. LoadMap and
+// SaveMap are the one place each that turns a file's outcome into the
+// user's message.
 #include "app/frmMain.h"
 
 #include "app/CommandLine.h"
 #include "app/PlatformServices.h"
 #include "view/MapCanvas.h"
+#include "view/SpriteBuffer.h"
 
 namespace kestrun {
 namespace {
@@ -13,73 +16,72 @@ const QString OpenFilter = QStringLiteral("Все файлы (*.*)|*.*|Карт�
 const QString SaveAsFilter = QStringLiteral("Все файлы (*.*)|*.*|Карта Kestrun (*.kmp)|*.kmp");
 constexpr int MapFilterEntry = 2;
 
+// What the user is told about a map file that was read: nothing when it loaded.
+QString readMessage(const MapReadResult &result, const QString &shownPath)
+{
+    switch (result.status) {
+    case MapReadStatus::Loaded: return QString();
+    case MapReadStatus::NotValidMapFile: return QStringLiteral("Not valid map file");
+    case MapReadStatus::WrongVersion: return QStringLiteral("Wrong version");
+    case MapReadStatus::Unreadable: break;
+    }
+    return QStringLiteral("Cannot open map file \"%1\": %2").arg(shownPath, result.reason);
+}
+
 } // namespace
 
 void frmMain::loadCommandLineMap()
 {
+    // The map from the command line does not become the map's file: its first
+    // Save asks for a name.
     if (m_arguments.isEmpty()) {
         ResetMap();
         return;
     }
-    const QString path = mapPathFromArgument(m_arguments.constFirst());
-    if (LoadMap(path) == MapReadStatus::Unreadable) {
-        // The editor still comes up, with a new map.
-        reportUnreadable(path, m_lastReadFailure);
+    const NativeFileName file(mapPathFromArgument(m_arguments.constFirst()));
+    // A map that cannot be read at all still gives an editor: a new map.
+    if (LoadMap(file.openName(), file.shownName()).status == MapReadStatus::Unreadable)
         ResetMap();
-    }
 }
 
-void frmMain::reportUnreadable(const QString &path, const QString &reason)
+MapReadResult frmMain::LoadMap(const QString &path, const QString &shownPath)
 {
-    m_platform.showMessage(this, QStringLiteral("Cannot open map file \"%1\": %2").arg(path, reason));
-}
-
-MapReadStatus frmMain::LoadMap(const QString &path)
-{
-    const MapReadResult result = readMapFile(path, MapCells);
-    switch (result.status) {
-    case MapReadStatus::Unreadable:
-        m_lastReadFailure = result.reason;
-        return result.status;
-    case MapReadStatus::NotValidMapFile:
-        m_platform.showMessage(this, QStringLiteral("Not valid map file"));
-        break;
-    case MapReadStatus::WrongVersion:
-        m_platform.showMessage(this, QStringLiteral("Wrong version"));
-        break;
-    case MapReadStatus::Loaded:
-        break;
-    }
-    RedrawMap(3);
-    return result.status;
+    const MapReadResult result = m_document.read(path);
+    if (const QString message = readMessage(result, shownPath.isEmpty() ? path : shownPath);
+        !message.isEmpty())
+        m_platform.showMessage(this, message);
+    // A rejected file is redrawn like a loaded one (the grid shown again as
+    // it was); one that could not be read leaves the canvas alone.
+    if (result.status != MapReadStatus::Unreadable)
+        RedrawMap(3);
+    return result;
 }
 
 bool frmMain::SaveMap()
 {
-    if (const auto failure = writeMapFile(MapFileName, MapCells)) {
+    const MapWriteResult written = m_document.write();
+    if (!written.ok())
         m_platform.showMessage(
-            this, QStringLiteral("Cannot save map file \"%1\": %2").arg(MapFileName, *failure));
-        return false;
-    }
-    return true;
+            this, QStringLiteral("Cannot save map file \"%1\": %2").arg(MapFileName, written.reason));
+    return written.ok();
 }
 
 void frmMain::ResetMap()
 {
-    picMap->setFrameLeft(50);
-    applyNewMapDefaults(MapCells);
+    picMap->parkFrame();
     // A new map shows sprite 1 in every cell and no terrain colours: the
     // opaque blocks cover the cells whole.
-    showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells, Sprites, 1));
+    m_document.applyNewMapDefaults(); // every cell changes: the whole layer is drawn
+    showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells, Sprites, Layer::Sprite1));
 }
 
 void frmMain::mnuFileNew_Click()
 {
-    MapCells.clear();
+    m_document.clear();
     ResetMap();
     // A new map has no file yet: the next Save asks for a name rather than
     // writing over the file of the map edited before.
-    MapFileName.clear();
+    m_document.setFileName(QString());
 }
 
 void frmMain::mnuFileOpen_Click()
@@ -88,18 +90,9 @@ void frmMain::mnuFileOpen_Click()
     if (!chosen)
         return;
     m_dialogFileName = *chosen;
-    switch (LoadMap(*chosen)) {
-    case MapReadStatus::Loaded:
-        // The opened file becomes the map's file, so Save writes back to it.
-        MapFileName = *chosen;
-        break;
-    case MapReadStatus::Unreadable:
-        reportUnreadable(*chosen, m_lastReadFailure);
-        break;
-    case MapReadStatus::NotValidMapFile:
-    case MapReadStatus::WrongVersion:
-        break;
-    }
+    // The opened file becomes the map's file, so Save writes back to it.
+    if (LoadMap(*chosen).status == MapReadStatus::Loaded)
+        m_document.setFileName(*chosen);
 }
 
 void frmMain::mnuFileSaveAs_Click()
@@ -109,7 +102,7 @@ void frmMain::mnuFileSaveAs_Click()
     if (!chosen)
         return;
     m_dialogFileName = *chosen;
-    MapFileName = *chosen;
+    m_document.setFileName(*chosen);
     SaveMap();
 }
 

@@ -1,13 +1,13 @@
 // Drawing the map on the canvas, the edit layer and brushes, and mouse editing.
 #include "app/frmMain.h"
 
+#include "app/SpriteList.h"
 #include "app/StatusBar.h"
 #include "view/Editing.h"
 #include "view/MapCanvas.h"
 #include "view/SpriteBuffer.h"
 
 #include <QLabel>
-#include <QListWidget>
 
 namespace kestrun {
 namespace {
@@ -32,9 +32,7 @@ void frmMain::DrawSprite(int x, int y, std::uint8_t index)
 
 void frmMain::RedrawMap(int layer)
 {
-    // A full redraw parks the cursor frame's left edge at 50 (its top stays)
-    // until the pointer next moves.
-    picMap->setFrameLeft(50);
+    picMap->parkFrame();
     showLastSpriteDrawn(picMap->drawMap(MapCells, Sprites, layer));
 }
 
@@ -48,49 +46,65 @@ void frmMain::showLastSpriteDrawn(std::uint8_t index)
 
 void frmMain::cmdLayer_Click(int Index)
 {
-    CurrentLayer = static_cast<std::uint8_t>(Index);
-    Label2->setText(layerCaption(CurrentLayer));
-    RedrawMap(CurrentLayer);
+    CurrentLayer = static_cast<Layer>(Index);
+    Label2->setText(layerCaption(int(CurrentLayer)));
+    RedrawMap(int(CurrentLayer));
 }
 
 void frmMain::lstSP_Click()
 {
     const QList<QListWidgetItem *> selected = lstSP->selectedItems();
     const int slot = Sprites.findFileName(selected.isEmpty() ? QString() : selected.first()->text());
+    // An entry that names no slot (its slot was given another file later)
+    // keeps the brush and the preview, and still leaves the terrain layer.
     if (slot >= 0) {
         CurrentSprite = static_cast<std::uint8_t>(slot);
         picBuf->setPicture(Sprites.block(slot));
     }
-    if (CurrentLayer == 0)
+    if (CurrentLayer == Layer::Terrain)
         cmdLayer_Click(1);
 }
 
 void frmMain::picMap_MouseDown(int Button, int, float X, float Y)
 {
     picMap->setFrameColor(FrameHeld);
-    const auto stroke = pressStroke(Button, CurrentLayer, cellOfPosition(X), cellOfPosition(Y),
+    // A terrain brush never chosen is 0: it paints code 0, drawn black.
+    const auto stroke = pressStroke(MouseButton(Button), CurrentLayer, cellOfPosition(X), cellOfPosition(Y),
                                     static_cast<std::uint8_t>(CurrentTerrain), CurrentSprite);
-    if (!stroke)
+    if (stroke)
+        showPaintedCell(m_document.paint(*stroke), stroke->layer);
+}
+
+void frmMain::showPaintedCell(const QRect &changed, Layer layer)
+{
+    // Only the painted layer of the one cell is drawn, over what the canvas
+    // showed: a terrain box covers the cell's sprites, an opaque sprite block
+    // covers the layers above it, and sprite 0 draws nothing, until the next
+    // full redraw shows the stacking again.
+    if (changed.isEmpty())
         return;
-    MapCells.setLayerByte(stroke->x, stroke->y, stroke->layer, stroke->value);
-    if (stroke->layer == 0)
-        DrawTerrain(stroke->x, stroke->y, stroke->value);
+    const int x = changed.x();
+    const int y = changed.y();
+    const std::uint8_t value = MapCells.layerByte(x, y, layer);
+    if (layer == Layer::Terrain)
+        DrawTerrain(x, y, value);
     else
-        DrawSprite(stroke->x, stroke->y, stroke->value);
+        DrawSprite(x, y, value);
 }
 
 void frmMain::picMap_MouseMove(int Button, int Shift, float X, float Y)
 {
     const int cx = cellOfPosition(X);
     const int cy = cellOfPosition(Y);
-    picMap->moveFrame(cx * 40 - 1, cy * 40 - 1);
-    if (Button == 1 || Button == 2) {
+    picMap->moveFrameToCell(cx, cy);
+    if (Button == int(MouseButton::Left) || Button == int(MouseButton::Right)) {
         // Drag painting: every move repeats the press for the cell under the
         // pointer; cells skipped between two events stay as they are.
         picMap_MouseDown(Button, Shift, X, Y);
         return;
     }
-    if (kestrun::MapGrid::contains(cx, cy))
+    // The readout is left as it was while dragging and off the grid.
+    if (MapGrid::contains(cx, cy))
         sbStatusBar->panel(1)->setText(cellReadout(MapCells.cell(cx, cy)));
 }
 

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -95,17 +96,54 @@ QRect pixels(const QRect &twips)
     return QRect(px(twips.left()), px(twips.top()), px(twips.width()), px(twips.height()));
 }
 
+// Where a text's ink lies against its advance: a glyph may reach past it on
+// either side (a digit's curve, a bold serif's last letter), and the label
+// keeps that much room beside the text so that no ink is cut.
+struct TextExtent {
+    int advance;
+    int inkBeforeStart; // pixels of ink left of the text's start
+    int inkAfterEnd;    // pixels of ink right of the text's advance
+};
+
+TextExtent textExtent(const QFont &font, const QString &text)
+{
+    const QFontMetrics metrics(font);
+    const int advance = metrics.horizontalAdvance(text);
+    const QRect ink = metrics.tightBoundingRect(text);
+    return {advance, std::max(0, -ink.left()), std::max(0, ink.right() + 1 - advance)};
+}
+
+// Below this a smaller face would no longer be read as the design's text.
+constexpr qreal SmallestPointSize = 4.0;
+
 // A label whose text is wider than its design width grows away from the
-// side it is aligned to: a right-aligned label to the left, keeping its right
-// edge (and the text's right end) in place; a left-aligned one to the right.
-// Should that run past `bounds`, the label moves back inside rather than cut
-// its text.
+// side it is aligned to, up to the edge of `bounds`: a right-aligned label to
+// the left, keeping its right edge (and the text's right end) in place; a
+// left-aligned one to the right. A text that would not fit even there (a
+// look-alike font much wider than the design's) is set in a smaller size,
+// half a point at a time, so that it is never cut; with the design's fonts
+// or metric-compatible ones every size stays as designed.
 void fitToText(QLabel *label, const QRect &design, const QRect &bounds)
 {
-    const int width = std::min(std::max(design.width(), label->sizeHint().width()), bounds.width());
-    int left = (label->alignment() & Qt::AlignRight) ? design.right() + 1 - width : design.left();
-    left = std::clamp(left, bounds.left(), bounds.right() + 1 - width);
-    label->setGeometry(left, design.top(), width, design.height());
+    const bool rightAligned = label->alignment() & Qt::AlignRight;
+    const int room = rightAligned ? design.right() + 1 - bounds.left() : bounds.right() + 1 - design.left();
+    const auto needed = [&](const TextExtent &extent) {
+        return extent.advance + (rightAligned ? extent.inkBeforeStart : extent.inkAfterEnd);
+    };
+    QFont font = label->font();
+    while (needed(textExtent(font, label->text())) > room && font.pointSizeF() - 0.5 >= SmallestPointSize)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
+
+    // The text's aligned end stays where the design has it; ink beyond the
+    // advance gets a margin of its own.
+    const TextExtent extent = textExtent(font, label->text());
+    label->setContentsMargins(extent.inkBeforeStart, 0, extent.inkAfterEnd, 0);
+    const int textWidth = std::max(design.width(), extent.advance);
+    const int textLeft = rightAligned ? design.right() + 1 - textWidth : design.left();
+    const QRect place(textLeft - extent.inkBeforeStart, design.top(),
+                      extent.inkBeforeStart + textWidth + extent.inkAfterEnd, design.height());
+    label->setGeometry(place.intersected(bounds));
 }
 
 // Quits an event loop once the watched window is exposed.
@@ -155,7 +193,10 @@ frmSplash::frmSplash(QWidget *owner)
 
     fraMainFrame = new QFrame(this);
     fraMainFrame->setObjectName(QStringLiteral("fraMainFrame"));
-    fraMainFrame->setFrameStyle(QFrame::Box | QFrame::Sunken); // an etched line
+    // A one-pixel sunken line. (A two-pixel etched one would leave the
+    // product name, 483 pixels wide in the design's face, a pixel short of
+    // room between its place and the frame's border.)
+    fraMainFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     fraMainFrame->setGeometry(pixels(QRect(45, -15, 7380, 3030)));
     fraMainFrame->setFocusPolicy(Qt::NoFocus);
 

@@ -13,19 +13,29 @@
 int main(int argc, char *argv[])
 {
     // A save that hits the file-size limit must fail with an error the editor
-    // reports, not end the process and lose the map.
+    // reports, not end the process and lose the map. (The signal is POSIX's:
+    // where there is none, a write past the limit fails plainly.)
+#ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
 
     QApplication app(argc, argv);
     // No application name is set: Qt names a window without a title (the
     // splash) after it, and only the editor's own windows are "Kestrunle".
     QApplication::setApplicationVersion(QString::fromLatin1(kestrun::VersionString));
+    // The desktop entry's id: Wayland desktops match the window to the
+    // entry (its name and icon) through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KESTRUN_APP_ID));
 
     kestrun::QtPlatformServices platform;
     // Decoding the sprites overlaps with building the splash and the window.
     platform.prefetchRememberedCatalogue();
-    kestrun::Module1::Main(platform, QApplication::arguments().mid(1));
-    const std::unique_ptr<kestrun::frmMain> mainWindow(kestrun::Module1::MainWindow);
+    // The arguments as the system gave them (QApplication has taken out its
+    // own options): a map's name need not be valid UTF-8.
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    const std::unique_ptr<kestrun::frmMain> mainWindow = kestrun::Module1::Main(platform, arguments);
     kestrun::reportWhenShown(mainWindow.get()); // start-up timing, on request only
     return QApplication::exec();
 }

@@ -1,13 +1,24 @@
 #include "catalogue/Catalogue.h"
 
+#include "catalogue/CatalogueRecords.h"
 #include "catalogue/CatalogueText.h"
 #include "catalogue/GamePath.h"
 #include "catalogue/LeadingNumber.h"
-#include "catalogue/CatalogueRecords.h"
+#include "io/RegularFile.h"
 
-#include <QFile>
+#include <QHash>
 
 namespace kestrun {
+namespace {
+
+CatalogueLoadResult &fail(CatalogueLoadResult &result, const QString &reason)
+{
+    result.status = CatalogueLoadStatus::Failed;
+    result.reason = reason;
+    return result;
+}
+
+} // namespace
 
 QString catalogueFilePath(const QString &gameFolder)
 {
@@ -24,49 +35,41 @@ CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprite
 {
     CatalogueLoadResult result;
 
-    QByteArray bytes;
-    {
-        // The file is open only while its bytes are read.
-        QFile file(resolveGamePath(catalogueFilePath(gameFolder)));
-        if (!file.open(QIODevice::ReadOnly)) {
-            result.failure = QStringLiteral("cannot open %1: %2").arg(file.fileName(), file.errorString());
-            return result;
-        }
-        if (file.size() > MaxCatalogueBytes) {
-            result.failure = QStringLiteral("%1 is too large to be a catalogue").arg(file.fileName());
-            return result;
-        }
-        bytes = file.read(MaxCatalogueBytes + 1);
-        if (file.error() != QFileDevice::NoError || bytes.size() > MaxCatalogueBytes) {
-            result.failure = QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString());
-            return result;
-        }
-    }
+    const QString cataloguePath = resolveGamePath(catalogueFilePath(gameFolder));
+    const ReadResult file = readRegularFile(cataloguePath, MaxCatalogueBytes + 1);
+    if (!file.ok())
+        return fail(result, QStringLiteral("cannot open %1: %2").arg(cataloguePath, file.reason));
+    if (file.bytes.size() > MaxCatalogueBytes)
+        return fail(result, QStringLiteral("%1 is too large to be a catalogue").arg(cataloguePath));
 
-    const QStringList records = splitCatalogueRecords(decodeCatalogueText(bytes));
+    const QStringList records = splitCatalogueRecords(decodeCatalogueText(file.bytes));
+    if (records.size() > MaxCatalogueRecords)
+        return fail(result, QStringLiteral("%1 holds too many records to be a catalogue").arg(cataloguePath));
+
+    // A file named by several records (or by several names, in another
+    // letter case) is read once.
+    QHash<QString, QString> pathOfName;
+    QHash<QString, PictureReadResult> pictureOfPath;
     for (const QString &record : records) {
         const CatalogueRecord parts = splitCatalogueRecord(record);
         const std::optional<int> index = spriteIndexOf(parts.indexText);
-        if (!index) {
-            result.failure = QStringLiteral("index out of range 0..255 in record \"%1\"").arg(record);
-            return result;
-        }
+        if (!index)
+            return fail(result, QStringLiteral("index out of range 0..255 in record \"%1\"").arg(record));
         sprites.setFileName(*index, parts.fileName);
-        const QString picturePath = resolvePicturePath(gameFolder, parts.fileName);
-        const QImage picture = loadPicture(picturePath);
-        if (picture.isNull()) {
-            result.failure = QStringLiteral("cannot load picture %1").arg(picturePath);
-            return result;
-        }
-        sprites.setPicture(*index, picture);
+        auto path = pathOfName.constFind(parts.fileName);
+        if (path == pathOfName.constEnd())
+            path = pathOfName.insert(parts.fileName, resolvePicturePath(gameFolder, parts.fileName));
+        auto picture = pictureOfPath.constFind(*path);
+        if (picture == pictureOfPath.constEnd())
+            picture = pictureOfPath.insert(*path, loadPicture(*path));
+        if (!picture->ok())
+            return fail(result, QStringLiteral("cannot load picture %1: %2").arg(*path, picture->reason));
+        sprites.setPicture(*index, picture->picture);
         result.listEntries << parts.fileName;
     }
 
-    if (result.listEntries.isEmpty()) {
-        result.failure = QStringLiteral("the catalogue lists no pictures");
-        return result;
-    }
-    result.ok = true;
+    if (result.listEntries.isEmpty())
+        return fail(result, QStringLiteral("the catalogue lists no pictures"));
     return result;
 }
 

@@ -2,8 +2,8 @@
 
 #include "catalogue/PictureFile.h"
 #include "catalogue/SpriteTable.h"
+#include "io/FileResult.h"
 
-#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -11,28 +11,30 @@
 
 namespace kestrun {
 
-// Loads a picture from a full path; a null QImage means it could not be loaded.
-using PictureLoader = std::function<QImage(const QString &path)>;
+// Loads the picture of a full path (see PictureReader).
+using PictureLoader = std::function<PictureReadResult(const QString &path)>;
 
-struct CatalogueLoadResult {
-    bool ok = false;          // false: the failure path was taken
-    QStringList listEntries;  // the sprite list's entries, in record order
-    QString failure;          // what went wrong, for diagnostics only
+enum class CatalogueLoadStatus { Loaded, Failed };
+struct CatalogueLoadResult : FileResult<CatalogueLoadStatus> {
+    QStringList listEntries; // the sprite list's entries, in record order
 };
 
-// A catalogue file larger than this is not read at all (a well-formed one of
-// 256 records is a few kilobytes).
-inline constexpr qint64 MaxCatalogueBytes = qint64(16) * 1024 * 1024;
+// Limits no real catalogue comes near (a game's has one record per slot, a
+// few kilobytes in all); a larger file is refused whole, before any picture
+// is loaded.
+inline constexpr qint64 MaxCatalogueBytes = qint64(1) * 1024 * 1024;
+inline constexpr qsizetype MaxCatalogueRecords = 4096;
 
 // The catalogue of the game folder: the folder used as a plain prefix.
 QString catalogueFilePath(const QString &gameFolder);
 
 // Reads gameFolder + "tileset.dat" into `sprites`, loading every picture with
-// `loadPicture`. Stops at the first failure (catalogue unreadable, index out of
-// range, picture not loadable) keeping what was loaded before; a catalogue that
-// lists nothing is a failure too. A record whose picture fails has already put
-// its file name into its slot (the slot keeps its previous picture) and gets no
-// list entry.
+// `loadPicture`, each file once however many records name it. Stops at the
+// first failure (catalogue unreadable or not a regular file, too large, index
+// out of range, picture not loadable) keeping what was loaded before; a
+// catalogue that lists nothing is a failure too. A record whose picture fails
+// has already put its file name into its slot (the slot keeps its previous
+// picture) and gets no list entry.
 CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprites,
                                   const PictureLoader &loadPicture);
 

@@ -8,11 +8,6 @@ constexpr QChar Comma = QLatin1Char(',');
 constexpr QChar Cr = QLatin1Char('\r');
 constexpr QChar Lf = QLatin1Char('\n');
 
-bool isBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
 bool endsField(QChar c)
 {
     return c == Comma || c == Cr || c == Lf;

@@ -1,5 +1,7 @@
 #include "catalogue/LeadingNumber.h"
 
+#include "catalogue/CatalogueRecords.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -11,11 +13,6 @@ constexpr int HighestSlot = 255;
 // Exponents are saturated here: beyond it every non-zero mantissa is far out
 // of range one way or the other, and the arithmetic below cannot overflow.
 constexpr std::int64_t ExponentCap = 1'000'000'000'000;
-
-bool isBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
 
 bool isDigit(QChar c)
 {

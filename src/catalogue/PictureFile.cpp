@@ -1,19 +1,25 @@
 #include "catalogue/PictureFile.h"
 
+#include "catalogue/PngCorner.h"
+#include "io/RegularFile.h"
+#include "map/CellGeometry.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QRect>
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 namespace kestrun {
 namespace {
 
-constexpr int SpriteSide = 40;
-// Megabytes any single decode may allocate: room for the largest picture
-// accepted above at 32 bits per pixel.
-constexpr int AllocationLimitMB = int(MaxPicturePixels * 4 / (1024 * 1024));
+constexpr int SpriteSide = CellSize; // only a cell's block of a picture is ever drawn
+// Megabytes any single decode by Qt may allocate: room for the largest
+// picture decoded whole at 32 bits per pixel.
+constexpr int AllocationLimitMB = int(MaxWholeDecodePixels * 4 / (1024 * 1024)) + 1;
 
 void applyAllocationLimit()
 {
@@ -23,6 +29,41 @@ void applyAllocationLimit()
         return true;
     }();
     (void)applied;
+}
+
+PictureReadResult unreadable(const QString &reason)
+{
+    PictureReadResult result;
+    result.status = PictureReadStatus::Unreadable;
+    result.reason = reason;
+    return result;
+}
+
+PictureReadResult loaded(QImage picture)
+{
+    // Drawn pixel for pixel: the reader takes a "@2x" in the file's name for
+    // a high-density picture, which means nothing here.
+    picture.setDevicePixelRatio(1.0);
+    if (picture.width() > SpriteSide || picture.height() > SpriteSide)
+        picture = picture.copy(0, 0, std::min(picture.width(), SpriteSide), std::min(picture.height(), SpriteSide));
+    PictureReadResult result;
+    result.picture = picture;
+    return result;
+}
+
+const QString TooLarge = QStringLiteral("the picture is too large to be a sprite");
+const QString BudgetSpent = QStringLiteral("the game folder's pictures need more decoding than any game's");
+const QString NotAPicture = QStringLiteral("it is not a picture, or it is damaged");
+
+// The size a reader tells, sign aside: Qt gives a top-down BMP a negative
+// height, which would otherwise pass for an unknown size and escape the
+// guards. An unknown size stays unknown.
+QSize declaredSize(QSize size)
+{
+    if (size == QSize())
+        return size;
+    const auto side = [](int value) { return value == INT_MIN ? INT_MAX : std::abs(value); };
+    return {side(size.width()), side(size.height())};
 }
 
 } // namespace
@@ -35,45 +76,76 @@ bool isAcceptablePictureSize(QSize size)
         && qint64(size.width()) * size.height() <= MaxPicturePixels;
 }
 
-QImage loadPictureFile(const QString &path)
+bool PictureReader::spend(qint64 pixels)
 {
-    applyAllocationLimit();
-    // The reader gets an open file, not the name: given a name it would also
-    // try the name with each known extension appended, and "a" would load
-    // "a.bmp". The extension is tried first (the quick way to the right
-    // decoder); when the content does not fit it, the content decides.
+    if (pixels > m_budgetLeft)
+        return false;
+    m_budgetLeft -= pixels;
+    return true;
+}
+
+PictureReadResult PictureReader::read(const QString &path)
+{
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (const OpenResult opened = openRegularFile(file); !opened.ok())
+        return unreadable(opened.reason);
+    return decode(file, QFileInfo(path).suffix());
+}
+
+PictureReadResult PictureReader::decode(QIODevice &device, const QString &suffix)
+{
+    if (isPngSignature(device.peek(8))) {
+        PngCorner png(device);
+        if (!png.readHeader())
+            return unreadable(NotAPicture);
+        if (!isAcceptablePictureSize(png.size()))
+            return unreadable(TooLarge);
+        if (!spend(png.decodingCost(SpriteSide)))
+            return unreadable(BudgetSpent);
+        const QImage corner = png.readCorner(SpriteSide);
+        return corner.isNull() ? unreadable(NotAPicture) : loaded(corner);
+    }
+
+    applyAllocationLimit();
     // Without auto-detection the extension's decoder is asked alone; with it,
     // Qt would load every image-format plugin just to ask each about the
-    // extension, which costs milliseconds at start-up.
-    QImageReader reader(&file, QFileInfo(path).suffix().toLower().toLatin1());
+    // extension, which costs milliseconds at start-up. The extension is the
+    // quick way to the right decoder; when the content does not fit it, the
+    // content decides.
+    const qint64 start = device.pos();
+    QImageReader reader(&device, suffix.toLower().toLatin1());
     reader.setAutoDetectImageFormat(false);
     if (!reader.canRead()) {
-        if (!file.seek(0))
-            return {};
-        reader.setDevice(&file);
+        if (!device.seek(start))
+            return unreadable(device.errorString());
+        reader.setDevice(&device);
         reader.setFormat(QByteArray());
         reader.setAutoDetectImageFormat(true);
     }
-    const QSize size = reader.size();
+    const QSize size = declaredSize(reader.size());
     if (!isAcceptablePictureSize(size))
-        return {};
-    if (size.isValid() && (size.width() > SpriteSide || size.height() > SpriteSide)
-        && reader.supportsOption(QImageIOHandler::ClipRect)) {
-        reader.setClipRect(QRect(0, 0, std::min(size.width(), SpriteSide),
-                                 std::min(size.height(), SpriteSide)));
+        return unreadable(TooLarge);
+    if (size.isValid()) {
+        const bool clipped = reader.supportsOption(QImageIOHandler::ClipRect);
+        if (!clipped && qint64(size.width()) * size.height() > MaxWholeDecodePixels)
+            return unreadable(TooLarge);
+        if (clipped && (size.width() > SpriteSide || size.height() > SpriteSide))
+            reader.setClipRect(QRect(0, 0, std::min(size.width(), SpriteSide), std::min(size.height(), SpriteSide)));
+        if (!spend(qint64(size.width()) * (clipped ? std::min(size.height(), SpriteSide) : size.height())))
+            return unreadable(BudgetSpent);
     }
     QImage image;
     if (!reader.read(&image) || image.isNull())
-        return {};
-    // Drawn pixel for pixel: the reader takes a "@2x" in the file's name for a
-    // high-density picture, which means nothing here.
-    image.setDevicePixelRatio(1.0);
-    if (image.width() > SpriteSide || image.height() > SpriteSide)
-        image = image.copy(0, 0, std::min(image.width(), SpriteSide), std::min(image.height(), SpriteSide));
-    return image;
+        return unreadable(NotAPicture);
+    // A size learnt only while decoding is counted afterwards.
+    if (!size.isValid() && !spend(qint64(image.width()) * image.height()))
+        return unreadable(BudgetSpent);
+    return loaded(image);
+}
+
+PictureReadResult loadPictureFile(const QString &path)
+{
+    return PictureReader().read(path);
 }
 
 } // namespace kestrun

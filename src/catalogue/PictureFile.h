@@ -1,24 +1,63 @@
 #pragma once
 
+#include "io/FileResult.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
 
+class QIODevice;
+
 namespace kestrun {
 
-// Sprite pictures larger than this, by either side or by area, are taken for
-// damaged or hostile files and refused before anything is decoded.
+// Limits no sprite of a real game comes near (its pictures are 40 x 40, and
+// only the top-left 40 x 40 of any picture is ever drawn); files beyond them
+// are taken for damaged or hostile ones and refused before they are decoded.
+//
+// A picture larger than this by either side, or by area:
 inline constexpr int MaxPictureSide = 16384;
 inline constexpr qint64 MaxPicturePixels = qint64(32) * 1024 * 1024;
+// A picture that has to be decoded whole (every format but PNG and JPEG,
+// whose first rows are enough) larger than this by area; the decoded image
+// then stays under 64 MiB:
+inline constexpr qint64 MaxWholeDecodePixels = qint64(16) * 1024 * 1024;
+// The pixels one reader decodes in all, over every picture it is asked for
+// (a game folder's pictures are read by one reader); the pictures asked for
+// after that are refused:
+inline constexpr qint64 MaxDecodedPixels = qint64(64) * 1024 * 1024;
 
 // Whether a picture declaring `size` may be decoded. An unknown size (some
 // formats only tell while decoding) is allowed; the reader's allocation limit
 // stands guard then.
 bool isAcceptablePictureSize(QSize size);
 
-// Decodes a picture with Qt's image reader (every format it has), refusing
-// absurd sizes, and keeps its top-left 40 x 40 (the only part ever drawn).
-// A missing, unreadable, corrupt or refused file gives a null image.
-QImage loadPictureFile(const QString &path);
+enum class PictureReadStatus { Loaded, Unreadable };
+struct PictureReadResult : FileResult<PictureReadStatus> {
+    QImage picture; // the top-left 40 x 40 (or less), null unless Loaded
+};
+
+// Decodes sprite pictures, keeping the top-left 40 x 40 (the only part ever
+// drawn): PNG through libpng row by row, JPEG through Qt with a clip
+// rectangle, every other format Qt has in whole. Guards the sizes above and
+// counts what it decodes against MaxDecodedPixels.
+class PictureReader {
+public:
+    // `budget`: the pixels this reader may decode in all.
+    explicit PictureReader(qint64 budget = MaxDecodedPixels) : m_budgetLeft(budget) {}
+
+    // The picture of a file; only a regular file is opened.
+    PictureReadResult read(const QString &path);
+    // The picture held by `device`; `suffix` names the format to try first
+    // (the content decides when it does not fit).
+    PictureReadResult decode(QIODevice &device, const QString &suffix);
+
+private:
+    bool spend(qint64 pixels);
+
+    qint64 m_budgetLeft;
+};
+
+// A missing, unreadable, corrupt or refused file gives Unreadable, with why.
+PictureReadResult loadPictureFile(const QString &path);
 
 } // namespace kestrun

@@ -1,15 +1,15 @@
 #include "catalogue/PicturePrefetch.h"
 
 #include "catalogue/Catalogue.h"
-#include "catalogue/PictureFile.h"
 
 namespace kestrun {
 
 PicturePrefetch::PicturePrefetch(const QString &gameFolder)
     : m_worker([this, gameFolder] {
         SpriteTable scratch;
-        loadCatalogue(gameFolder, scratch, [this](const QString &path) {
-            QImage picture = loadPictureFile(path);
+        PictureReader reader;
+        loadCatalogue(gameFolder, scratch, [this, &reader](const QString &path) {
+            PictureReadResult picture = reader.read(path);
             m_pictures.insert(path, picture);
             return picture;
         });
@@ -28,7 +28,7 @@ void PicturePrefetch::finish()
         m_worker.join();
 }
 
-std::optional<QImage> PicturePrefetch::take(const QString &path)
+std::optional<PictureReadResult> PicturePrefetch::decoded(const QString &path)
 {
     finish();
     const auto found = m_pictures.constFind(path);

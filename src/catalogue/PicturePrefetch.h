@@ -1,7 +1,8 @@
 #pragma once
 
+#include "catalogue/PictureFile.h"
+
 #include <QHash>
-#include <QImage>
 #include <QString>
 
 #include <optional>
@@ -22,12 +23,12 @@ public:
 
     // The picture decoded from `path` (waiting for the worker to finish), or
     // nothing when the worker did not decode that path.
-    std::optional<QImage> take(const QString &path);
+    std::optional<PictureReadResult> decoded(const QString &path);
 
 private:
     void finish();
 
-    QHash<QString, QImage> m_pictures;
+    QHash<QString, PictureReadResult> m_pictures;
     std::thread m_worker;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "map/CellGeometry.h"
+
 #include <QImage>
 #include <QString>
 
@@ -21,7 +23,7 @@ struct SpriteEntry {
 class SpriteTable {
 public:
     static constexpr int SlotCount = 256;
-    static constexpr int BlockSize = 40;
+    static constexpr int BlockSize = CellSize;
 
     SpriteTable();
 

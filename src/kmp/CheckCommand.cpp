@@ -55,13 +55,13 @@ Report checkMapFile(const QString &path, const SpriteTable *sprites)
 
 Report checkCatalogue(const GameCatalogue &game)
 {
-    if (game.load.ok)
+    if (game.load.ok())
         return {game.cataloguePath, {}};
     const QString message = game.load.listEntries.isEmpty()
         ? u"the editor loads no sprites from it, so the maps' sprites go unchecked: "_s
-              + game.load.failure
+              + game.load.reason
         : u"the editor stops reading it after %1 pictures: %2"_s.arg(game.load.listEntries.size())
-              .arg(game.load.failure);
+              .arg(game.load.reason);
     return {game.cataloguePath, {{Severity::Error, u"catalogue"_s, message}}};
 }
 

@@ -39,8 +39,8 @@ void diffCells(const QByteArray &a, const QByteArray &b, QStringList &lines)
     for (int y = 0; y <= MapGrid::MaxY; ++y) {
         for (int x = 0; x <= MapGrid::MaxX; ++x) {
             for (int layer = 0; layer <= 3; ++layer) {
-                const std::uint8_t old = before.layerByte(x, y, layer);
-                const std::uint8_t now = after.layerByte(x, y, layer);
+                const std::uint8_t old = before.layerByte(x, y, Layer(layer));
+                const std::uint8_t now = after.layerByte(x, y, Layer(layer));
                 if (old == now)
                     continue;
                 const QString where = layer == 0 ? u"terrain"_s : u"layer %1"_s.arg(layer);

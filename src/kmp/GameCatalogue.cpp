@@ -30,7 +30,10 @@ std::unique_ptr<GameCatalogue> loadGameCatalogue(const QString &folder)
     auto game = std::make_unique<GameCatalogue>();
     game->folder = folder;
     game->cataloguePath = QDir::cleanPath(catalogueFilePath(folder));
-    game->load = loadCatalogue(folder, game->sprites, loadPictureFile);
+    // One reader for the whole folder, as in the editor: its decoding budget
+    // bounds what a hostile folder costs.
+    PictureReader reader;
+    game->load = loadCatalogue(folder, game->sprites, [&reader](const QString &path) { return reader.read(path); });
     return game;
 }
 
@@ -39,7 +42,7 @@ QString unusableReason(const QString &folder, const GameCatalogue *catalogue)
     if (folder.isEmpty())
         return u"no game folder is known: give --game DIR, or choose the folder in the editor once"_s;
     if (catalogue && catalogue->load.listEntries.isEmpty())
-        return u"game folder %1: %2"_s.arg(catalogue->folder, catalogue->load.failure);
+        return u"game folder %1: %2"_s.arg(catalogue->folder, catalogue->load.reason);
     return {};
 }
 

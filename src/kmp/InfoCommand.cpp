@@ -42,7 +42,7 @@ MapInfo describe(const QString &path, const MapBytes &file)
     for (int y = 0; y <= MapGrid::MaxY; ++y) {
         for (int x = 0; x <= MapGrid::MaxX; ++x) {
             for (int layer = 0; layer < 4; ++layer)
-                ++info.layers[layer][grid.layerByte(x, y, layer)];
+                ++info.layers[layer][grid.layerByte(x, y, Layer(layer))];
         }
     }
     return info;

@@ -1,5 +1,6 @@
 #include "kmp/MapImage.h"
 
+#include "map/CellGeometry.h"
 #include "view/MapRenderer.h"
 
 #include <QBuffer>
@@ -12,8 +13,6 @@ using namespace Qt::StringLiterals;
 namespace kestrun::kmp {
 namespace {
 
-constexpr int CanvasWidth = MapRenderer::CanvasWidth;
-constexpr int CanvasHeight = MapRenderer::CanvasHeight;
 const QRgb GridLineColour = qRgb(128, 128, 128);
 
 // The canvas exactly as the editor shows it after RedrawMap(layer): the same
@@ -44,14 +43,14 @@ void drawCellLines(QImage &image)
     const double sx = double(image.width()) / CanvasWidth;
     const double sy = double(image.height()) / CanvasHeight;
     for (int i = 0; i <= MapGrid::Width; ++i) {
-        const int x = int(std::lround(i * MapRenderer::CellSize * sx));
+        const int x = int(std::lround(i * CellSize * sx));
         if (x >= image.width())
             continue;
         for (int y = 0; y < image.height(); ++y)
             reinterpret_cast<QRgb *>(image.scanLine(y))[x] = GridLineColour;
     }
     for (int j = 0; j <= MapGrid::Height; ++j) {
-        const int y = int(std::lround(j * MapRenderer::CellSize * sy));
+        const int y = int(std::lround(j * CellSize * sy));
         if (y >= image.height())
             continue;
         std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)), image.width(), GridLineColour);

@@ -35,8 +35,8 @@ int runNew(const QStringList &arguments, Console &io)
         return reportFailure(io, invocation.command(), path, u"it exists already (give --force to replace it)"_s);
     MapGrid grid;
     applyNewMapDefaults(grid);
-    if (const auto failure = writeMapFile(path, grid))
-        return reportFailure(io, invocation.command(), path, *failure);
+    if (const MapWriteResult written = writeMapFile(path, grid); !written.ok())
+        return reportFailure(io, invocation.command(), path, written.reason);
     return ExitOk;
 }
 

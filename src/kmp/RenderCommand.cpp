@@ -7,6 +7,7 @@
 #include "kmp/MapImage.h"
 #include "kmp/MapSource.h"
 #include "kmp/MapText.h"
+#include "map/CellGeometry.h"
 #include "map/MapFile.h"
 
 #include <QDir>
@@ -60,7 +61,7 @@ std::optional<QSize> requestedSize(const QCommandLineParser &parser, const QComm
             problem = u"--tilesize takes the pixels of a cell, 1 to %1"_s.arg(MaxRenderSide / MapGrid::Width);
             return std::nullopt;
         }
-        return scaledCanvasSize(*pixels / 40.0);
+        return scaledCanvasSize(double(*pixels) / CellSize);
     }
     if (parser.isSet(size)) {
         const auto pixels = wholeNumber(parser.value(size), 1, MaxRenderSide);
@@ -68,7 +69,7 @@ std::optional<QSize> requestedSize(const QCommandLineParser &parser, const QComm
             problem = u"--size takes the picture's width in pixels, 1 to %1"_s.arg(MaxRenderSide);
             return std::nullopt;
         }
-        return scaledCanvasSize(*pixels / 642.0);
+        return scaledCanvasSize(double(*pixels) / CanvasWidth);
     }
     return QSize();
 }
@@ -170,9 +171,9 @@ int runRender(const QStringList &arguments, Console &io)
         catalogue = loadGameCatalogue(folder);
         if (const QString reason = unusableReason(folder, catalogue.get()); !reason.isEmpty())
             return reportFailure(io, invocation.command(), reason);
-        if (!catalogue->load.ok) {
+        if (!catalogue->load.ok()) {
             io.err << "kmp render: warning: " << catalogue->cataloguePath << ": the editor stops reading it after "
-                   << catalogue->load.listEntries.size() << " pictures (" << catalogue->load.failure
+                   << catalogue->load.listEntries.size() << " pictures (" << catalogue->load.reason
                    << "); later sprites are drawn light grey, as in the editor" << Qt::endl;
         }
     }

@@ -1,8 +1,7 @@
 #include "map/MapFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "io/FileHeadWrite.h"
+#include "io/RegularFile.h"
 
 #include <cstring>
 
@@ -91,62 +90,18 @@ MapReadStatus decodeMap(std::span<const std::uint8_t> data, MapGrid &grid)
 
 MapReadResult readMapFile(const QString &path, MapGrid &grid)
 {
-    if (path.isEmpty())
-        return {MapReadStatus::Unreadable, QStringLiteral("no file name was given")};
-    if (QFileInfo(path).isDir())
-        return {MapReadStatus::Unreadable, QStringLiteral("it is a folder, not a file")};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {MapReadStatus::Unreadable, file.errorString()};
-    const QByteArray data = file.read(MapFileSize);
-    if (file.error() != QFileDevice::NoError)
-        return {MapReadStatus::Unreadable, file.errorString()};
-    return {decodeMap(asBytes(data), grid), QString()};
+    const ReadResult file = readRegularFile(path, MapFileSize);
+    if (!file.ok())
+        return {MapReadStatus::Unreadable, file.reason};
+    return {decodeMap(asBytes(file.bytes), grid), QString()};
 }
 
-std::optional<QString> writeMapFile(const QString &path, const MapGrid &grid)
+MapWriteResult writeMapFile(const QString &path, const MapGrid &grid)
 {
-    if (path.isEmpty())
-        return QStringLiteral("no file name was given");
-    const QFileInfo target(path);
-    QByteArray tail;
-    if (target.exists()) {
-        if (target.isDir())
-            return QStringLiteral("it is a folder, not a file");
-        if (!target.isFile())
-            return QStringLiteral("it is not a regular file");
-        if (!target.isWritable())
-            return QStringLiteral("the file may not be written (permission denied)");
-        // Keep whatever an existing longer file holds after the map.
-        if (target.size() > MapFileSize) {
-            QFile existing(path);
-            if (!existing.open(QIODevice::ReadOnly) || !existing.seek(MapFileSize))
-                return existing.errorString();
-            tail = existing.readAll();
-            if (existing.error() != QFileDevice::NoError)
-                return existing.errorString();
-        }
-    }
-
-    // Unbuffered, so a short write (a full disk, a file-size limit) shows in
-    // write()'s count: a buffered QSaveFile can report a truncated flush as a
-    // successful commit.
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return out.errorString();
-    const QByteArray map = encodeMap(grid);
-    for (const QByteArray &part : {map, tail}) {
-        if (out.write(part) != part.size()) {
-            const QString reason = out.error() != QFileDevice::NoError
-                                       ? out.errorString()
-                                       : QStringLiteral("the disk is full or the file too large");
-            out.cancelWriting();
-            return reason;
-        }
-    }
-    if (!out.commit())
-        return out.errorString();
-    return std::nullopt;
+    const WriteResult written = writeFileHead(path, encodeMap(grid));
+    if (!written.ok())
+        return {MapWriteStatus::Failed, written.reason};
+    return {};
 }
 
 } // namespace kestrun

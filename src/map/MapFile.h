@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/FileResult.h"
 #include "map/MapGrid.h"
 
 #include <QByteArray>
@@ -7,7 +8,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <span>
 
 namespace kestrun {
@@ -48,19 +48,21 @@ enum class MapReadStatus { Loaded, NotValidMapFile, WrongVersion, Unreadable };
 // NotValidMapFile or WrongVersion the grid is exactly as it was.
 MapReadStatus decodeMap(std::span<const std::uint8_t> data, MapGrid &grid);
 
-struct MapReadResult {
-    MapReadStatus status = MapReadStatus::Unreadable;
-    QString reason; // why the file could not be read, for Unreadable
-};
+// The reason is set for Unreadable only.
+using MapReadResult = FileResult<MapReadStatus>;
 
-// Reads a map file. Never creates or changes a file: a missing path or a
-// folder is Unreadable, and the grid is then left as it was.
+// Reads a map file. Never creates or changes a file, and opens nothing but a
+// regular file: a missing path, a folder, a named pipe or a device is
+// Unreadable, and the grid is then left as it was.
 MapReadResult readMapFile(const QString &path, MapGrid &grid);
 
-// Writes the map to `path` through a temporary file renamed over the target,
-// so a failure never leaves a half-written or emptied map. Bytes that an
-// existing longer file held after offset 726 are kept. Returns the reason on
-// failure, nothing on success.
-std::optional<QString> writeMapFile(const QString &path, const MapGrid &grid);
+enum class MapWriteStatus { Saved, Failed };
+using MapWriteResult = FileResult<MapWriteStatus>;
+
+// Writes the map's 726 bytes over the start of the file at `path`, keeping
+// whatever a longer file holds after them (see writeFileHead: a temporary
+// file renamed over the map, or in place where that is what keeps the file
+// as it is). A failure never leaves a half-written or emptied map.
+MapWriteResult writeMapFile(const QString &path, const MapGrid &grid);
 
 } // namespace kestrun

@@ -20,24 +20,36 @@ bool MapGrid::setCell(int x, int y, MapCell value)
     return true;
 }
 
-std::uint8_t MapGrid::layerByte(int x, int y, int layer) const
+namespace {
+
+std::uint8_t *layerField(MapCell &cell, Layer layer)
 {
-    if (!contains(x, y) || layer < 0 || layer > 3)
-        return 0;
-    return bytes()[elementIndex(x, y) * 4 + layer];
+    switch (layer) {
+    case Layer::Terrain: return &cell.Terrain;
+    case Layer::Sprite1: return &cell.Sprite1;
+    case Layer::Sprite2: return &cell.Sprite2;
+    case Layer::Sprite3: return &cell.Sprite3;
+    }
+    return nullptr;
 }
 
-bool MapGrid::setLayerByte(int x, int y, int layer, std::uint8_t value)
+} // namespace
+
+std::uint8_t MapGrid::layerByte(int x, int y, Layer layer) const
 {
-    if (!contains(x, y) || layer < 0 || layer > 3)
+    MapCell c = cell(x, y);
+    const std::uint8_t *field = layerField(c, layer);
+    return field ? *field : 0;
+}
+
+bool MapGrid::setLayerByte(int x, int y, Layer layer, std::uint8_t value)
+{
+    if (!contains(x, y))
         return false;
-    MapCell &c = m_cells[elementIndex(x, y)];
-    switch (layer) {
-    case 0: c.Terrain = value; break;
-    case 1: c.Sprite1 = value; break;
-    case 2: c.Sprite2 = value; break;
-    default: c.Sprite3 = value; break;
-    }
+    std::uint8_t *field = layerField(m_cells[elementIndex(x, y)], layer);
+    if (!field)
+        return false;
+    *field = value;
     return true;
 }
 
@@ -67,7 +79,7 @@ void applyNewMapDefaults(MapGrid &grid)
         for (int y = 0; y <= MapGrid::MaxY; ++y) {
             MapCell c = grid.cell(x, y);
             c.Sprite1 = 1;
-            c.Terrain = TerrainGround;
+            c.Terrain = terrainByte(TerrainCode::Ground);
             grid.setCell(x, y, c);
         }
     }

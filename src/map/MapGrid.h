@@ -18,6 +18,10 @@ struct MapCell {
 };
 static_assert(sizeof(MapCell) == 4, "a cell is four bytes with no padding");
 
+// The four layers of a cell, numbered as the cell's bytes and as the edit
+// layer counts them: 0 the terrain, 1..3 the sprite layers.
+enum class Layer : std::uint8_t { Terrain = 0, Sprite1 = 1, Sprite2 = 2, Sprite3 = 3 };
+
 // The level: 16 columns (x 0..15) by 11 rows (y 0..10), stored x fastest, so
 // cell (x, y) is element x + 16*y. Its 704-byte image is the cell block of the
 // map file. An access outside the bounds reads an empty cell and changes nothing.
@@ -39,9 +43,9 @@ public:
     MapCell cell(int x, int y) const;
     bool setCell(int x, int y, MapCell value);
 
-    // Layer 0 is the terrain byte, 1..3 the sprite layers.
-    std::uint8_t layerByte(int x, int y, int layer) const;
-    bool setLayerByte(int x, int y, int layer, std::uint8_t value);
+    // A layer outside the four reads 0 and changes nothing.
+    std::uint8_t layerByte(int x, int y, Layer layer) const;
+    bool setLayerByte(int x, int y, Layer layer, std::uint8_t value);
 
     // Every byte back to 0, as a freshly dimensioned grid.
     void clear();

@@ -1,5 +1,6 @@
 #include "view/Editing.h"
 
+#include "map/CellGeometry.h"
 #include "map/Terrain.h"
 
 #include <algorithm>
@@ -12,21 +13,30 @@ int cellOfPosition(double pixel)
     // Positions far off the canvas (a pointer held outside a huge screen)
     // are clamped well outside the grid rather than overflowing.
     const double rounded = std::nearbyint(std::clamp(pixel, -32768.0, 32767.0));
-    return static_cast<int>(rounded) / 40;
+    return static_cast<int>(rounded) / CellSize;
 }
 
-std::optional<PaintStroke> pressStroke(int button, int layer, int cx, int cy,
+std::optional<PaintStroke> pressStroke(MouseButton button, Layer layer, int cx, int cy,
                                        std::uint8_t terrainBrush, std::uint8_t spriteBrush)
 {
     if (!MapGrid::contains(cx, cy))
         return std::nullopt;
-    if (button == 1 && layer == 0)
-        return PaintStroke{cx, cy, 0, terrainBrush};
-    if (button == 1 && layer >= 1 && layer <= 3)
-        return PaintStroke{cx, cy, layer, spriteBrush};
-    if (button == 2 && layer == 1)
-        return PaintStroke{cx, cy, 1, 1};
-    return std::nullopt;
+    switch (button) {
+    case MouseButton::Left:
+        switch (layer) {
+        case Layer::Terrain: return PaintStroke{cx, cy, layer, terrainBrush};
+        case Layer::Sprite1:
+        case Layer::Sprite2:
+        case Layer::Sprite3: return PaintStroke{cx, cy, layer, spriteBrush};
+        }
+        return std::nullopt;
+    case MouseButton::Right:
+        if (layer == Layer::Sprite1)
+            return PaintStroke{cx, cy, layer, 1};
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
 }
 
 QString cellReadout(const MapCell &cell)

@@ -1,5 +1,8 @@
 #include "view/MapCanvas.h"
 
+#include "view/AccessibleRole.h"
+#include "view/Editing.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -14,6 +17,9 @@ MapCanvas::MapCanvas(QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(m_image.size());
     setMouseTracking(true);
+    // The role first: naming the widget already asks for its accessible interface.
+    setAccessibleRole(staticMetaObject.className(), QAccessible::Canvas);
+    setAccessibleName(QStringLiteral("Карта уровня"));
 }
 
 void MapCanvas::setCanvasSize(int width, int height)
@@ -45,7 +51,7 @@ std::uint8_t MapCanvas::drawMap(const MapGrid &grid, const SpriteTable &sprites,
     return last;
 }
 
-std::uint8_t MapCanvas::drawSpriteLayer(const MapGrid &grid, const SpriteTable &sprites, int layer)
+std::uint8_t MapCanvas::drawSpriteLayer(const MapGrid &grid, const SpriteTable &sprites, Layer layer)
 {
     const std::uint8_t last = MapRenderer::drawSpriteLayer(m_image, grid, sprites, layer);
     update();
@@ -91,8 +97,11 @@ void MapCanvas::updateFrameArea()
 
 int MapCanvas::buttonCode(Qt::MouseButtons buttons)
 {
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0)
-         | (buttons & Qt::MiddleButton ? 4 : 0);
+    const auto code = [buttons](Qt::MouseButton qt, MouseButton ours) {
+        return buttons & qt ? int(ours) : 0;
+    };
+    return code(Qt::LeftButton, MouseButton::Left) | code(Qt::RightButton, MouseButton::Right)
+         | code(Qt::MiddleButton, MouseButton::Middle);
 }
 
 int MapCanvas::shiftCode(Qt::KeyboardModifiers modifiers)

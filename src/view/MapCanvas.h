@@ -14,8 +14,8 @@ namespace kestrun {
 struct CursorFrame {
     int left = 0;
     int top = 0;
-    int width = 40;
-    int height = 40;
+    int width = CellSize;
+    int height = CellSize;
     QColor borderColor = QColor(0, 0, 255);
 
     QRect rect() const { return {left, top, width, height}; }
@@ -44,11 +44,18 @@ public:
     void drawBlock(int x, int y, const QImage &block);
     // Both return the index of the last sprite drawn, 0 when none was.
     std::uint8_t drawMap(const MapGrid &grid, const SpriteTable &sprites, int topLayer);
-    std::uint8_t drawSpriteLayer(const MapGrid &grid, const SpriteTable &sprites, int layer);
+    std::uint8_t drawSpriteLayer(const MapGrid &grid, const SpriteTable &sprites, Layer layer);
 
     const CursorFrame &cursorFrame() const { return m_frame; }
     void moveFrame(int left, int top);
-    void setFrameLeft(int left) { moveFrame(left, m_frame.top); }
+    // Puts the frame around cell (cx, cy): one pixel above and left of it,
+    // so its one-pixel border surrounds the cell.
+    void moveFrameToCell(int cx, int cy) { moveFrame(cx * CellSize - 1, cy * CellSize - 1); }
+    // Moves the frame's left edge to 50, keeping its top: where a full
+    // redraw or a new map leaves it until the pointer next moves. It then
+    // stands over no particular cell; that is the editor's long-standing look.
+    void parkFrame() { moveFrame(ParkedFrameLeft, m_frame.top); }
+    static constexpr int ParkedFrameLeft = 50;
     void setFrameSize(int width, int height);
     void setFrameColor(const QColor &colour);
 

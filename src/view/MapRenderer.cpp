@@ -1,5 +1,7 @@
 #include "view/MapRenderer.h"
 
+#include "map/Terrain.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -14,17 +16,6 @@ int highestSpriteLayer(int topLayer)
 }
 
 } // namespace
-
-QRgb terrainColor(std::uint8_t code)
-{
-    switch (code) {
-    case 1: return qRgb(0, 255, 0);      // Ground
-    case 4: return qRgb(255, 255, 0);    // Brick
-    case 8: return qRgb(255, 255, 255);  // Ice
-    case 16: return qRgb(0, 0, 255);     // Water
-    default: return qRgb(0, 0, 0);       // Beton, and every unnamed value
-    }
-}
 
 QImage MapRenderer::blankCanvas(QRgb background)
 {
@@ -89,14 +80,14 @@ std::uint8_t MapRenderer::drawMap(QImage &canvas, const MapGrid &grid, const Spr
     }
     std::uint8_t last = 0;
     for (int layer = 1; layer <= highestSpriteLayer(topLayer); ++layer) {
-        if (const std::uint8_t drawn = drawSpriteLayer(canvas, grid, sprites, layer))
+        if (const std::uint8_t drawn = drawSpriteLayer(canvas, grid, sprites, Layer(layer)))
             last = drawn;
     }
     return last;
 }
 
 std::uint8_t MapRenderer::drawSpriteLayer(QImage &canvas, const MapGrid &grid, const SpriteTable &sprites,
-                                          int layer)
+                                          Layer layer)
 {
     std::uint8_t last = 0;
     for (int x = 0; x < MapGrid::Width; ++x) {

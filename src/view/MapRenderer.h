@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/SpriteTable.h"
+#include "map/CellGeometry.h"
 #include "map/MapGrid.h"
 
 #include <QImage>
@@ -11,10 +12,6 @@
 
 namespace kestrun {
 
-// Terrain colours, matched on the whole byte: Ground green, Beton black,
-// Brick yellow, Ice white, Water blue; every other value black.
-QRgb terrainColor(std::uint8_t code);
-
 // Draws a level into a canvas image that the caller owns and passes in
 // (QImage::Format_RGB32, normally 642 x 440: the grid plus two spare columns
 // that the last column's boxes cover). Cell (x, y) covers pixels
@@ -22,10 +19,6 @@ QRgb terrainColor(std::uint8_t code);
 // any tool that renders maps all draw through this one class.
 class MapRenderer {
 public:
-    static constexpr int CellSize = 40;
-    static constexpr int CanvasWidth = 642;
-    static constexpr int CanvasHeight = 440;
-
     // A canvas image of the usual size, filled with `background`.
     static QImage blankCanvas(QRgb background);
 
@@ -52,10 +45,10 @@ public:
     // last sprite drawn, 0 when none was (index 0 is never drawn).
     std::uint8_t drawMap(QImage &canvas, const MapGrid &grid, const SpriteTable &sprites, int topLayer);
 
-    // One sprite layer (1..3) of every cell, over whatever the canvas shows;
-    // cells whose byte is 0 are left alone. Returns the last index drawn, or 0.
+    // One sprite layer of every cell, over whatever the canvas shows; cells
+    // whose byte is 0 are left alone. Returns the last index drawn, or 0.
     static std::uint8_t drawSpriteLayer(QImage &canvas, const MapGrid &grid, const SpriteTable &sprites,
-                                        int layer);
+                                        Layer layer);
 
 private:
     int m_lineWidth = 1;

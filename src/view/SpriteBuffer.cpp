@@ -1,5 +1,7 @@
 #include "view/SpriteBuffer.h"
 
+#include "view/AccessibleRole.h"
+
 #include <QPainter>
 
 namespace kestrun {
@@ -13,6 +15,9 @@ SpriteBuffer::SpriteBuffer(QWidget *parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(pal);
+    // The role first: naming the widget already asks for its accessible interface.
+    setAccessibleRole(staticMetaObject.className(), QAccessible::Graphic);
+    setAccessibleName(QStringLiteral("Текущий спрайт"));
 }
 
 void SpriteBuffer::setPicture(const QImage &block)

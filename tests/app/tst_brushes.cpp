@@ -1,4 +1,5 @@
 // The edit layer, the sprite brush from the sprite list and the layer switch.
+#include "app/SpriteList.h"
 #include "support/EditorFixture.h"
 #include "view/Editing.h"
 #include "view/MapCanvas.h"
@@ -12,6 +13,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -19,8 +21,8 @@ namespace {
 void stackedCell(frmMain &w)
 {
     giveSprites(w.Sprites, 1, 12);
-    w.MapCells.clear();
-    w.MapCells.setCell(1, 1, MapCell{16, 10, 11, 12});
+    w.document().clear();
+    putCell(w, 1, 1, MapCell{16, 10, 11, 12});
 }
 
 } // namespace
@@ -34,6 +36,9 @@ private slots:
     void pickingASprite();
     void respOnLayer0PaintsSprite1WithoutSwitching();
     void focusingAnUnselectedListPicksNothing();
+    void previewRepaintsAfterAPick();
+    void selectedEntryCannotBeTakenAway_data();
+    void selectedEntryCannotBeTakenAway();
 };
 
 void TestBrushes::layerButtons_data()
@@ -87,7 +92,7 @@ void TestBrushes::pickingASprite()
     stackedCell(w);
     w.Sprites.setFileName(5, QStringLiteral("shared.bmp"));
     w.Sprites.setFileName(9, QStringLiteral("shared.bmp"));
-    w.lstSP->addItems({"sprite4.bmp", "shared.bmp", "ghost.bmp"});
+    w.lstSP->addItems({u"sprite4.bmp"_s, u"shared.bmp"_s, u"ghost.bmp"_s});
     w.CurrentSprite = 2;
     w.picBuf->setPicture(w.Sprites.block(2));
     w.cmdLayer_Click(layerBefore);
@@ -142,7 +147,7 @@ void TestBrushes::focusingAnUnselectedListPicksNothing()
     Editor e;
     frmMain &w = *e.window;
     stackedCell(w);
-    w.lstSP->addItems({"sprite4.bmp", "sprite5.bmp"});
+    w.lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s});
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     w.picMap->setFocus(Qt::OtherFocusReason);
@@ -155,6 +160,69 @@ void TestBrushes::focusingAnUnselectedListPicksNothing()
     QTest::keyClick(w.lstSP, Qt::Key_Down);
     QVERIFY(!w.lstSP->selectedItems().isEmpty());
     QCOMPARE(int(w.CurrentLayer), 1);
+}
+
+void TestBrushes::previewRepaintsAfterAPick()
+{
+    Editor e;
+    frmMain &w = *e.window;
+    giveSprites(w.Sprites, 4, 5);
+    w.lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s});
+    w.cmdLayer_Click(2); // a pick then draws nothing else that could repaint the preview
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(e.onScreen(w.picBuf).pixel(20, 20), qRgb(192, 192, 192)); // its grey, empty
+    for (int row : {1, 0}) {
+        QListWidgetItem *item = w.lstSP->item(row);
+        QTest::mouseClick(w.lstSP->viewport(), Qt::LeftButton, {}, w.lstSP->visualItemRect(item).center());
+        QCOMPARE(e.onScreen(w.picBuf).pixel(20, 20), spriteColour(4 + row));
+    }
+}
+
+void TestBrushes::selectedEntryCannotBeTakenAway_data()
+{
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("selectedRow"); // afterwards
+    QTest::addColumn<int>("brush"); // 0: nothing was picked
+    // Before each gesture: sprite4.bmp, sprite5.bmp, sprite6.bmp, the first
+    // selected as the catalogue's load selects it; then the brush is reset
+    // to 0 to see what the gesture picks.
+    QTest::newRow("Ctrl+click on the selected entry: picked again") << u"ctrl-click 0"_s << 0 << 4;
+    QTest::newRow("Ctrl+Space on the selected entry") << u"ctrl-space"_s << 0 << 0;
+    QTest::newRow("click another entry") << u"click 2"_s << 2 << 6;
+    QTest::newRow("Ctrl+click another entry") << u"ctrl-click 1"_s << 1 << 5;
+    QTest::newRow("click below the entries") << u"click below"_s << 0 << 0;
+}
+
+void TestBrushes::selectedEntryCannotBeTakenAway()
+{
+    QFETCH(QString, gesture);
+    QFETCH(int, selectedRow);
+    QFETCH(int, brush);
+    Editor e;
+    frmMain &w = *e.window;
+    giveSprites(w.Sprites, 4, 6);
+    w.lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s, u"sprite6.bmp"_s});
+    w.lstSP->setCurrentRow(0); // as the catalogue's load does
+    w.CurrentSprite = 0;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.lstSP->setFocus();
+
+    const auto rowCentre = [&](int row) { return w.lstSP->visualItemRect(w.lstSP->item(row)).center(); };
+    if (gesture == u"ctrl-space")
+        QTest::keyClick(w.lstSP, Qt::Key_Space, Qt::ControlModifier);
+    else if (gesture == u"click below")
+        QTest::mouseClick(w.lstSP->viewport(), Qt::LeftButton, {}, QPoint(10, w.lstSP->viewport()->height() - 3));
+    else
+        QTest::mouseClick(w.lstSP->viewport(), Qt::LeftButton,
+                          gesture.startsWith(u"ctrl") ? Qt::ControlModifier : Qt::NoModifier,
+                          rowCentre(gesture.back().digitValue()));
+
+    const QList<QListWidgetItem *> selected = w.lstSP->selectedItems();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(w.lstSP->row(selected.first()), selectedRow);
+    QCOMPARE(int(w.CurrentSprite), brush);
 }
 
 QTEST_MAIN(TestBrushes)

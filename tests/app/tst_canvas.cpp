@@ -1,5 +1,6 @@
 // Drawing the map on the editor's canvas: terrain colours, sprite layers, the
 // sprite buffer, and what reaches the screen.
+#include "map/Terrain.h"
 #include "support/EditorFixture.h"
 #include "view/MapCanvas.h"
 #include "view/SpriteBuffer.h"
@@ -68,7 +69,7 @@ void TestCanvas::terrainColourForEveryCode()
     Editor e;
     frmMain &w = *e.window;
     for (int code = 0; code < 256; ++code)
-        w.MapCells.setCell(code % 16, (code / 16) % 11, MapCell{std::uint8_t(code), 0, 0, 0});
+        putCell(w, code % 16, (code / 16) % 11, MapCell{std::uint8_t(code), 0, 0, 0});
     // codes 176..255 overwrite the first cells; check the last value of each cell
     w.RedrawMap(0);
     for (int x = 0; x < 16; ++x) {
@@ -77,8 +78,8 @@ void TestCanvas::terrainColourForEveryCode()
             QCOMPARE(e.pixel(centre(x, y).x(), centre(x, y).y()), terrainColor(std::uint8_t(code)));
         }
     }
-    w.MapCells.setCell(0, 0, MapCell{3, 0, 0, 0});
-    w.MapCells.setCell(1, 0, MapCell{2, 0, 0, 0});
+    putCell(w, 0, 0, MapCell{3, 0, 0, 0});
+    putCell(w, 1, 0, MapCell{2, 0, 0, 0});
     w.RedrawMap(0);
     QCOMPARE(e.pixel(20, 20), qRgb(0, 0, 0));
     QCOMPARE(e.pixel(60, 20), e.pixel(20, 20));
@@ -107,9 +108,9 @@ void TestCanvas::layersShownByRedraw()
     Editor e;
     frmMain &w = *e.window;
     giveSprites(w.Sprites, 1, 9);
-    w.MapCells.clear();
-    w.MapCells.setCell(2, 3, MapCell{16, 1, 2, 3});
-    w.MapCells.setCell(4, 5, MapCell{4, 0, 7, 0});
+    w.document().clear();
+    putCell(w, 2, 3, MapCell{16, 1, 2, 3});
+    putCell(w, 4, 5, MapCell{4, 0, 7, 0});
     w.RedrawMap(layer);
     const QPoint a = centre(2, 3), b = centre(4, 5);
     QCOMPARE(e.pixel(a.x(), a.y()), shownInA < 0 ? qRgb(0, 0, 255) : spriteColour(shownInA));
@@ -121,11 +122,11 @@ void TestCanvas::sharedEdgesAfterFullRedraw()
 {
     Editor e;
     frmMain &w = *e.window;
-    w.MapCells.clear();
-    w.MapCells.setCell(0, 0, MapCell{1, 0, 0, 0});
-    w.MapCells.setCell(1, 0, MapCell{16, 0, 0, 0});
-    w.MapCells.setCell(0, 1, MapCell{4, 0, 0, 0});
-    w.MapCells.setCell(15, 0, MapCell{8, 0, 0, 0});
+    w.document().clear();
+    putCell(w, 0, 0, MapCell{1, 0, 0, 0});
+    putCell(w, 1, 0, MapCell{16, 0, 0, 0});
+    putCell(w, 0, 1, MapCell{4, 0, 0, 0});
+    putCell(w, 15, 0, MapCell{8, 0, 0, 0});
     w.RedrawMap(0);
     // Each cell shows its own colour on every one of its pixels: the boxes
     // drawn later cover the shared edges.
@@ -149,11 +150,11 @@ void TestCanvas::bufferShowsTheLastSpriteDrawn()
     Editor e;
     frmMain &w = *e.window;
     giveSprites(w.Sprites, 1, 9);
-    w.MapCells.clear();
-    w.MapCells.setCell(0, 0, MapCell{1, 5, 0, 0});
-    w.MapCells.setCell(3, 9, MapCell{1, 6, 0, 0});
-    w.MapCells.setCell(3, 1, MapCell{1, 0, 0, 8}); // layer 3, visited earlier in its pass
-    w.MapCells.setCell(1, 1, MapCell{1, 0, 4, 0});
+    w.document().clear();
+    putCell(w, 0, 0, MapCell{1, 5, 0, 0});
+    putCell(w, 3, 9, MapCell{1, 6, 0, 0});
+    putCell(w, 3, 1, MapCell{1, 0, 0, 8}); // layer 3, visited earlier in its pass
+    putCell(w, 1, 1, MapCell{1, 0, 4, 0});
     w.CurrentSprite = 2;
     w.RedrawMap(3);
     QCOMPARE(w.picBuf->picture().pixel(5, 5), spriteColour(8));
@@ -232,7 +233,7 @@ void TestCanvas::fullRedrawReachesTheScreenOnce()
     frmMain &w = *e.window;
     QVERIFY(showSettled(e));
     PaintRecorder recorder(w.picMap);
-    w.MapCells.setCell(0, 0, MapCell{1, 1, 2, 3});
+    putCell(w, 0, 0, MapCell{1, 1, 2, 3});
     w.RedrawMap(3);
     QCoreApplication::processEvents();
     QCOMPARE(recorder.regions.size(), 1);

@@ -1,5 +1,6 @@
 // Start-up with the game folder: asking for it once, remembering it, and what
 // the window shows after a catalogue that loads or fails.
+#include "app/SpriteList.h"
 #include "app/frmMain.h"
 #include "catalogue/PictureFile.h"
 #include "support/ScriptedPlatform.h"
@@ -13,10 +14,11 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString GamePathKey = ScriptedPlatform::settingKey("Kestrunle", "settings", "gamepath");
+const QString GamePathKey = ScriptedPlatform::settingKey(u"Kestrunle"_s, u"settings"_s, u"gamepath"_s);
 const QString Prompt = QStringLiteral("Где лежит tileset.dat? (e.g. C:\\Ex\\cprogs\\borvaneNDX\\dist\\)");
 
 QStringList listTexts(const QListWidget *list)
@@ -66,7 +68,7 @@ void TestCatalogueStartup::cleanup()
 
 void TestCatalogueStartup::writeGameFolder(const QByteArray &catalogue, const QStringList &pictures)
 {
-    QVERIFY(writeFile(folder() + "tileset.dat", catalogue));
+    QVERIFY(writeFile(folder() + u"tileset.dat"_s, catalogue));
     int shade = 0;
     for (const QString &name : pictures)
         QVERIFY(writeSolidBmp(folder() + name, 40, 40, QColor(40 * shade++, 100, 50)));
@@ -74,12 +76,12 @@ void TestCatalogueStartup::writeGameFolder(const QByteArray &catalogue, const QS
 
 void TestCatalogueStartup::asksOnceAndStoresTheAnswerBeforeReading()
 {
-    writeGameFolder("3=c.bmp\r\n1=a.bmp\r\n2=b.bmp\r\n", {"a.bmp", "b.bmp", "c.bmp"});
+    writeGameFolder("3=c.bmp\r\n1=a.bmp\r\n2=b.bmp\r\n", {u"a.bmp"_s, u"b.bmp"_s, u"c.bmp"_s});
     ScriptedPlatform platform;
     platform.inputAnswers = {folder()};
     QStringList storedWhileLoading;
     platform.pictureLoader = [&](const QString &path) {
-        storedWhileLoading << platform.settings.value(GamePathKey, "<absent>");
+        storedWhileLoading << platform.settings.value(GamePathKey, u"<absent>"_s);
         return loadPictureFile(path);
     };
 
@@ -90,11 +92,11 @@ void TestCatalogueStartup::asksOnceAndStoresTheAnswerBeforeReading()
         QCOMPARE(platform.inputPrompts, QStringList{Prompt});
         QCOMPARE(storedWhileLoading, QStringList(3, folder()));
         QCOMPARE(platform.settings.value(GamePathKey), folder());
-        QCOMPARE(listTexts(window.lstSP), (QStringList{"c.bmp", "a.bmp", "b.bmp"}));
+        QCOMPARE(listTexts(window.lstSP), (QStringList{u"c.bmp"_s, u"a.bmp"_s, u"b.bmp"_s}));
         // The first entry is selected and its selection handler has run.
         QCOMPARE(window.lstSP->currentRow(), 0);
         QCOMPARE(window.CurrentSprite, 3);
-        QCOMPARE(window.CurrentLayer, 1);
+        QCOMPARE(window.CurrentLayer, Layer::Sprite1);
         QCOMPARE(window.Label2->text(), QStringLiteral("Current layer:  1"));
         QVERIFY(platform.messages.isEmpty());
     }
@@ -109,7 +111,7 @@ void TestCatalogueStartup::asksOnceAndStoresTheAnswerBeforeReading()
 
 void TestCatalogueStartup::storedFolderIsUsedWithoutAsking()
 {
-    writeGameFolder("1=a.bmp\r\n2=b.bmp\r\n", {"a.bmp", "b.bmp"});
+    writeGameFolder("1=a.bmp\r\n2=b.bmp\r\n", {u"a.bmp"_s, u"b.bmp"_s});
     ScriptedPlatform platform;
     platform.settings.insert(GamePathKey, folder());
     frmMain window(platform, {});
@@ -117,17 +119,17 @@ void TestCatalogueStartup::storedFolderIsUsedWithoutAsking()
 
     QVERIFY(platform.inputPrompts.isEmpty());
     QCOMPARE(platform.unexpectedDialogs, 0);
-    QCOMPARE(platform.picturesLoaded.mid(0, 2), (QStringList{folder() + "a.bmp", folder() + "b.bmp"}));
+    QCOMPARE(platform.picturesLoaded.mid(0, 2), (QStringList{folder() + u"a.bmp"_s, folder() + u"b.bmp"_s}));
     QCOMPARE(platform.settings.value(GamePathKey), folder());
     QCOMPARE(window.CurrentSprite, 1);
-    QCOMPARE(window.CurrentLayer, 1);
+    QCOMPARE(window.CurrentLayer, Layer::Sprite1);
 }
 
 void TestCatalogueStartup::emptyAnswerIsStoredAndMeansTheCurrentDirectory()
 {
     // Cancel answers the empty string: it is stored, and the catalogue is
     // then looked for in the current directory.
-    writeGameFolder("7=a.bmp\r\n", {"a.bmp"});
+    writeGameFolder("7=a.bmp\r\n", {u"a.bmp"_s});
     QVERIFY(QDir::setCurrent(m_dir.path()));
     ScriptedPlatform platform;
     platform.inputAnswers = {QString()};
@@ -137,7 +139,7 @@ void TestCatalogueStartup::emptyAnswerIsStoredAndMeansTheCurrentDirectory()
     QCOMPARE(platform.inputPrompts.size(), 1);
     QVERIFY(platform.settings.contains(GamePathKey));
     QCOMPARE(platform.settings.value(GamePathKey), QString());
-    QCOMPARE(listTexts(window.lstSP), QStringList{"a.bmp"});
+    QCOMPARE(listTexts(window.lstSP), QStringList{u"a.bmp"_s});
     QCOMPARE(window.CurrentSprite, 7);
 }
 
@@ -149,9 +151,9 @@ void TestCatalogueStartup::failedLoad_data()
 
     const QString typed = QStringLiteral("%1/");
     QTest::newRow("missing picture keeps the list before it")
-        << typed << QByteArray("1=a.bmp\r\n2=missing.bmp\r\n3=b.bmp\r\n") << QStringList{"a.bmp"};
+        << typed << QByteArray("1=a.bmp\r\n2=missing.bmp\r\n3=b.bmp\r\n") << QStringList{u"a.bmp"_s};
     QTest::newRow("index out of range") << typed << QByteArray("1=a.bmp\r\n2=b.bmp\r\n256=a.bmp\r\n")
-                                        << QStringList{"a.bmp", "b.bmp"};
+                                        << QStringList{u"a.bmp"_s, u"b.bmp"_s};
     QTest::newRow("empty catalogue") << typed << QByteArray() << QStringList{};
     QTest::newRow("folder typed without its separator")
         << QStringLiteral("%1") << QByteArray("1=a.bmp\r\n") << QStringList{};
@@ -165,7 +167,7 @@ void TestCatalogueStartup::failedLoad()
     QFETCH(QByteArray, catalogue);
     QFETCH(QStringList, list);
 
-    writeGameFolder(catalogue, {"a.bmp", "b.bmp"});
+    writeGameFolder(catalogue, {u"a.bmp"_s, u"b.bmp"_s});
     ScriptedPlatform platform;
     platform.inputAnswers = {answer.isEmpty() ? answer : answer.arg(m_dir.path())};
     frmMain window(platform, {});
@@ -177,7 +179,7 @@ void TestCatalogueStartup::failedLoad()
     QCOMPARE(window.lstSP->currentRow(), -1);
     QVERIFY(window.lstSP->selectedItems().isEmpty());
     QCOMPARE(window.CurrentSprite, 0);
-    QCOMPARE(window.CurrentLayer, 0);
+    QCOMPARE(window.CurrentLayer, Layer::Terrain);
     QCOMPARE(window.Label2->text(), QStringLiteral("Set layer"));
     QVERIFY(platform.messages.isEmpty());
 }

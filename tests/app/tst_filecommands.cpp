@@ -12,6 +12,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 const QString OpenFilter = QStringLiteral("Все файлы (*.*)|*.*|Карты Kestrun (*.kmp)|*.kmp");
@@ -39,7 +40,7 @@ private slots:
     void noCommandReportsSuccess();
 
 private:
-    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString path(QAnyStringView name) const { return m_dir.filePath(name.toString()); }
     QTemporaryDir m_dir;
 };
 
@@ -47,14 +48,14 @@ void TestFileCommands::saveOnANewMapAsksThenWrites()
 {
     Editor e;
     frmMain &w = *e.window;
-    w.MapCells.setCell(4, 4, MapCell{8, 3, 2, 1});
+    putCell(w, 4, 4, MapCell{8, 3, 2, 1});
     e.platform.saveAnswers.push_back(path("first.kmp"));
     w.mnuFileSave_Click();
     QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
     QCOMPARE(w.MapFileName, path("first.kmp"));
     QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells));
 
-    w.MapCells.setCell(5, 5, MapCell{16, 0, 0, 0});
+    putCell(w, 5, 5, MapCell{16, 0, 0, 0});
     w.mnuFileSave_Click(); // now without a dialog
     QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
     QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells));
@@ -69,7 +70,7 @@ void TestFileCommands::newResetsEveryCellAndForgetsTheName()
     w.mnuFileSaveAs_Click();
     for (int x = 0; x < 16; ++x)
         for (int y = 0; y < 11; ++y)
-            w.MapCells.setCell(x, y, MapCell{std::uint8_t(x), std::uint8_t(y), 7, 9});
+            putCell(w, x, y, MapCell{std::uint8_t(x), std::uint8_t(y), 7, 9});
     w.cmdLayer_Click(2);
     w.CurrentSprite = 5;
     w.mnuFileNew_Click();
@@ -132,7 +133,7 @@ void TestFileCommands::cancelChangesNothing()
     e.platform.saveAnswers.push_back(path("kept.kmp"));
     w.mnuFileSaveAs_Click();
     const QByteArray onDisk = readFile(path("kept.kmp"));
-    w.MapCells.setCell(1, 1, MapCell{2, 2, 2, 2});
+    putCell(w, 1, 1, MapCell{2, 2, 2, 2});
     const MapGrid edited = w.MapCells;
 
     e.platform.openAnswers.push_back(std::nullopt);
@@ -164,12 +165,12 @@ void TestFileCommands::openRejectedFileKeepsMapAndName()
     frmMain &w = *e.window;
     e.platform.saveAnswers.push_back(path("mine.kmp"));
     w.mnuFileSaveAs_Click();
-    w.MapCells.setCell(2, 2, MapCell{4, 0, 0, 0});
+    putCell(w, 2, 2, MapCell{4, 0, 0, 0});
     const MapGrid edited = w.MapCells;
     QString target = path("bad.kmp");
     if (message.isEmpty()) {
         target = path("folder.kmp");
-        QVERIFY(QDir(m_dir.path()).mkpath("folder.kmp"));
+        QVERIFY(QDir(m_dir.path()).mkpath(u"folder.kmp"_s));
     } else {
         QVERIFY(writeFile(target, content));
     }
@@ -197,12 +198,12 @@ void TestFileCommands::saveAfterOpenWritesToTheOpenedFile()
     frmMain &w = *e.window;
     MapGrid stored;
     stored.setCell(7, 7, MapCell{16, 4, 4, 4});
-    QVERIFY(!writeMapFile(path("level.kmp"), stored));
+    QVERIFY(writeMapFile(path("level.kmp"), stored).ok());
     e.platform.openAnswers.push_back(path("level.kmp"));
     w.mnuFileOpen_Click();
     QVERIFY(w.MapCells == stored);
     QCOMPARE(w.MapFileName, path("level.kmp"));
-    w.MapCells.setCell(0, 0, MapCell{8, 0, 0, 0});
+    putCell(w, 0, 0, MapCell{8, 0, 0, 0});
     w.mnuFileSave_Click();
     QVERIFY(e.platform.saveRequests.empty());
     QCOMPARE(readFile(path("level.kmp")), mapBytes(w.MapCells));
@@ -213,7 +214,7 @@ void TestFileCommands::failedSaveIsReportedAndKeepsTheMap()
     Editor e;
     frmMain &w = *e.window;
     QVERIFY(writeFile(path("plain.txt"), "not a folder"));
-    w.MapCells.setCell(3, 3, MapCell{2, 2, 2, 2});
+    putCell(w, 3, 3, MapCell{2, 2, 2, 2});
     const MapGrid edited = w.MapCells;
     const QString impossible = path("plain.txt/map.kmp");
 
@@ -236,7 +237,7 @@ void TestFileCommands::toolbarRunsTheSameCommands()
     frmMain &w = *e.window;
     w.show();
     auto click = [&](const char *key) { QTest::mouseClick(w.tbToolBar->button(QString::fromLatin1(key)), Qt::LeftButton); };
-    w.MapCells.setCell(1, 2, MapCell{4, 4, 4, 4});
+    putCell(w, 1, 2, MapCell{4, 4, 4, 4});
     e.platform.saveAnswers.push_back(path("bar.kmp"));
     click("Save"); // no name yet: Save As
     QCOMPARE(w.MapFileName, path("bar.kmp"));

@@ -1,6 +1,7 @@
 // The editor window's controls, menus, toolbar and the commands that live in
 // the window itself.
 #include "app/KeyedToolBar.h"
+#include "app/SpriteList.h"
 #include "app/StatusBar.h"
 #include "support/EditorFixture.h"
 #include "view/MapCanvas.h"
@@ -20,6 +21,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(QRect)
 
@@ -57,7 +59,7 @@ void TestMainWindow::windowIsFixedAndTitled()
     QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!w.windowIcon().isNull());
     // The title never shows the map: not after opening or saving either.
-    e.platform.saveAnswers.push_back(QDir::temp().filePath("kestrun-title-test.kmp"));
+    e.platform.saveAnswers.push_back(QDir::temp().filePath(u"kestrun-title-test.kmp"_s));
     w.mnuFileSaveAs_Click();
     e.platform.openAnswers.push_back(w.MapFileName);
     w.mnuFileOpen_Click();
@@ -106,7 +108,7 @@ void TestMainWindow::controlTexts()
     QCOMPARE(w.Label1->pos(), QPoint(0, 0));
     QCOMPARE(w.Label1->text(), QStringLiteral("Tiles"));
     QCOMPARE(w.Label2->text(), QStringLiteral("Set layer"));
-    const QStringList captions{"C", "S1", "S2", "S3"};
+    const QStringList captions{u"C"_s, u"S1"_s, u"S2"_s, u"S3"_s};
     for (int i = 0; i < 4; ++i)
         QCOMPARE(w.cmdLayer[i]->text(), captions[i]);
     QCOMPARE(w.picBuf->palette().color(QPalette::Window), QColor(192, 192, 192));
@@ -151,6 +153,14 @@ void TestMainWindow::toolbarButtons()
         QCOMPARE(buttons[i]->geometry(), QRect(expected[i].left, 3, 23, 22));
         QVERIFY(buttons[i]->text().isEmpty() || buttons[i]->toolButtonStyle() == Qt::ToolButtonIconOnly);
         QVERIFY(!buttons[i]->icon().isNull());
+        QCOMPARE(buttons[i]->accessibleName(), buttons[i]->toolTip());
+    }
+    // New, Open and Save are the File menu's own actions; the menu shows
+    // their captions without the toolbar's images.
+    const std::array<QAction *, 3> shared{e.window->mnuFileNew, e.window->mnuFileOpen, e.window->mnuFileSave};
+    for (std::size_t i = 0; i < shared.size(); ++i) {
+        QCOMPARE(buttons[i]->defaultAction(), shared[i]);
+        QVERIFY(!shared[i]->isIconVisibleInMenu());
     }
 }
 
@@ -163,7 +173,7 @@ void TestMainWindow::menuTree_data()
     QTest::addColumn<bool>("checked");
     QTest::addColumn<QKeySequence>("shortcut");
     const QKeySequence none;
-    QTest::newRow("New") << "mnuFileNew" << "&Новый" << true << true << false << QKeySequence("Ctrl+N");
+    QTest::newRow("New") << "mnuFileNew" << "&Новый" << true << true << false << QKeySequence(u"Ctrl+N"_s);
     QTest::newRow("Open") << "mnuFileOpen" << "&Открыть..." << true << true << false << none;
     QTest::newRow("Close") << "mnuFileClose" << "&Закрыть" << false << true << false << none;
     QTest::newRow("Save") << "mnuFileSave" << "&Сохранить" << true << true << false << none;
@@ -207,18 +217,18 @@ void TestMainWindow::fileMenuShowsOneSeparatorBeforeExit()
     QStringList titles;
     for (QAction *menu : w.menuBar()->actions())
         titles << menu->text();
-    QCOMPARE(titles, (QStringList{"&Файл", "&Вид", "&Помощь"}));
+    QCOMPARE(titles, (QStringList{u"&Файл"_s, u"&Вид"_s, u"&Помощь"_s}));
     QStringList shown;
     for (QAction *a : w.mnuFile->actions()) {
         if (a->isVisible())
             shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
     }
-    QCOMPARE(shown, (QStringList{"&Новый", "&Открыть...", "&Закрыть", "-", "&Сохранить",
-                                 "Сохранить к&ак...", "-", "&Выход"}));
+    QCOMPARE(shown, (QStringList{u"&Новый"_s, u"&Открыть..."_s, u"&Закрыть"_s, u"-"_s, u"&Сохранить"_s,
+                                 u"Сохранить к&ак..."_s, u"-"_s, u"&Выход"_s}));
     QStringList view;
     for (QAction *a : w.mnuView->actions())
         view << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(view, (QStringList{"&Верстак", "&Строка состояния", "-", "&Обновить", "О&пции.."}));
+    QCOMPARE(view, (QStringList{u"&Верстак"_s, u"&Строка состояния"_s, u"-"_s, u"&Обновить"_s, u"О&пции.."_s}));
 }
 
 void TestMainWindow::ctrlNRunsNew()
@@ -227,7 +237,7 @@ void TestMainWindow::ctrlNRunsNew()
     frmMain &w = *e.window;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.MapCells.setCell(3, 3, MapCell{9, 9, 9, 9});
+    putCell(w, 3, 3, MapCell{9, 9, 9, 9});
     QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(w.MapCells.cell(3, 3), (MapCell{1, 1, 0, 0}));
 }
@@ -288,7 +298,7 @@ void TestMainWindow::dispatch()
     Editor e;
     frmMain &w = *e.window;
     giveSprites(w.Sprites, 1, 3);
-    w.MapCells.setCell(2, 2, MapCell{4, 2, 3, 0});
+    putCell(w, 2, 2, MapCell{4, 2, 3, 0});
     w.cmdLayer_Click(2);
     const MapGrid before = w.MapCells;
     const QImage canvasBefore = w.picMap->image().copy();
@@ -316,8 +326,8 @@ void TestMainWindow::caseVariantsDoNothing()
     Editor e;
     frmMain &w = *e.window;
     w.cmdLayer_Click(2);
-    const QStringList variants{"new", "OPEN", "save", "delete", "undo", "ground", "BETON", "brick",
-                               "water", "ice", "map", "Resp.", "PlayerBase", "Rout", "Ground ", ""};
+    const QStringList variants{u"new"_s, u"OPEN"_s, u"save"_s, u"delete"_s, u"undo"_s, u"ground"_s, u"BETON"_s, u"brick"_s,
+                               u"water"_s, u"ice"_s, u"map"_s, u"Resp."_s, u"PlayerBase"_s, u"Rout"_s, u"Ground "_s, u""_s};
     for (const QString &key : variants)
         w.tbToolBar_ButtonClick(key);
     QVERIFY(e.platform.messages.isEmpty());
@@ -374,7 +384,7 @@ void TestMainWindow::exitClosesWithoutAsking()
     Editor e;
     frmMain &w = *e.window;
     w.show();
-    w.MapCells.setCell(0, 0, MapCell{2, 2, 2, 2});
+    putCell(w, 0, 0, MapCell{2, 2, 2, 2});
     w.mnuFileExit->trigger();
     QVERIFY(!w.isVisible());
     QVERIFY(e.platform.messages.isEmpty());

@@ -47,41 +47,51 @@ private slots:
     void rightDragPutsSprite1Back();
     void dragOnLayer2CoversLayer3UntilRedraw();
     void onlyThePressedCellIsDrawn();
+    void cursorFrameOnScreen();
 };
 
 void TestMouse::pressRules_data()
 {
     QTest::addColumn<int>("layer");
     QTest::addColumn<int>("button");
-    QTest::addColumn<QByteArray>("cell");   // Terrain, Sprite1, Sprite2, Sprite3 after the press
+    QTest::addColumn<QByteArray>("start");  // Terrain, Sprite1, Sprite2, Sprite3 before the press
+    QTest::addColumn<QByteArray>("cell");   // and after it
     QTest::addColumn<int>("shownSprite");   // 0: the terrain colour of Brick, -1: unchanged
     const auto bytes = [](int t, int s1, int s2, int s3) {
         const char raw[] = {char(t), char(s1), char(s2), char(s3)};
         return QByteArray(raw, 4);
     };
-    // Before each press the cell holds Ground, sprite 1 on layer 1, nothing else.
-    QTest::newRow("left, layer 0: terrain brush") << 0 << int(Qt::LeftButton) << bytes(4, 1, 0, 0) << 0;
-    QTest::newRow("left, layer 1: sprite brush") << 1 << int(Qt::LeftButton) << bytes(1, 9, 0, 0) << 9;
-    QTest::newRow("left, layer 2") << 2 << int(Qt::LeftButton) << bytes(1, 1, 9, 0) << 9;
-    QTest::newRow("left, layer 3") << 3 << int(Qt::LeftButton) << bytes(1, 1, 0, 9) << 9;
-    QTest::newRow("right, layer 1: sprite 1") << 1 << int(Qt::RightButton) << bytes(1, 1, 0, 0) << 1;
-    QTest::newRow("right, layer 0: nothing") << 0 << int(Qt::RightButton) << bytes(1, 1, 0, 0) << -1;
-    QTest::newRow("right, layer 2: nothing") << 2 << int(Qt::RightButton) << bytes(1, 1, 0, 0) << -1;
-    QTest::newRow("right, layer 3: nothing") << 3 << int(Qt::RightButton) << bytes(1, 1, 0, 0) << -1;
-    QTest::newRow("middle, layer 0: nothing") << 0 << int(Qt::MiddleButton) << bytes(1, 1, 0, 0) << -1;
-    QTest::newRow("middle, layer 1: nothing") << 1 << int(Qt::MiddleButton) << bytes(1, 1, 0, 0) << -1;
+    // Most presses start from the new map's cell: Ground, sprite 1 on layer 1.
+    const QByteArray fresh = bytes(1, 1, 0, 0);
+    QTest::newRow("left, layer 0: terrain brush") << 0 << int(Qt::LeftButton) << fresh << bytes(4, 1, 0, 0) << 0;
+    QTest::newRow("left, layer 1: sprite brush") << 1 << int(Qt::LeftButton) << fresh << bytes(1, 9, 0, 0) << 9;
+    QTest::newRow("left, layer 2") << 2 << int(Qt::LeftButton) << fresh << bytes(1, 1, 9, 0) << 9;
+    QTest::newRow("left, layer 3") << 3 << int(Qt::LeftButton) << fresh << bytes(1, 1, 0, 9) << 9;
+    QTest::newRow("right, layer 1: sprite 1 back")
+        << 1 << int(Qt::RightButton) << bytes(1, 9, 0, 0) << bytes(1, 1, 0, 0) << 1;
+    QTest::newRow("right, layer 0: nothing") << 0 << int(Qt::RightButton) << fresh << fresh << -1;
+    QTest::newRow("right, layer 2: nothing") << 2 << int(Qt::RightButton) << fresh << fresh << -1;
+    QTest::newRow("right, layer 3: nothing") << 3 << int(Qt::RightButton) << fresh << fresh << -1;
+    QTest::newRow("middle, layer 0: nothing") << 0 << int(Qt::MiddleButton) << fresh << fresh << -1;
+    QTest::newRow("middle, layer 1: nothing") << 1 << int(Qt::MiddleButton) << fresh << fresh << -1;
+    // Cells where any wrong write (a 1, a 0 or a brush in some layer) shows.
+    const QByteArray painted = bytes(16, 7, 7, 7);
+    QTest::newRow("right, layer 2, painted cell: nothing") << 2 << int(Qt::RightButton) << painted << painted << -1;
+    QTest::newRow("right, layer 0, painted cell: nothing") << 0 << int(Qt::RightButton) << painted << painted << -1;
+    QTest::newRow("middle, layer 3, painted cell: nothing") << 3 << int(Qt::MiddleButton) << painted << painted << -1;
 }
 
 void TestMouse::pressRules()
 {
     QFETCH(int, layer);
     QFETCH(int, button);
+    QFETCH(QByteArray, start);
     QFETCH(QByteArray, cell);
     QFETCH(int, shownSprite);
     PaintingEditor e(layer);
     frmMain &w = *e.window;
-    if (button == Qt::RightButton && layer == 1)
-        w.MapCells.setLayerByte(5, 6, 1, 9); // so putting sprite 1 back shows
+    putCell(w, 5, 6, MapCell{std::uint8_t(start[0]), std::uint8_t(start[1]), std::uint8_t(start[2]),
+                             std::uint8_t(start[3])});
     const MapGrid before = w.MapCells;
     const QImage canvasBefore = w.picMap->image().copy();
 
@@ -126,12 +136,12 @@ void TestMouse::dragEdges()
     PaintingEditor e(2);
     frmMain &w = *e.window;
     e.press(QPointF(300, 300), Qt::LeftButton); // cell (7, 7)
-    w.MapCells.setLayerByte(7, 7, 2, 0);
+    w.document().paint({7, 7, Layer::Sprite2, 0});
     const MapGrid before = w.MapCells;
     e.move(position, Qt::LeftButton);
     MapGrid expected = before;
     if (paintedCell.x() >= 0)
-        expected.setLayerByte(paintedCell.x(), paintedCell.y(), 2, 9);
+        expected.setLayerByte(paintedCell.x(), paintedCell.y(), Layer::Sprite2, 9);
     QVERIFY(w.MapCells == expected);
     QCOMPARE(e.frameColour(), Green);
     e.release(position, Qt::LeftButton);
@@ -163,10 +173,10 @@ void TestMouse::bothButtonsShowReadoutAndPaintNothing()
 {
     PaintingEditor e(1);
     frmMain &w = *e.window;
-    w.MapCells.setCell(3, 2, MapCell{16, 4, 5, 6});
+    putCell(w, 3, 2, MapCell{16, 4, 5, 6});
     const MapGrid before = w.MapCells;
     e.press(QPointF(130, 90), Qt::LeftButton); // paints (3, 2) with the sprite brush...
-    w.MapCells = before;                       // ...which this test undoes
+    putCell(w, 3, 2, before.cell(3, 2));       // ...which this test undoes
     e.move(QPointF(130, 90), Qt::LeftButton | Qt::RightButton);
     QVERIFY(w.MapCells == before);
     QCOMPARE(e.readout(), QStringLiteral("Content = Water; S = 4; S2 = 5"));
@@ -179,7 +189,7 @@ void TestMouse::readoutKeptWhileDraggingAndOutside()
 {
     PaintingEditor e(1);
     frmMain &w = *e.window;
-    w.MapCells.setCell(0, 0, MapCell{2, 0, 0, 9});
+    putCell(w, 0, 0, MapCell{2, 0, 0, 9});
     e.move(QPointF(5, 5), Qt::NoButton);
     const QString shown = QStringLiteral("Content = Beton; S = 0; S2 = 0"); // never Sprite3
     QCOMPARE(e.readout(), shown);
@@ -228,7 +238,7 @@ void TestMouse::rightDragPutsSprite1Back()
     PaintingEditor e(1);
     frmMain &w = *e.window;
     for (int x = 0; x < 16; ++x)
-        w.MapCells.setLayerByte(x, 4, 1, 7);
+        w.document().paint({x, 4, Layer::Sprite1, 7});
     w.RedrawMap(1);
     e.press(QPointF(20, 180), Qt::RightButton);
     for (int x = 60; x < 640; x += 80) // every other cell: no interpolation
@@ -245,7 +255,7 @@ void TestMouse::dragOnLayer2CoversLayer3UntilRedraw()
 {
     PaintingEditor e(3);
     frmMain &w = *e.window;
-    w.MapCells.setLayerByte(4, 4, 3, 12);
+    w.document().paint({4, 4, Layer::Sprite3, 12});
     w.RedrawMap(3);
     QCOMPARE(e.pixel(180, 180), spriteColour(12));
     w.cmdLayer_Click(2);
@@ -263,7 +273,7 @@ void TestMouse::onlyThePressedCellIsDrawn()
 {
     PaintingEditor e(0);
     frmMain &w = *e.window;
-    w.MapCells.setLayerByte(3, 3, 2, 5); // not shown on layer 0
+    w.document().paint({3, 3, Layer::Sprite2, 5}); // not shown on layer 0
     const QImage before = w.picMap->image().copy();
     e.press(QPointF(140, 140), Qt::LeftButton); // terrain Brick into (3, 3)
     const QImage after = w.picMap->image();
@@ -273,6 +283,46 @@ void TestMouse::onlyThePressedCellIsDrawn()
             QCOMPARE(after.pixel(x, y), inBox ? qRgb(255, 255, 0) : before.pixel(x, y));
         }
     }
+}
+
+void TestMouse::cursorFrameOnScreen()
+{
+    PaintingEditor e(1);
+    frmMain &w = *e.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QRgb cell = spriteColour(1); // a new map shows sprite 1 everywhere
+    const QRgb blue = qRgb(0, 0, 255), green = qRgb(0, 255, 0);
+    // The frame's one-pixel border runs round the cell: for cell (3, 3) on
+    // columns and rows 119 and 158, and nowhere else.
+    const auto border = [](int cx) { return QList<int>{cx * 40 - 1, cx * 40 + 38}; };
+    const auto expectFrame = [&](int cx, QRgb colour) {
+        const QImage shown = e.onScreen(w.picMap);
+        const int middle = cx * 40 + 20;
+        for (int edge : border(cx)) {
+            QCOMPARE(shown.pixel(edge, middle), colour);
+            QCOMPARE(shown.pixel(middle, edge), colour);
+        }
+        for (int beside : {cx * 40 - 2, cx * 40, cx * 40 + 37, cx * 40 + 39}) {
+            QCOMPARE(shown.pixel(beside, middle), cell);
+            QCOMPARE(shown.pixel(middle, beside), cell);
+        }
+    };
+
+    e.move(QPointF(130, 130), Qt::NoButton);
+    expectFrame(3, blue);
+    e.press(QPointF(130, 130), Qt::MiddleButton); // paints nothing
+    expectFrame(3, green);
+    e.move(QPointF(250, 250), Qt::MiddleButton); // to cell (6, 6)
+    expectFrame(6, green);
+    // The old frame leaves nothing behind.
+    const QImage shown = e.onScreen(w.picMap);
+    for (int edge : border(3)) {
+        QCOMPARE(shown.pixel(edge, 130), cell);
+        QCOMPARE(shown.pixel(130, edge), cell);
+    }
+    e.release(QPointF(250, 250), Qt::MiddleButton);
+    expectFrame(6, blue);
 }
 
 QTEST_MAIN(TestMouse)

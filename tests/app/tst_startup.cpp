@@ -5,12 +5,17 @@
 #include "support/TestFiles.h"
 #include "view/MapCanvas.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -21,6 +26,8 @@ private slots:
     void firstMap_data();
     void firstMap();
     void firstSaveAsksEvenAfterACommandLineMap();
+    void commandLineNameIsTakenAsBytes_data();
+    void commandLineNameIsTakenAsBytes();
 
 private:
     QTemporaryDir m_dir;
@@ -32,9 +39,9 @@ void TestStartup::initTestCase()
     QVERIFY(m_dir.isValid());
     m_stored.setCell(9, 9, MapCell{8, 0, 0, 0});
     m_stored.setCell(0, 0, MapCell{16, 0, 0, 0});
-    QVERIFY(!writeMapFile(m_dir.filePath("level.kmp"), m_stored));
-    QVERIFY(writeFile(m_dir.filePath("junk.kmp"), QByteArray(726, '\x11')));
-    QVERIFY(QDir(m_dir.path()).mkdir("folder"));
+    QVERIFY(writeMapFile(m_dir.filePath(u"level.kmp"_s), m_stored).ok());
+    QVERIFY(writeFile(m_dir.filePath(u"junk.kmp"_s), QByteArray(726, '\x11')));
+    QVERIFY(QDir(m_dir.path()).mkdir(u"folder"_s));
 }
 
 void TestStartup::commandLinePath_data()
@@ -54,7 +61,7 @@ void TestStartup::commandLinePath()
 {
     QFETCH(QString, argument);
     QFETCH(QString, path);
-    QCOMPARE(mapPathFromArgument(argument), path);
+    QCOMPARE(QString::fromUtf8(mapPathFromArgument(argument.toUtf8())), path);
 }
 
 void TestStartup::firstMap_data()
@@ -62,17 +69,17 @@ void TestStartup::firstMap_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("expected"); // "new", "stored" or "zero"
     QTest::addColumn<QString>("message");  // a prefix of the one message, or empty
-    const QString level = m_dir.filePath("level.kmp");
+    const QString level = m_dir.filePath(u"level.kmp"_s);
     QTest::newRow("no argument: a new map") << QStringList{} << "new" << "";
-    QTest::newRow("quoted path") << QStringList{'"' + level + '"'} << "stored" << "";
+    QTest::newRow("quoted path") << QStringList{QLatin1Char('"') + level + QLatin1Char('"')} << "stored" << "";
     QTest::newRow("bare path") << QStringList{level} << "stored" << "";
-    QTest::newRow("only the first argument counts") << QStringList{level, "other"} << "stored" << "";
+    QTest::newRow("only the first argument counts") << QStringList{level, u"other"_s} << "stored" << "";
     QTest::newRow("missing file: message and a new map")
-        << QStringList{m_dir.filePath("missing.kmp")} << "new" << "Cannot open map file";
-    QTest::newRow("a folder") << QStringList{m_dir.filePath("folder")} << "new" << "Cannot open map file";
-    QTest::newRow("empty path") << QStringList{"\"\""} << "new" << "Cannot open map file";
+        << QStringList{m_dir.filePath(u"missing.kmp"_s)} << "new" << "Cannot open map file";
+    QTest::newRow("a folder") << QStringList{m_dir.filePath(u"folder"_s)} << "new" << "Cannot open map file";
+    QTest::newRow("empty path") << QStringList{u"\"\""_s} << "new" << "Cannot open map file";
     QTest::newRow("wrong signature: all-zero grid")
-        << QStringList{m_dir.filePath("junk.kmp")} << "zero" << "Not valid map file";
+        << QStringList{m_dir.filePath(u"junk.kmp"_s)} << "zero" << "Not valid map file";
 }
 
 void TestStartup::firstMap()
@@ -89,7 +96,7 @@ void TestStartup::firstMap()
         QCOMPARE(e.platform.messages.size(), 1);
         QVERIFY(e.platform.messages[0].startsWith(message));
         if (message.startsWith(QStringLiteral("Cannot")))
-            QVERIFY(e.platform.messages[0].contains(mapPathFromArgument(arguments[0])));
+            QVERIFY(e.platform.messages[0].contains(QString::fromUtf8(mapPathFromArgument(arguments[0].toUtf8()))));
     }
     MapGrid grid;
     if (expected == QLatin1String("new"))
@@ -116,10 +123,61 @@ void TestStartup::firstMap()
 
 void TestStartup::firstSaveAsksEvenAfterACommandLineMap()
 {
-    Editor e({m_dir.filePath("level.kmp")});
+    Editor e({m_dir.filePath(u"level.kmp"_s)});
     e.platform.saveAnswers.push_back(std::nullopt);
     e.window->mnuFileSave_Click();
     QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
+}
+
+namespace {
+
+// Writes a file under a name given as bytes: Qt cannot name a file whose
+// name is not valid UTF-8.
+bool writeByName(const QByteArray &name, const QByteArray &data)
+{
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, data.constData(), std::size_t(data.size())) == data.size();
+    return ::close(fd) == 0 && written;
+}
+
+} // namespace
+
+void TestStartup::commandLineNameIsTakenAsBytes_data()
+{
+    QTest::addColumn<QByteArray>("name");     // in the temporary folder
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QByteArray>("argument"); // with the folder's path, as the shell passes it
+    QTest::newRow("Cyrillic (valid UTF-8)") << QByteArray("уровень.kmp") << true << QByteArray("уровень.kmp");
+    QTest::newRow("not valid UTF-8") << QByteArray("bad\xff\xfe.kmp") << true << QByteArray("bad\xff\xfe.kmp");
+    QTest::newRow("not valid UTF-8, quoted") << QByteArray("bad\xff.kmp") << true << QByteArray("bad\xff.kmp\"");
+    QTest::newRow("not valid UTF-8, missing") << QByteArray("gone\xff.kmp") << false << QByteArray("gone\xff.kmp");
+}
+
+void TestStartup::commandLineNameIsTakenAsBytes()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, exists);
+    QFETCH(QByteArray, argument);
+    const QByteArray folder = QFile::encodeName(m_dir.path()) + '/';
+    if (exists)
+        QVERIFY(writeByName(folder + name, encodeMap(m_stored)));
+    const QByteArray quote = argument.endsWith(u'"') ? QByteArray("\"") : QByteArray();
+    Editor e(QByteArrayList{quote + folder + argument});
+    if (exists) {
+        QVERIFY2(e.platform.messages.isEmpty(), qPrintable(e.platform.messages.join(u'\n')));
+        QVERIFY(e.window->MapCells == m_stored);
+    } else {
+        // The message names the file as well as text can.
+        QCOMPARE(e.platform.messages.size(), 1);
+        QVERIFY(e.platform.messages[0].startsWith(u"Cannot open map file \""_s + m_dir.path()));
+        QVERIFY(e.platform.messages[0].contains(QFile::decodeName(name)));
+        MapGrid fresh;
+        applyNewMapDefaults(fresh);
+        QVERIFY(e.window->MapCells == fresh);
+    }
+    QVERIFY(e.window->MapFileName.isEmpty());
 }
 
 QTEST_MAIN(TestStartup)

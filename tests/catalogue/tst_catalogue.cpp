@@ -11,6 +11,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -57,6 +58,7 @@ private slots:
     void load_data();
     void load();
     void failingPictureKeepsTheSlotsPreviousPicture();
+    void eachPictureFileIsReadOnce();
     void unreadableCatalogue_data();
     void unreadableCatalogue();
     void emptyFolderMeansTheCurrentDirectory();
@@ -86,60 +88,60 @@ void TestCatalogue::load_data()
     // an empty picture file means no picture.
     QTest::addColumn<QStringList>("filled");
 
-    const QStringList abc{"a.bmp", "b.bmp", "c.bmp"};
+    const QStringList abc{u"a.bmp"_s, u"b.bmp"_s, u"c.bmp"_s};
 
     QTest::newRow("order 3, 1, 2 kept")
         << QByteArray("3=c.bmp\r\n1=a.bmp\r\n2=b.bmp\r\n") << abc << true
-        << QStringList{"c.bmp", "a.bmp", "b.bmp"}
-        << QStringList{"1|a.bmp|a.bmp", "2|b.bmp|b.bmp", "3|c.bmp|c.bmp"};
+        << QStringList{u"c.bmp"_s, u"a.bmp"_s, u"b.bmp"_s}
+        << QStringList{u"1|a.bmp|a.bmp"_s, u"2|b.bmp|b.bmp"_s, u"3|c.bmp|c.bmp"_s};
     QTest::newRow("two records for slot 5")
         << QByteArray("5=a.bmp\r\n5=b.bmp\r\n") << abc << true
-        << QStringList{"a.bmp", "b.bmp"} << QStringList{"5|b.bmp|b.bmp"};
+        << QStringList{u"a.bmp"_s, u"b.bmp"_s} << QStringList{u"5|b.bmp|b.bmp"_s};
     QTest::newRow("record without = fills slot 0")
-        << QByteArray("tree.bmp\r\n") << QStringList{"tree.bmp"} << true
-        << QStringList{"tree.bmp"} << QStringList{"0|tree.bmp|tree.bmp"};
+        << QByteArray("tree.bmp\r\n") << QStringList{u"tree.bmp"_s} << true
+        << QStringList{u"tree.bmp"_s} << QStringList{u"0|tree.bmp|tree.bmp"_s};
     QTest::newRow("index 256 stops the load")
         << QByteArray("1=a.bmp\r\n256=b.bmp\r\n3=c.bmp\r\n") << abc << false
-        << QStringList{"a.bmp"} << QStringList{"1|a.bmp|a.bmp"};
+        << QStringList{u"a.bmp"_s} << QStringList{u"1|a.bmp|a.bmp"_s};
     QTest::newRow("index -1 stops the load")
         << QByteArray("1=a.bmp\r\n-1=b.bmp\r\n3=c.bmp\r\n") << abc << false
-        << QStringList{"a.bmp"} << QStringList{"1|a.bmp|a.bmp"};
+        << QStringList{u"a.bmp"_s} << QStringList{u"1|a.bmp|a.bmp"_s};
     QTest::newRow("2.5, 3.5 and -0.4 round half to even")
         << QByteArray("2.5=a.bmp\r\n3.5=b.bmp\r\n-0.4=c.bmp\r\n") << abc << true
-        << abc << QStringList{"2|a.bmp|a.bmp", "4|b.bmp|b.bmp", "0|c.bmp|c.bmp"};
+        << abc << QStringList{u"2|a.bmp|a.bmp"_s, u"4|b.bmp|b.bmp"_s, u"0|c.bmp|c.bmp"_s};
     QTest::newRow("missing picture: name stored, no picture, list ends")
         << QByteArray("1=a.bmp\r\n2=missing.bmp\r\n3=c.bmp\r\n") << abc << false
-        << QStringList{"a.bmp"} << QStringList{"1|a.bmp|a.bmp", "2|missing.bmp|"};
+        << QStringList{u"a.bmp"_s} << QStringList{u"1|a.bmp|a.bmp"_s, u"2|missing.bmp|"_s};
     QTest::newRow("5=a,b.bmp without a file named a")
-        << QByteArray("5=a,b.bmp\r\n") << abc << false << QStringList{} << QStringList{"5|a|"};
+        << QByteArray("5=a,b.bmp\r\n") << abc << false << QStringList{} << QStringList{u"5|a|"_s};
     QTest::newRow("5=a,b.bmp with a file named a")
-        << QByteArray("5=a,b.bmp\r\n") << QStringList{"a", "b.bmp"} << true
-        << QStringList{"a", "b.bmp"} << QStringList{"5|a|a", "0|b.bmp|b.bmp"};
+        << QByteArray("5=a,b.bmp\r\n") << QStringList{u"a"_s, u"b.bmp"_s} << true
+        << QStringList{u"a"_s, u"b.bmp"_s} << QStringList{u"5|a|a"_s, u"0|b.bmp|b.bmp"_s};
     QTest::newRow("quoted 5=a,b.bmp")
-        << QByteArray("\"5=a,b.bmp\"\r\n") << QStringList{"a,b.bmp"} << true
-        << QStringList{"a,b.bmp"} << QStringList{"5|a,b.bmp|a,b.bmp"};
+        << QByteArray("\"5=a,b.bmp\"\r\n") << QStringList{u"a,b.bmp"_s} << true
+        << QStringList{u"a,b.bmp"_s} << QStringList{u"5|a,b.bmp|a,b.bmp"_s};
     QTest::newRow("5= a.bmp looks for the name with its blank")
-        << QByteArray("5= a.bmp\r\n") << QStringList{"a.bmp"} << false
-        << QStringList{} << QStringList{"5| a.bmp|"};
+        << QByteArray("5= a.bmp\r\n") << QStringList{u"a.bmp"_s} << false
+        << QStringList{} << QStringList{u"5| a.bmp|"_s};
     QTest::newRow("5= a.bmp found with its blank")
-        << QByteArray("5= a.bmp\r\n") << QStringList{" a.bmp"} << true
-        << QStringList{" a.bmp"} << QStringList{"5| a.bmp| a.bmp"};
+        << QByteArray("5= a.bmp\r\n") << QStringList{u" a.bmp"_s} << true
+        << QStringList{u" a.bmp"_s} << QStringList{u"5| a.bmp| a.bmp"_s};
     QTest::newRow("empty record names slot 0 and fails")
-        << QByteArray("tree.bmp\r\n\"\"\r\n1=a.bmp\r\n") << QStringList{"tree.bmp", "a.bmp"} << false
-        << QStringList{"tree.bmp"} << QStringList{"0||tree.bmp"};
+        << QByteArray("tree.bmp\r\n\"\"\r\n1=a.bmp\r\n") << QStringList{u"tree.bmp"_s, u"a.bmp"_s} << false
+        << QStringList{u"tree.bmp"_s} << QStringList{u"0||tree.bmp"_s};
     QTest::newRow("empty file") << QByteArray() << abc << false << QStringList{} << QStringList{};
     QTest::newRow("hand-edited: blank lines, LF, CR, trailing blanks, no final line end")
         << QByteArray("\r\n1=a.bmp  \n\n2=b.bmp\t\r3=c.bmp") << abc << true << abc
-        << QStringList{"1|a.bmp|a.bmp", "2|b.bmp|b.bmp", "3|c.bmp|c.bmp"};
+        << QStringList{u"1|a.bmp|a.bmp"_s, u"2|b.bmp|b.bmp"_s, u"3|c.bmp|c.bmp"_s};
     QTest::newRow("sub-folder with backslash")
-        << QByteArray("12=walls\\brick.bmp\r\n") << QStringList{"walls/brick.bmp"} << true
-        << QStringList{"walls\\brick.bmp"} << QStringList{"12|walls\\brick.bmp|walls/brick.bmp"};
+        << QByteArray("12=walls\\brick.bmp\r\n") << QStringList{u"walls/brick.bmp"_s} << true
+        << QStringList{u"walls\\brick.bmp"_s} << QStringList{u"12|walls\\brick.bmp|walls/brick.bmp"_s};
     QTest::newRow("letter case differs from the disk")
-        << QByteArray("4=Walls\\BRICK.BMP\r\n") << QStringList{"walls/brick.bmp"} << true
-        << QStringList{"Walls\\BRICK.BMP"} << QStringList{"4|Walls\\BRICK.BMP|walls/brick.bmp"};
+        << QByteArray("4=Walls\\BRICK.BMP\r\n") << QStringList{u"walls/brick.bmp"_s} << true
+        << QStringList{u"Walls\\BRICK.BMP"_s} << QStringList{u"4|Walls\\BRICK.BMP|walls/brick.bmp"_s};
     QTest::newRow("not a picture stops the load")
         << QByteArray("1=a.bmp\r\n2=tileset.dat\r\n") << abc << false
-        << QStringList{"a.bmp"} << QStringList{"1|a.bmp|a.bmp", "2|tileset.dat|"};
+        << QStringList{u"a.bmp"_s} << QStringList{u"1|a.bmp|a.bmp"_s, u"2|tileset.dat|"_s};
 }
 
 void TestCatalogue::load()
@@ -150,14 +152,14 @@ void TestCatalogue::load()
     QFETCH(QStringList, list);
     QFETCH(QStringList, filled);
 
-    QVERIFY(writeFile(folder() + "tileset.dat", catalogue));
+    QVERIFY(writeFile(folder() + u"tileset.dat"_s, catalogue));
     for (const QString &name : pictures)
         QVERIFY(writePicture(m_dir.path(), name));
 
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(folder(), sprites, loadPictureFile);
-    QCOMPARE(result.ok, ok);
-    QCOMPARE(result.failure.isEmpty(), ok);
+    QCOMPARE(result.ok(), ok);
+    QCOMPARE(result.reason.isEmpty(), ok);
     QCOMPARE(result.listEntries, list);
 
     QHash<int, QStringList> expected;
@@ -167,7 +169,7 @@ void TestCatalogue::load()
     }
     for (int i = 0; i < SpriteTable::SlotCount; ++i) {
         const SpriteEntry &entry = sprites[i];
-        const QStringList want = expected.value(i, QStringList{QString::number(i), "", ""});
+        const QStringList want = expected.value(i, QStringList{QString::number(i), u""_s, u""_s});
         QVERIFY2(entry.FileName == want.at(1), qPrintable(QStringLiteral("slot %1 holds \"%2\"").arg(i).arg(entry.FileName)));
         if (want.at(2).isEmpty()) {
             QVERIFY2(entry.Picture.isNull(), qPrintable(QStringLiteral("slot %1 has a picture").arg(i)));
@@ -181,9 +183,9 @@ void TestCatalogue::load()
 
 void TestCatalogue::failingPictureKeepsTheSlotsPreviousPicture()
 {
-    QVERIFY(writePicture(m_dir.path(), "a.bmp"));
-    QVERIFY(writeFile(folder() + "broken.bmp", QByteArray("BM this is not a bitmap")));
-    QVERIFY(writeFile(folder() + "tileset.dat", "2=a.bmp\r\n2=broken.bmp\r\n3=a.bmp\r\n"));
+    QVERIFY(writePicture(m_dir.path(), u"a.bmp"_s));
+    QVERIFY(writeFile(folder() + u"broken.bmp"_s, QByteArray("BM this is not a bitmap")));
+    QVERIFY(writeFile(folder() + u"tileset.dat"_s, "2=a.bmp\r\n2=broken.bmp\r\n3=a.bmp\r\n"));
 
     SpriteTable sprites;
     QStringList asked;
@@ -191,41 +193,67 @@ void TestCatalogue::failingPictureKeepsTheSlotsPreviousPicture()
         asked << path;
         return loadPictureFile(path);
     });
-    QVERIFY(!result.ok);
-    QCOMPARE(result.listEntries, QStringList{"a.bmp"});
+    QVERIFY(!result.ok());
+    QCOMPARE(result.listEntries, QStringList{u"a.bmp"_s});
     QCOMPARE(sprites[2].FileName, QStringLiteral("broken.bmp"));
-    QCOMPARE(sprites[2].Picture.pixelColor(0, 0), colourOf("a.bmp"));
-    QCOMPARE(sprites.block(2).pixelColor(0, 0), colourOf("a.bmp"));
+    QCOMPARE(sprites[2].Picture.pixelColor(0, 0), colourOf(u"a.bmp"_s));
+    QCOMPARE(sprites.block(2).pixelColor(0, 0), colourOf(u"a.bmp"_s));
     // Nothing after the failing record is read.
-    QCOMPARE(asked, (QStringList{folder() + "a.bmp", folder() + "broken.bmp"}));
+    QCOMPARE(asked, (QStringList{folder() + u"a.bmp"_s, folder() + u"broken.bmp"_s}));
     QVERIFY(sprites[3].FileName.isEmpty());
+}
+
+void TestCatalogue::eachPictureFileIsReadOnce()
+{
+    QVERIFY(writePicture(m_dir.path(), u"a.bmp"_s));
+    QVERIFY(writePicture(m_dir.path(), u"b.bmp"_s));
+    QVERIFY(writeFile(folder() + u"tileset.dat"_s, "1=a.bmp\r\n2=b.bmp\r\n3=a.bmp\r\n4=A.BMP\r\n1=a.bmp\r\n"));
+
+    SpriteTable sprites;
+    QStringList asked;
+    const CatalogueLoadResult result = loadCatalogue(folder(), sprites, [&](const QString &path) {
+        asked << path;
+        return loadPictureFile(path);
+    });
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    QCOMPARE(result.listEntries, (QStringList{u"a.bmp"_s, u"b.bmp"_s, u"a.bmp"_s, u"A.BMP"_s, u"a.bmp"_s}));
+    // "A.BMP" finds a.bmp too (by letter case), and is not read again.
+    QCOMPARE(asked, (QStringList{folder() + u"a.bmp"_s, folder() + u"b.bmp"_s}));
+    for (int slot : {1, 3, 4})
+        QCOMPARE(sprites.block(slot).pixelColor(20, 20), colourOf(u"a.bmp"_s));
+    QCOMPARE(sprites[4].FileName, QStringLiteral("A.BMP"));
+    QCOMPARE(sprites.block(2).pixelColor(20, 20), colourOf(u"b.bmp"_s));
 }
 
 void TestCatalogue::unreadableCatalogue_data()
 {
     QTest::addColumn<QString>("gameFolder");
     QTest::addColumn<QByteArray>("catalogue"); // written as <temp>/tileset.dat
-    QTest::addColumn<bool>("catalogueIsAFolder");
+    QTest::addColumn<QString>("special"); // tileset.dat is not a file: "folder" or "pipe"
 
-    QTest::newRow("no tileset.dat") << "%1/" << QByteArray() << false;
-    QTest::newRow("folder without trailing separator") << "%1" << QByteArray("1=a.bmp\r\n") << false;
-    QTest::newRow("folder that does not exist") << "%1/nowhere/" << QByteArray("1=a.bmp\r\n") << false;
-    QTest::newRow("tileset.dat is a folder") << "%1/" << QByteArray() << true;
+    QTest::newRow("no tileset.dat") << "%1/" << QByteArray() << "";
+    QTest::newRow("folder without trailing separator") << "%1" << QByteArray("1=a.bmp\r\n") << "";
+    QTest::newRow("folder that does not exist") << "%1/nowhere/" << QByteArray("1=a.bmp\r\n") << "";
+    QTest::newRow("tileset.dat is a folder") << "%1/" << QByteArray() << "folder";
+    QTest::newRow("tileset.dat is a named pipe") << "%1/" << QByteArray() << "pipe";
     QTest::newRow("catalogue too large")
-        << "%1/" << QByteArray("1=a.bmp\r\n").leftJustified(int(MaxCatalogueBytes) + 1, ' ') << false;
+        << "%1/" << QByteArray("1=a.bmp\r\n").leftJustified(int(MaxCatalogueBytes) + 1, ' ') << "";
+    QTest::newRow("too many records") << "%1/" << QByteArray("1=a.bmp\r\n").repeated(MaxCatalogueRecords + 1) << "";
 }
 
 void TestCatalogue::unreadableCatalogue()
 {
     QFETCH(QString, gameFolder);
     QFETCH(QByteArray, catalogue);
-    QFETCH(bool, catalogueIsAFolder);
+    QFETCH(QString, special);
 
-    QVERIFY(writePicture(m_dir.path(), "a.bmp"));
-    if (catalogueIsAFolder)
-        QVERIFY(QDir(m_dir.path()).mkdir("tileset.dat"));
+    QVERIFY(writePicture(m_dir.path(), u"a.bmp"_s));
+    if (special == u"folder"_s)
+        QVERIFY(QDir(m_dir.path()).mkdir(u"tileset.dat"_s));
+    else if (special == u"pipe"_s)
+        QVERIFY(makeNamedPipe(folder() + u"tileset.dat"_s)); // opening it would wait for ever
     else if (!catalogue.isEmpty())
-        QVERIFY(writeFile(folder() + "tileset.dat", catalogue));
+        QVERIFY(writeFile(folder() + u"tileset.dat"_s, catalogue));
 
     SpriteTable sprites;
     int picturesAsked = 0;
@@ -234,8 +262,8 @@ void TestCatalogue::unreadableCatalogue()
                                                          ++picturesAsked;
                                                          return loadPictureFile(path);
                                                      });
-    QVERIFY(!result.ok);
-    QVERIFY(!result.failure.isEmpty());
+    QVERIFY(!result.ok());
+    QVERIFY(!result.reason.isEmpty());
     QVERIFY(result.listEntries.isEmpty());
     QCOMPARE(picturesAsked, 0);
     QVERIFY(sprites[1].FileName.isEmpty());
@@ -243,16 +271,16 @@ void TestCatalogue::unreadableCatalogue()
 
 void TestCatalogue::emptyFolderMeansTheCurrentDirectory()
 {
-    QVERIFY(writePicture(m_dir.path(), "a.bmp"));
-    QVERIFY(writeFile(folder() + "tileset.dat", "1=a.bmp\r\n"));
+    QVERIFY(writePicture(m_dir.path(), u"a.bmp"_s));
+    QVERIFY(writeFile(folder() + u"tileset.dat"_s, "1=a.bmp\r\n"));
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir.path()));
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(QString(), sprites, loadPictureFile);
     QVERIFY(QDir::setCurrent(previous));
-    QVERIFY(result.ok);
-    QCOMPARE(result.listEntries, QStringList{"a.bmp"});
-    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf("a.bmp"));
+    QVERIFY(result.ok());
+    QCOMPARE(result.listEntries, QStringList{u"a.bmp"_s});
+    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf(u"a.bmp"_s));
 }
 
 void TestCatalogue::windows1251Catalogue()
@@ -260,14 +288,14 @@ void TestCatalogue::windows1251Catalogue()
     // As the game writes it on Windows: code page 1251, backslashes, CR LF,
     // and names whose letter case differs from the files on disk.
     const QString text = QStringLiteral("1=Земля.bmp\r\n2=стены\\Кирпич.bmp\r\n3=Ёлка.bmp\r\n");
-    QVERIFY(writeFile(folder() + "tileset.dat", toWindows1251(text)));
+    QVERIFY(writeFile(folder() + u"tileset.dat"_s, toWindows1251(text)));
     QVERIFY(writePicture(m_dir.path(), QStringLiteral("Земля.bmp")));
     QVERIFY(writePicture(m_dir.path(), QStringLiteral("Стены/кирпич.bmp")));
     QVERIFY(writePicture(m_dir.path(), QStringLiteral("ёлка.bmp")));
 
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(folder(), sprites, loadPictureFile);
-    QVERIFY2(result.ok, qPrintable(result.failure));
+    QVERIFY2(result.ok(), qPrintable(result.reason));
     const QStringList names{QStringLiteral("Земля.bmp"), QStringLiteral("стены\\Кирпич.bmp"),
                             QStringLiteral("Ёлка.bmp")};
     QCOMPARE(result.listEntries, names);
@@ -280,14 +308,14 @@ void TestCatalogue::windows1251Catalogue()
 void TestCatalogue::windowsNamesAreFound()
 {
     // The catalogue itself may carry another letter case on disk as well.
-    QVERIFY(writeFile(folder() + "TILESET.DAT", "1=Tiles\\Ground.bmp\r\n"));
-    QVERIFY(writePicture(m_dir.path(), "tiles/ground.BMP"));
+    QVERIFY(writeFile(folder() + u"TILESET.DAT"_s, "1=Tiles\\Ground.bmp\r\n"));
+    QVERIFY(writePicture(m_dir.path(), u"tiles/ground.BMP"_s));
     SpriteTable sprites;
-    const CatalogueLoadResult result = loadCatalogue(m_dir.path() + "\\", sprites, loadPictureFile);
-    QVERIFY2(result.ok, qPrintable(result.failure));
-    QCOMPARE(result.listEntries, QStringList{"Tiles\\Ground.bmp"});
+    const CatalogueLoadResult result = loadCatalogue(m_dir.path() + u"\\"_s, sprites, loadPictureFile);
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    QCOMPARE(result.listEntries, QStringList{u"Tiles\\Ground.bmp"_s});
     QCOMPARE(sprites[1].FileName, QStringLiteral("Tiles\\Ground.bmp"));
-    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf("tiles/ground.BMP"));
+    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf(u"tiles/ground.BMP"_s));
 }
 
 void TestCatalogue::resolution_data()
@@ -296,22 +324,26 @@ void TestCatalogue::resolution_data()
     QTest::addColumn<QString>("asked");    // relative to the temporary folder
     QTest::addColumn<QString>("expected"); // relative to the temporary folder
 
-    QTest::newRow("exact path") << QStringList{"a.bmp"} << "a.bmp" << "a.bmp";
-    QTest::newRow("backslashes") << QStringList{"walls/in/brick.bmp"} << "walls\\in\\brick.bmp"
+    QTest::newRow("exact path") << QStringList{u"a.bmp"_s} << "a.bmp" << "a.bmp";
+    QTest::newRow("backslashes") << QStringList{u"walls/in/brick.bmp"_s} << "walls\\in\\brick.bmp"
                                  << "walls/in/brick.bmp";
-    QTest::newRow("case of the file") << QStringList{"Brick.Bmp"} << "brick.BMP" << "Brick.Bmp";
-    QTest::newRow("case of every folder") << QStringList{"Walls/Old/brick.bmp"} << "WALLS\\old\\BRICK.bmp"
+    QTest::newRow("case of the file") << QStringList{u"Brick.Bmp"_s} << "brick.BMP" << "Brick.Bmp";
+    QTest::newRow("case of every folder") << QStringList{u"Walls/Old/brick.bmp"_s} << "WALLS\\old\\BRICK.bmp"
                                           << "Walls/Old/brick.bmp";
-    QTest::newRow("exact match wins") << QStringList{"a.bmp", "A.bmp"} << "A.bmp" << "A.bmp";
-    QTest::newRow("lowest of several") << QStringList{"aB.bmp", "Ab.bmp"} << "ab.bmp" << "Ab.bmp";
+    QTest::newRow("exact match wins") << QStringList{u"a.bmp"_s, u"A.bmp"_s} << "A.bmp" << "A.bmp";
+    // The whole path is not there as written, but its folder is: that
+    // folder is kept, though another differs only in letter case.
+    QTest::newRow("an exact folder name wins") << QStringList{u"WALLS/a.bmp"_s, u"walls/A.bmp"_s}
+                                               << "walls\\a.bmp" << "walls/A.bmp";
+    QTest::newRow("lowest of several") << QStringList{u"aB.bmp"_s, u"Ab.bmp"_s} << "ab.bmp" << "Ab.bmp";
     QTest::newRow("Cyrillic case") << QStringList{QStringLiteral("Ёлки/Ель.bmp")}
                                    << QStringLiteral("ёлки\\ЕЛЬ.bmp") << QStringLiteral("Ёлки/Ель.bmp");
-    QTest::newRow("missing file keeps the path") << QStringList{"walls/a.bmp"} << "Walls\\b.bmp"
+    QTest::newRow("missing file keeps the path") << QStringList{u"walls/a.bmp"_s} << "Walls\\b.bmp"
                                                  << "Walls/b.bmp";
-    QTest::newRow("missing folder keeps the path") << QStringList{"a.bmp"} << "X\\a.bmp" << "X/a.bmp";
-    QTest::newRow("a file is not a folder") << QStringList{"a.bmp"} << "A.BMP\\b.bmp" << "A.BMP/b.bmp";
-    QTest::newRow("blank in the name is kept") << QStringList{"a.bmp"} << " A.bmp" << " A.bmp";
-    QTest::newRow("dot folder") << QStringList{"walls/a.bmp"} << ".\\WALLS\\.\\A.bmp" << "./walls/./a.bmp";
+    QTest::newRow("missing folder keeps the path") << QStringList{u"a.bmp"_s} << "X\\a.bmp" << "X/a.bmp";
+    QTest::newRow("a file is not a folder") << QStringList{u"a.bmp"_s} << "A.BMP\\b.bmp" << "A.BMP/b.bmp";
+    QTest::newRow("blank in the name is kept") << QStringList{u"a.bmp"_s} << " A.bmp" << " A.bmp";
+    QTest::newRow("dot folder") << QStringList{u"walls/a.bmp"_s} << ".\\WALLS\\.\\A.bmp" << "./walls/./a.bmp";
 }
 
 void TestCatalogue::resolution()
@@ -321,7 +353,7 @@ void TestCatalogue::resolution()
     QFETCH(QString, expected);
     for (const QString &name : onDisk)
         QVERIFY(writePicture(m_dir.path(), name));
-    QCOMPARE(resolveGamePath(m_dir.path() + "\\" + asked), m_dir.path() + "/" + expected);
+    QCOMPARE(resolveGamePath(m_dir.path() + u"\\"_s + asked), m_dir.path() + u"/"_s + expected);
 }
 
 QTEST_GUILESS_MAIN(TestCatalogue)

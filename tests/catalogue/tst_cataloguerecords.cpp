@@ -7,6 +7,7 @@
 #include <QTest>
 
 using namespace kestrun;
+using namespace Qt::StringLiterals;
 
 namespace {
 constexpr int Fails = -1; // spriteIndexOf gives nothing
@@ -34,46 +35,46 @@ void TestCatalogueRecords::records_data()
     QTest::addColumn<QStringList>("expected");
 
     // Line ends.
-    QTest::newRow("CR LF, as the game writes") << "3=c.bmp\r\n1=a.bmp\r\n" << QStringList{"3=c.bmp", "1=a.bmp"};
-    QTest::newRow("lone LF") << "1=a.bmp\n2=b.bmp\n" << QStringList{"1=a.bmp", "2=b.bmp"};
-    QTest::newRow("lone CR") << "1=a.bmp\r2=b.bmp\r" << QStringList{"1=a.bmp", "2=b.bmp"};
-    QTest::newRow("mixed line ends") << "1=a\r\n2=b\n3=c\r4=d" << QStringList{"1=a", "2=b", "3=c", "4=d"};
-    QTest::newRow("LF CR is two line ends") << "1=a\n\r2=b" << QStringList{"1=a", "2=b"};
-    QTest::newRow("last record without line end") << "1=a.bmp\r\n2=b.bmp" << QStringList{"1=a.bmp", "2=b.bmp"};
-    QTest::newRow("single record without line end") << "tree.bmp" << QStringList{"tree.bmp"};
+    QTest::newRow("CR LF, as the game writes") << "3=c.bmp\r\n1=a.bmp\r\n" << QStringList{u"3=c.bmp"_s, u"1=a.bmp"_s};
+    QTest::newRow("lone LF") << "1=a.bmp\n2=b.bmp\n" << QStringList{u"1=a.bmp"_s, u"2=b.bmp"_s};
+    QTest::newRow("lone CR") << "1=a.bmp\r2=b.bmp\r" << QStringList{u"1=a.bmp"_s, u"2=b.bmp"_s};
+    QTest::newRow("mixed line ends") << "1=a\r\n2=b\n3=c\r4=d" << QStringList{u"1=a"_s, u"2=b"_s, u"3=c"_s, u"4=d"_s};
+    QTest::newRow("LF CR is two line ends") << "1=a\n\r2=b" << QStringList{u"1=a"_s, u"2=b"_s};
+    QTest::newRow("last record without line end") << "1=a.bmp\r\n2=b.bmp" << QStringList{u"1=a.bmp"_s, u"2=b.bmp"_s};
+    QTest::newRow("single record without line end") << "tree.bmp" << QStringList{u"tree.bmp"_s};
 
     // Blank lines and empty input.
     QTest::newRow("empty text") << "" << QStringList{};
     QTest::newRow("only line ends") << "\r\n\n\r\r\n" << QStringList{};
     QTest::newRow("only blanks") << "  \t \r\n \t" << QStringList{};
     QTest::newRow("blank lines between records")
-        << "\r\n1=a.bmp\r\n\r\n  \t\r\n2=b.bmp\r\n\r\n" << QStringList{"1=a.bmp", "2=b.bmp"};
+        << "\r\n1=a.bmp\r\n\r\n  \t\r\n2=b.bmp\r\n\r\n" << QStringList{u"1=a.bmp"_s, u"2=b.bmp"_s};
 
     // Blanks around a record.
-    QTest::newRow("leading blanks skipped") << "  \t1=a.bmp" << QStringList{"1=a.bmp"};
-    QTest::newRow("trailing blanks dropped") << "1=a.bmp \t \r\n2=b.bmp  " << QStringList{"1=a.bmp", "2=b.bmp"};
-    QTest::newRow("blank after = kept") << "5= a.bmp\r\n" << QStringList{"5= a.bmp"};
-    QTest::newRow("inner blanks kept") << "1 2 = my tree.bmp\r\n" << QStringList{"1 2 = my tree.bmp"};
+    QTest::newRow("leading blanks skipped") << "  \t1=a.bmp" << QStringList{u"1=a.bmp"_s};
+    QTest::newRow("trailing blanks dropped") << "1=a.bmp \t \r\n2=b.bmp  " << QStringList{u"1=a.bmp"_s, u"2=b.bmp"_s};
+    QTest::newRow("blank after = kept") << "5= a.bmp\r\n" << QStringList{u"5= a.bmp"_s};
+    QTest::newRow("inner blanks kept") << "1 2 = my tree.bmp\r\n" << QStringList{u"1 2 = my tree.bmp"_s};
 
     // Commas.
-    QTest::newRow("comma splits a line") << "5=a,b.bmp\r\n" << QStringList{"5=a", "b.bmp"};
-    QTest::newRow("blanks after a comma skipped") << "1=a.bmp, 2=b.bmp" << QStringList{"1=a.bmp", "2=b.bmp"};
-    QTest::newRow("blanks before a comma dropped") << "1=a.bmp  ,2=b.bmp" << QStringList{"1=a.bmp", "2=b.bmp"};
-    QTest::newRow("empty field between commas") << "1=a,,2=b" << QStringList{"1=a", "", "2=b"};
-    QTest::newRow("leading comma gives an empty record") << ",1=a" << QStringList{"", "1=a"};
-    QTest::newRow("lone comma line") << "1=a\r\n,\r\n2=b" << QStringList{"1=a", "", "2=b"};
-    QTest::newRow("comma at line end adds nothing") << "1=a,\r\n2=b," << QStringList{"1=a", "2=b"};
+    QTest::newRow("comma splits a line") << "5=a,b.bmp\r\n" << QStringList{u"5=a"_s, u"b.bmp"_s};
+    QTest::newRow("blanks after a comma skipped") << "1=a.bmp, 2=b.bmp" << QStringList{u"1=a.bmp"_s, u"2=b.bmp"_s};
+    QTest::newRow("blanks before a comma dropped") << "1=a.bmp  ,2=b.bmp" << QStringList{u"1=a.bmp"_s, u"2=b.bmp"_s};
+    QTest::newRow("empty field between commas") << "1=a,,2=b" << QStringList{u"1=a"_s, u""_s, u"2=b"_s};
+    QTest::newRow("leading comma gives an empty record") << ",1=a" << QStringList{u""_s, u"1=a"_s};
+    QTest::newRow("lone comma line") << "1=a\r\n,\r\n2=b" << QStringList{u"1=a"_s, u""_s, u"2=b"_s};
+    QTest::newRow("comma at line end adds nothing") << "1=a,\r\n2=b," << QStringList{u"1=a"_s, u"2=b"_s};
 
     // Quotes.
-    QTest::newRow("quoted record holds a comma") << "\"5=a,b.bmp\"\r\n" << QStringList{"5=a,b.bmp"};
-    QTest::newRow("quoted record keeps its blanks") << "  \" 5= a.bmp \"\r\n" << QStringList{" 5= a.bmp "};
-    QTest::newRow("quoted record holds a line end") << "\"1=a\r\nb\"\r\n2=c" << QStringList{"1=a\r\nb", "2=c"};
-    QTest::newRow("empty quotes are a record") << "\"\"\r\n1=a" << QStringList{"", "1=a"};
+    QTest::newRow("quoted record holds a comma") << "\"5=a,b.bmp\"\r\n" << QStringList{u"5=a,b.bmp"_s};
+    QTest::newRow("quoted record keeps its blanks") << "  \" 5= a.bmp \"\r\n" << QStringList{u" 5= a.bmp "_s};
+    QTest::newRow("quoted record holds a line end") << "\"1=a\r\nb\"\r\n2=c" << QStringList{u"1=a\r\nb"_s, u"2=c"_s};
+    QTest::newRow("empty quotes are a record") << "\"\"\r\n1=a" << QStringList{u""_s, u"1=a"_s};
     QTest::newRow("text after the closing quote dropped") << "\"1=a\" junk, 2=b\r\n3=c"
-                                                          << QStringList{"1=a", "2=b", "3=c"};
-    QTest::newRow("closing quote then comma") << "\"1=a\",\"2=b\"" << QStringList{"1=a", "2=b"};
-    QTest::newRow("unclosed quote runs to the end") << "\"1=a,b\r\n2=c" << QStringList{"1=a,b\r\n2=c"};
-    QTest::newRow("quote inside a record is plain text") << "1=a\"b\",c" << QStringList{"1=a\"b\"", "c"};
+                                                          << QStringList{u"1=a"_s, u"2=b"_s, u"3=c"_s};
+    QTest::newRow("closing quote then comma") << "\"1=a\",\"2=b\"" << QStringList{u"1=a"_s, u"2=b"_s};
+    QTest::newRow("unclosed quote runs to the end") << "\"1=a,b\r\n2=c" << QStringList{u"1=a,b\r\n2=c"_s};
+    QTest::newRow("quote inside a record is plain text") << "1=a\"b\",c" << QStringList{u"1=a\"b\""_s, u"c"_s};
 }
 
 void TestCatalogueRecords::records()

@@ -13,6 +13,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -98,6 +99,13 @@ private slots:
     void refuses_data();
     void refuses();
     void missingFileOrFolder();
+    void specialFilesAreNeverOpened();
+    void pngCornerEqualsQtsWholeDecoding_data();
+    void pngCornerEqualsQtsWholeDecoding();
+    void decodingCostsOnlyTheRowsDrawn_data();
+    void decodingCostsOnlyTheRowsDrawn();
+    void pngDamagedPastItsCornerLoads();
+    void budgetCoversEveryPicture();
     void retinaNameMeansNothing();
 
     void tiles_data();
@@ -105,7 +113,7 @@ private slots:
     void replacingAPictureReplacesItsBlock();
 
 private:
-    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString path(QAnyStringView name) const { return m_dir.filePath(name.toString()); }
     QTemporaryDir m_dir;
 };
 
@@ -129,7 +137,7 @@ void TestPictureFile::decodes_data()
     QTest::newRow("no extension") << "a" << encoded(cornerPicture(40, 40), "BMP") << QSize(40, 40) << false;
     QTest::newRow("upper-case extension") << "A.BMP" << encoded(cornerPicture(40, 40), "BMP")
                                           << QSize(40, 40) << false;
-    if (QImageWriter::supportedImageFormats().contains("jpeg"))
+    if (QImageWriter::supportedImageFormats().contains(QByteArrayLiteral("jpeg")))
         QTest::newRow("large JPEG, clipped while decoding")
             << "a.jpg" << encoded(cornerPicture(400, 300), "JPEG") << QSize(40, 40) << true;
 }
@@ -143,7 +151,7 @@ void TestPictureFile::decodes()
     QVERIFY(!bytes.isEmpty());
     QVERIFY(writeFile(path(name), bytes));
 
-    const QImage picture = loadPictureFile(path(name));
+    const QImage picture = loadPictureFile(path(name)).picture;
     QVERIFY(!picture.isNull());
     QCOMPARE(picture.size(), size);
     const QColor expected = Corner;
@@ -180,6 +188,9 @@ void TestPictureFile::refuses_data()
     QTest::newRow("BMP of negative width") << "a.bmp" << bmpHeader(-40, 40, 40 * 40 * 3);
     QTest::newRow("PNG of absurd size") << "a.png" << pngHeader(60'000, 60'000);
     QTest::newRow("PNG cut after its header") << "a.png" << encoded(cornerPicture(40, 40), "PNG").left(40);
+    QTest::newRow("BMP too large to decode whole") << "a.bmp" << bmpHeader(5000, 4000);
+    // Qt tells a top-down BMP's height as negative: the size still counts.
+    QTest::newRow("top-down BMP too large to decode whole") << "a.bmp" << bmpHeader(4097, -4096);
     QTest::newRow("a side too long, however thin") << "a.bmp" << encoded(cornerPicture(MaxPictureSide + 1, 1), "BMP");
 }
 
@@ -188,21 +199,21 @@ void TestPictureFile::refuses()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QVERIFY(writeFile(path(name), bytes));
-    QVERIFY(loadPictureFile(path(name)).isNull());
+    QVERIFY(!loadPictureFile(path(name)).ok());
 }
 
 void TestPictureFile::missingFileOrFolder()
 {
-    QVERIFY(loadPictureFile(path("missing.bmp")).isNull());
-    QVERIFY(loadPictureFile(m_dir.path()).isNull());
-    QVERIFY(loadPictureFile(m_dir.path() + "/").isNull());
-    QVERIFY(loadPictureFile(QString()).isNull());
+    QVERIFY(!loadPictureFile(path(u"missing.bmp"_s)).ok());
+    QVERIFY(!loadPictureFile(m_dir.path()).ok());
+    QVERIFY(!loadPictureFile(m_dir.path() + u"/"_s).ok());
+    QVERIFY(!loadPictureFile(QString()).ok());
 }
 
 void TestPictureFile::retinaNameMeansNothing()
 {
-    QVERIFY(writeFile(path("tree@2x.png"), encoded(cornerPicture(80, 80), "PNG")));
-    const QImage picture = loadPictureFile(path("tree@2x.png"));
+    QVERIFY(writeFile(path(u"tree@2x.png"_s), encoded(cornerPicture(80, 80), "PNG")));
+    const QImage picture = loadPictureFile(path(u"tree@2x.png"_s)).picture;
     QCOMPARE(picture.size(), QSize(40, 40));
     QCOMPARE(picture.devicePixelRatio(), 1.0);
     QCOMPARE(picture.pixelColor(39, 39), Corner);
@@ -263,6 +274,118 @@ void TestPictureFile::replacingAPictureReplacesItsBlock()
     sprites.setPicture(3, QImage());
     QCOMPARE(sprites.block(3).pixelColor(5, 5), Grey);
     QVERIFY(sprites[3].Picture.isNull());
+}
+
+void TestPictureFile::specialFilesAreNeverOpened()
+{
+    // Opening a named pipe for reading would wait for a writer for ever.
+    QVERIFY(makeNamedPipe(path(u"pipe.bmp"_s)));
+    QVERIFY(makeSocket(path(u"socket.png"_s)));
+    QCOMPARE(loadPictureFile(path(u"pipe.bmp"_s)).reason, QStringLiteral("it is not a regular file (a named pipe)"));
+    QCOMPARE(loadPictureFile(path(u"socket.png"_s)).reason, QStringLiteral("it is not a regular file (a socket)"));
+    QCOMPARE(loadPictureFile(u"/dev/zero"_s).status, PictureReadStatus::Unreadable);
+}
+
+void TestPictureFile::pngCornerEqualsQtsWholeDecoding_data()
+{
+    QTest::addColumn<QByteArray>("png");
+
+    // Every kind of PNG Qt writes, larger and smaller than the corner.
+    const QList<QPair<const char *, QImage::Format>> formats = {
+        {"RGB", QImage::Format_RGB32},          {"RGBA", QImage::Format_ARGB32},
+        {"palette", QImage::Format_Indexed8},   {"grey", QImage::Format_Grayscale8},
+        {"16-bit grey", QImage::Format_Grayscale16}, {"16-bit RGBA", QImage::Format_RGBA64},
+        {"1-bit", QImage::Format_Mono}};
+    for (const auto &[name, format] : formats) {
+        for (const QSize size : {QSize(70, 55), QSize(23, 31)}) {
+            QImage picture(size, QImage::Format_ARGB32);
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x)
+                    picture.setPixelColor(x, y, QColor(x * 3, y * 4, (x * y) % 256, 255 - (x + y) % 200));
+            const QByteArray bytes = encoded(picture.convertToFormat(format), "PNG");
+            QTest::addRow("%s %dx%d", name, size.width(), size.height()) << bytes;
+        }
+    }
+    // And the hand-made ones of the fuzzing seeds: interlaced, 4-bit palette
+    // with transparency, 16-bit and 1-bit grey. A seed's first byte is the
+    // fuzzer's, not the file's.
+    const QDir seeds(qEnvironmentVariable("KESTRUN_SOURCE_DIR") + u"/fuzz/corpus/picture"_s);
+    for (const char *name : {"interlaced-45x43.png", "palette-trns-41x41.png", "gray16-20x50.png", "gray1-64x8.png"})
+        QTest::newRow(name) << readFile(seeds.filePath(QString::fromLatin1(name))).mid(1);
+}
+
+void TestPictureFile::pngCornerEqualsQtsWholeDecoding()
+{
+    QFETCH(QByteArray, png);
+    QImage whole;
+    QVERIFY(whole.loadFromData(png, "PNG"));
+    QVERIFY(writeFile(path(u"a.png"_s), png));
+    const PictureReadResult result = loadPictureFile(path(u"a.png"_s));
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    const QImage corner = whole.copy(0, 0, std::min(whole.width(), 40), std::min(whole.height(), 40));
+    QCOMPARE(result.picture.size(), corner.size());
+    QCOMPARE(result.picture.convertToFormat(QImage::Format_ARGB32), corner.convertToFormat(QImage::Format_ARGB32));
+
+    SpriteTable sprites;
+    sprites.setPicture(1, result.picture);
+    sprites.setPicture(2, corner);
+    QCOMPARE(sprites.block(1), sprites.block(2));
+}
+
+void TestPictureFile::decodingCostsOnlyTheRowsDrawn_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("cost"); // pixels the reader has to decode
+
+    QImage tall(2000, 3000, QImage::Format_RGB32);
+    tall.fill(Corner);
+    QTest::newRow("PNG: its first 40 rows") << encoded(tall, "PNG") << qint64(2000 * 40);
+    QTest::newRow("BMP: all of it") << encoded(tall.copy(0, 0, 300, 200), "BMP") << qint64(300 * 200);
+    const QByteArray interlaced =
+        readFile(qEnvironmentVariable("KESTRUN_SOURCE_DIR") + u"/fuzz/corpus/picture/interlaced-45x43.png"_s).mid(1);
+    QTest::newRow("interlaced PNG: all of it") << interlaced << qint64(45 * 43);
+    if (QImageWriter::supportedImageFormats().contains(QByteArrayLiteral("jpeg")))
+        QTest::newRow("JPEG: its first 40 rows") << encoded(tall, "JPEG") << qint64(2000 * 40);
+}
+
+void TestPictureFile::decodingCostsOnlyTheRowsDrawn()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, cost);
+    QVERIFY(writeFile(path(u"picture"_s), bytes));
+    QVERIFY(PictureReader(cost).read(path(u"picture"_s)).ok());
+    const PictureReadResult refused = PictureReader(cost - 1).read(path(u"picture"_s));
+    QCOMPARE(refused.status, PictureReadStatus::Unreadable);
+    QVERIFY2(refused.reason.contains(u"decoding"_s), qPrintable(refused.reason));
+}
+
+void TestPictureFile::pngDamagedPastItsCornerLoads()
+{
+    // Only the rows drawn are read: a PNG cut short far below its corner
+    // still gives the corner (Qt's whole decoding refuses it).
+    QImage tall(200, 4000, QImage::Format_RGB32);
+    for (int y = 0; y < tall.height(); ++y)
+        for (int x = 0; x < tall.width(); ++x)
+            tall.setPixel(x, y, qRgb((x * 7 + y * 13) % 256, (x * y) % 256, (y * 5) % 256));
+    const QByteArray png = encoded(tall, "PNG");
+    const QByteArray cut = png.left(png.size() / 2);
+    QVERIFY(QImage::fromData(cut, "PNG").isNull());
+    QVERIFY(writeFile(path(u"cut.png"_s), cut));
+    const PictureReadResult result = loadPictureFile(path(u"cut.png"_s));
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    QCOMPARE(result.picture.convertToFormat(QImage::Format_RGB32), tall.copy(0, 0, 40, 40));
+}
+
+void TestPictureFile::budgetCoversEveryPicture()
+{
+    QVERIFY(writeSolidBmp(path(u"a.bmp"_s), 40, 40, Corner));
+    PictureReader reader(2 * 40 * 40);
+    QVERIFY(reader.read(path(u"a.bmp"_s)).ok());
+    QVERIFY(reader.read(path(u"a.bmp"_s)).ok());
+    const PictureReadResult third = reader.read(path(u"a.bmp"_s));
+    QCOMPARE(third.status, PictureReadStatus::Unreadable);
+    QVERIFY(third.picture.isNull());
+    QVERIFY2(third.reason.contains(u"decoding"_s), qPrintable(third.reason));
 }
 
 QTEST_GUILESS_MAIN(TestPictureFile)

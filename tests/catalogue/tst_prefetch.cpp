@@ -7,6 +7,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 class TestPrefetch : public QObject {
     Q_OBJECT
@@ -23,30 +24,29 @@ void TestPrefetch::decodesWhatTheLoadWouldDecode()
     QStringList asked;
     const CatalogueLoadResult result = loadCatalogue(sample, sprites, [&](const QString &path) {
         asked << path;
-        const std::optional<QImage> picture = prefetch.take(path);
-        return picture ? *picture : QImage();
+        return prefetch.decoded(path).value_or(PictureReadResult{{PictureReadStatus::Unreadable, u"not decoded"_s}, {}});
     });
-    QVERIFY(result.ok);
+    QVERIFY(result.ok());
     QVERIFY(asked.size() >= 16);
     for (const QString &path : asked)
-        QCOMPARE(prefetch.take(path).value(), loadPictureFile(path));
-    QVERIFY(!prefetch.take(sample + QStringLiteral("not-listed.bmp")));
+        QCOMPARE(prefetch.decoded(path).value().picture, loadPictureFile(path).picture);
+    QVERIFY(!prefetch.decoded(sample + QStringLiteral("not-listed.bmp")));
 }
 
 void TestPrefetch::stopsWhereTheLoadStops()
 {
     QTemporaryDir dir;
     const QString folder = dir.path() + QLatin1Char('/');
-    QVERIFY(writeSolidBmp(folder + "a.bmp", 40, 40, Qt::red));
-    QVERIFY(writeSolidBmp(folder + "c.bmp", 40, 40, Qt::blue));
-    QVERIFY(writeFile(folder + "tileset.dat", "1=a.bmp\r\n2=missing.bmp\r\n3=c.bmp\r\n"));
+    QVERIFY(writeSolidBmp(folder + u"a.bmp"_s, 40, 40, Qt::red));
+    QVERIFY(writeSolidBmp(folder + u"c.bmp"_s, 40, 40, Qt::blue));
+    QVERIFY(writeFile(folder + u"tileset.dat"_s, "1=a.bmp\r\n2=missing.bmp\r\n3=c.bmp\r\n"));
     PicturePrefetch prefetch(folder);
-    QCOMPARE(prefetch.take(folder + "a.bmp").value().pixel(0, 0), QColor(Qt::red).rgb());
-    QVERIFY(prefetch.take(folder + "missing.bmp").value().isNull());
-    QVERIFY(!prefetch.take(folder + "c.bmp")); // after the failure: never decoded
+    QCOMPARE(prefetch.decoded(folder + u"a.bmp"_s).value().picture.pixel(0, 0), QColor(Qt::red).rgb());
+    QCOMPARE(prefetch.decoded(folder + u"missing.bmp"_s).value().status, PictureReadStatus::Unreadable);
+    QVERIFY(!prefetch.decoded(folder + u"c.bmp"_s)); // after the failure: never decoded
 
-    PicturePrefetch nowhere(folder + "absent/");
-    QVERIFY(!nowhere.take(folder + "a.bmp"));
+    PicturePrefetch nowhere(folder + u"absent/"_s);
+    QVERIFY(!nowhere.decoded(folder + u"a.bmp"_s));
 }
 
 QTEST_GUILESS_MAIN(TestPrefetch)

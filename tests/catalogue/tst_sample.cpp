@@ -11,6 +11,7 @@
 
 using namespace kestrun;
 using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
 
 class TestSample : public QObject {
     Q_OBJECT
@@ -36,7 +37,7 @@ void TestSample::catalogueLoads()
 {
     SpriteTable sprites;
     const CatalogueLoadResult result = loadCatalogue(m_folder, sprites, loadPictureFile);
-    QVERIFY2(result.ok, qPrintable(result.failure));
+    QVERIFY2(result.ok(), qPrintable(result.reason));
     QVERIFY(result.listEntries.size() >= 16);
     // A new map shows sprite 1 everywhere: it is the plain ground.
     QCOMPARE(sprites[1].FileName, QStringLiteral("tiles\\ground.bmp"));
@@ -50,7 +51,7 @@ void TestSample::catalogueLoads()
 
 void TestSample::catalogueIsWrittenAsTheGameWritesIt()
 {
-    const QByteArray bytes = readFile(m_folder + "tileset.dat");
+    const QByteArray bytes = readFile(m_folder + u"tileset.dat"_s);
     QVERIFY(bytes.endsWith("\r\n"));
     QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
     QCOMPARE(bytes.count('\r'), bytes.count("\r\n"));
@@ -62,7 +63,7 @@ void TestSample::catalogueIsWrittenAsTheGameWritesIt()
 void TestSample::picturesAre24BitBmp()
 {
     int count = 0;
-    QDirIterator it(m_folder, {"*.bmp"}, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(m_folder, {u"*.bmp"_s}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QByteArray bmp = readFile(it.next());
         QVERIFY2(bmp.size() >= 54 && bmp.startsWith("BM"), qPrintable(it.filePath()));
@@ -77,9 +78,9 @@ void TestSample::picturesAre24BitBmp()
 void TestSample::levelUsesEveryTerrainAndLayer()
 {
     MapGrid map;
-    QCOMPARE(readMapFile(m_folder + "sample.kmp", map).status, MapReadStatus::Loaded);
+    QCOMPARE(readMapFile(m_folder + u"sample.kmp"_s, map).status, MapReadStatus::Loaded);
     SpriteTable sprites;
-    QVERIFY(loadCatalogue(m_folder, sprites, loadPictureFile).ok);
+    QVERIFY(loadCatalogue(m_folder, sprites, loadPictureFile).ok());
 
     QSet<int> terrains;
     int used[4] = {0, 0, 0, 0};
@@ -87,7 +88,7 @@ void TestSample::levelUsesEveryTerrainAndLayer()
         for (int x = 0; x <= MapGrid::MaxX; ++x) {
             terrains.insert(map.cell(x, y).Terrain);
             for (int layer = 1; layer <= 3; ++layer) {
-                const int sprite = map.layerByte(x, y, layer);
+                const int sprite = map.layerByte(x, y, Layer(layer));
                 if (sprite == 0)
                     continue;
                 ++used[layer];

@@ -1,20 +1,29 @@
 """End-to-end tests: the real kestrun-editor on an Xvfb display, driven with
-the mouse and keyboard as a level designer would."""
+the mouse and keyboard as a level designer would.
+
+The tests wait on the editor's own signal that its main window is on screen
+and painted (KESTRUN_REPORT_SHOWN), and otherwise poll for what they expect;
+every limit is multiplied by KESTRUN_E2E_TIME_SCALE. A failing test prints
+the display's windows, the path of a screenshot and the editor's stderr."""
 
 import argparse
+import functools
 import os
+import re
 import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xsession import XSession  # noqa: E402
+from xsession import XSession, scaled  # noqa: E402
 
 EDITOR = None
 SAMPLE = None
+FAILURES = None  # the folder for failure screenshots
 BLUE, YELLOW = (0, 0, 255), (255, 255, 0)
 
 
@@ -32,6 +41,68 @@ def map_file(terrain, sprites=(0, 0, 0)):
     return header + bytes([terrain, *sprites]) * 176
 
 
+class Editor:
+    """The editor process. Its standard output is read as it comes, for the
+    line that says the main window is shown; its stderr is kept in a file."""
+
+    def __init__(self, arguments, env, stderr_path):
+        self.stderr_path = stderr_path
+        with open(stderr_path, "wb") as stderr:
+            self.process = subprocess.Popen([EDITOR, *arguments], env=dict(env, KESTRUN_REPORT_SHOWN="1"),
+                                            stdout=subprocess.PIPE, stderr=stderr)
+        self._shown = threading.Event()
+        threading.Thread(target=self._read_output, daemon=True).start()
+
+    def _read_output(self):
+        for line in self.process.stdout:
+            if line.startswith(b"shown "):
+                self._shown.set()
+
+    def wait_shown(self, timeout=60.0):
+        """Returns once the main window is on screen and painted; fails at
+        once if the editor ends first, and after `timeout` seconds, scaled."""
+        limit = scaled(timeout)
+        deadline = time.monotonic() + limit
+        while not self._shown.wait(0.05):
+            status = self.process.poll()
+            if status is not None:
+                raise AssertionError(f"the editor ended with status {status} before its main window was shown")
+            if time.monotonic() >= deadline:
+                raise AssertionError(f"the editor did not show its main window within {limit:.1f} s")
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait()
+        self.process.stdout.close()
+
+    def stderr(self):
+        with open(self.stderr_path, "rb") as f:
+            return f.read().decode(errors="replace")
+
+
+def report_failures(test_class):
+    """Wraps every test of the class so that a failure (not a skip) first
+    prints what a developer needs to act on it."""
+    def diagnosed(test):
+        @functools.wraps(test)
+        def run(self):
+            try:
+                test(self)
+            except unittest.SkipTest:
+                raise
+            except BaseException:
+                self.report_failure()
+                raise
+        return run
+
+    for name in dir(test_class):
+        if name.startswith("test_"):
+            setattr(test_class, name, diagnosed(getattr(test_class, name)))
+    return test_class
+
+
+@report_failures
 class EditorTest(unittest.TestCase):
     def setUp(self):
         self.x = XSession()
@@ -47,11 +118,31 @@ class EditorTest(unittest.TestCase):
         self.editor = None
 
     def tearDown(self):
-        if self.editor and self.editor.poll() is None:
-            self.editor.kill()
-            self.editor.wait()
+        if self.editor:
+            self.editor.stop()
         self.x.close()
         self.tmp.cleanup()
+
+    def report_failure(self):
+        out = sys.stderr
+        out.write(f"\n--- {self.id()} failed; Xvfb {self.x.display} is {self.x.server_state()}; its windows:\n")
+        try:
+            out.write(self.x.describe_windows() + "\n")
+        except Exception as error:  # the report must not hide the failure
+            out.write(f"  (could not list the windows: {error})\n")
+        if FAILURES:
+            try:
+                os.makedirs(FAILURES, exist_ok=True)
+                path = os.path.join(FAILURES, re.sub(r"[^\w.-]", "_", self.id()) + ".png")
+                self.x.screen().save_png(path)
+                out.write(f"--- screenshot: {path}\n")
+            except Exception as error:
+                out.write(f"--- no screenshot: {error}\n")
+        if self.editor:
+            status = self.editor.process.poll()
+            out.write("--- the editor is " + ("still running" if status is None else f"gone, status {status}") + "\n")
+            out.write("--- its stderr:\n" + (self.editor.stderr() or "(empty)\n"))
+        out.flush()
 
     def remember_folder(self, folder):
         os.makedirs(os.path.join(self.config, "Kestrunle"), exist_ok=True)
@@ -60,8 +151,19 @@ class EditorTest(unittest.TestCase):
 
     def start(self, *arguments):
         env = dict(self.x.env, XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.tmp.name)
-        self.editor = subprocess.Popen([EDITOR, *arguments], env=env,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.editor = Editor(arguments, env, os.path.join(self.tmp.name, "editor.stderr"))
+
+    def editor_alive(self):
+        """True while the editor runs; fails the test at once if it ended."""
+        status = self.editor.process.poll()
+        if status is not None:
+            raise AssertionError(f"the editor ended with status {status}")
+        return True
+
+    def main_window(self):
+        """Waits for the editor's main window to be shown and returns it."""
+        self.editor.wait_shown()
+        return self.x.wait_window("Kestrunle", 10)
 
     def start_on_water_map(self):
         """Starts the editor on a map whose every cell is Water with no
@@ -71,11 +173,21 @@ class EditorTest(unittest.TestCase):
         with open(level, "wb") as f:
             f.write(map_file(16))
         self.start(level)
-        return self.x.wait_window("Kestrunle")
+        return self.main_window()
 
     def close_and_wait(self, window):
         self.x.close_window(window)
-        self.assertEqual(self.editor.wait(timeout=10), 0)
+        self.assertEqual(self.editor.process.wait(timeout=scaled(10)), 0)
+
+    def wait_for_pixels(self, points, colour, what):
+        """Waits until every screen point shows `colour`."""
+        self.x.wait_until(lambda: all(self.x.screen().pixel(*p) == colour for p in points), 10,
+                          f"{what} did not turn {colour}")
+
+    def settle(self):
+        """Time for the editor to handle what was just sent, before checking
+        that it did not react (there is nothing to wait on for that)."""
+        time.sleep(scaled(0.5))
 
     def canvas_origin(self, window):
         """The screen position of the canvas's pixel (0, 0): below the menu
@@ -113,22 +225,20 @@ class EditorTest(unittest.TestCase):
         self.x.drag([(left + 60, top + 100), (left + 20, top + 100), (left - 20, top + 100)])
         # Out of the way of the button's tooltip, which may cover the row.
         self.x.xdotool("mousemove", "--sync", left + 600, top + 420)
-        time.sleep(1.0)
-        screen = self.x.screen()
-        for i in range(6):
-            self.assertEqual(screen.pixel(left + 40 * i + 20, top + 20), YELLOW, f"cell ({i}, 0)")
-        self.assertEqual(screen.pixel(left + 40 * 6 + 20, top + 20), BLUE)
+        self.wait_for_pixels([(left + 40 * i + 20, top + 20) for i in range(6)], YELLOW, "cells (0..5, 0)")
+        self.wait_for_pixels([(left + 60, top + 100), (left + 20, top + 100)], YELLOW, "cells (1, 2) and (0, 2)")
+        self.assertEqual(self.x.screen().pixel(left + 40 * 6 + 20, top + 20), BLUE)
 
         # Save: the map came from the command line, so Save asks for a name.
         self.x.click(toolbar[0] + 46 + 11, toolbar[1] + 14)
         dialogs = self.x.wait_until(lambda: [w for w in self.x.visible_windows("^Kestrunle$") if w != window],
-                                    10, "the Save As dialog did not appear")
+                                    20, "the Save As dialog did not appear")
         self.x.xdotool("windowfocus", "--sync", dialogs[0])
-        time.sleep(0.5)
+        self.settle()
         saved = os.path.join(self.tmp.name, "painted.kmp")
         self.x.type_text(saved)
         self.x.key("Return")
-        self.x.wait_until(lambda: os.path.exists(saved), 10, "the map was not saved")
+        self.x.wait_until(lambda: os.path.exists(saved), 20, "the map was not saved")
         with open(saved, "rb") as f:
             data = f.read()
         self.assertEqual(len(data), 726)
@@ -152,17 +262,12 @@ class EditorTest(unittest.TestCase):
         self.x.click(client[0] + 64 + 12, client[1] + 28 + 64 + 10)  # "S2"
         self.x.drag([(left + 40 * i + 20, top + 140) for i in range(4)])
         self.x.xdotool("mousemove", "--sync", left + 600, top + 420)
-        time.sleep(0.5)
-        screen = self.x.screen()
-        for i in range(4):
-            self.assertEqual(screen.pixel(left + 40 * i + 20, top + 140), red, f"cell ({i}, 3)")
-        self.assertEqual(screen.pixel(left + 40 * 4 + 20, top + 140), BLUE)
+        self.wait_for_pixels([(left + 40 * i + 20, top + 140) for i in range(4)], red, "cells (0..3, 3)")
+        self.assertEqual(self.x.screen().pixel(left + 40 * 4 + 20, top + 140), BLUE)
         self.x.click(client[0] + 0 + 12, client[1] + 28 + 64 + 10)  # "C": terrain only
-        time.sleep(0.3)
-        self.assertEqual(self.x.screen().pixel(left + 20, top + 140), BLUE)
+        self.wait_for_pixels([(left + 20, top + 140)], BLUE, "cell (0, 3) on the terrain layer")
         self.x.click(client[0] + 96 + 12, client[1] + 28 + 64 + 10)  # "S3": every layer
-        time.sleep(0.3)
-        self.assertEqual(self.x.screen().pixel(left + 20, top + 140), red)
+        self.wait_for_pixels([(left + 20, top + 140)], red, "cell (0, 3) with every layer")
         self.close_and_wait(window)
 
     def test_about_box_opens_from_the_help_menu_and_any_key_closes_it(self):
@@ -172,33 +277,44 @@ class EditorTest(unittest.TestCase):
         def about_boxes():
             return self.x.visible_windows(size=(497, 205))
 
+        def open_menus():
+            return [w for w in self.x.visible_windows() if w != window and self.x.window_geometry(w)[1] > wy]
+
         for _ in range(2):  # a second About works like the first
-            self.x.click(wx + 120, wy + 8)  # "Помощь"
-            time.sleep(0.3)
+            # The menu titles' places depend on the fonts: open the first
+            # menu ("Файл", at the left end whatever its width) and move to
+            # the third, "Помощь", with the keyboard.
+            self.x.click(wx + 10, wy + 8)
+            self.x.wait_until(open_menus, 10, "the File menu did not open")
+            self.x.key("Right")
+            self.x.key("Right")
             self.x.key("Down")  # "Contents" is disabled: the first choice is About
             self.x.key("Return")
-            about = self.x.wait_until(about_boxes, 5, "the About box did not open")[0]
+            about = self.x.wait_until(about_boxes, 10, "the About box did not open")[0]
             ax, ay, aw, ah = self.x.window_geometry(about)
             self.x.click(ax + aw // 2, ay + ah // 2)  # a click does not close it
-            time.sleep(0.3)
+            self.settle()
             self.assertTrue(about_boxes())
             self.x.key("shift")  # a key alone does
-            self.x.wait_until(lambda: not about_boxes(), 5, "a key did not close the About box")
+            self.x.wait_until(lambda: not about_boxes(), 10, "a key did not close the About box")
         self.close_and_wait(window)
 
     def test_first_start_asks_for_the_game_folder_over_the_splash(self):
         self.start()
-        prompt = self.x.wait_window("Kestrunle")
+        # The prompt comes before the main window: there is no signal to wait
+        # on, and a first start may build the font cache.
+        prompt = self.x.wait_until(lambda: self.editor_alive() and self.x.visible_windows("^Kestrunle$"), 60,
+                                   "no visible window named 'Kestrunle'")[0]
         _, _, width, height = self.x.window_geometry(prompt)
         self.assertLess(width, 780)  # the input box, not the editor
         self.assertTrue(self.x.visible_windows(size=(497, 205)),
                         "the splash window is not on screen during the prompt")
         self.x.xdotool("windowfocus", "--sync", prompt)
-        time.sleep(0.3)
+        self.settle()
         self.x.type_text(self.game)
         self.x.key("Return")
-        window = self.x.wait_until(lambda: self.x.visible_windows("^Kestrunle$", size=(780, 540)), 15,
-                                   "the editor did not come up after the answer")[0]
+        self.editor.wait_shown()
+        window = self.x.wait_window("Kestrunle", 10, size=(780, 540))
         with open(os.path.join(self.config, "Kestrunle", "Kestrunle.conf")) as f:
             self.assertIn(f"gamepath={self.game}", f.read())
         self.close_and_wait(window)
@@ -208,7 +324,7 @@ class EditorTest(unittest.TestCase):
             self.skipTest("no sample map")
         self.remember_folder(SAMPLE.rstrip("/") + "/")
         self.start(os.path.join(SAMPLE, "sample.kmp"))
-        window = self.x.wait_window("Kestrunle")
+        window = self.main_window()
         self.assertEqual(self.x.window_geometry(window)[2:], (780, 540))
         wx, wy, _, _ = self.x.window_geometry(window)
         screen = self.x.screen()
@@ -221,6 +337,7 @@ if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--editor", required=True)
     parser.add_argument("--sample")
+    parser.add_argument("--failures", help="where a failing test saves its screenshot")
     options, rest = parser.parse_known_args()
-    EDITOR, SAMPLE = options.editor, options.sample
+    EDITOR, SAMPLE, FAILURES = options.editor, options.sample, options.failures
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)

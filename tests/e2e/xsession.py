@@ -10,35 +10,65 @@ import struct
 import subprocess
 import tempfile
 import time
+import zlib
+
+
+def time_scale():
+    """The factor KESTRUN_E2E_TIME_SCALE gives every wait (1 when unset):
+    more for a slow or loaded machine."""
+    try:
+        factor = float(os.environ.get("KESTRUN_E2E_TIME_SCALE", "1"))
+    except ValueError:
+        factor = 1.0
+    return factor if factor > 0 else 1.0
+
+
+def scaled(seconds):
+    return seconds * time_scale()
 
 
 class XSession:
     def __init__(self, width=1280, height=1024):
         self.fbdir = tempfile.mkdtemp(prefix="kestrun-fb-")
-        self.display = None
-        self.server = None
-        for number in range(91, 140):
-            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
-                continue
-            server = subprocess.Popen(
-                ["Xvfb", f":{number}", "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
-                 "-fbdir", self.fbdir],
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            deadline = time.monotonic() + 10
-            while time.monotonic() < deadline and server.poll() is None:
-                if os.path.exists(f"/tmp/.X11-unix/X{number}"):
-                    self.display, self.server = f":{number}", server
-                    break
-                time.sleep(0.05)
-            if self.server:
+        self.display = self.server = None
+        # Display numbers spread by process id, away from the low ones every
+        # desktop and other test runs take first; a number in use makes the
+        # server end at once, and the next one is tried.
+        first = 100 + os.getpid() % 800
+        for number in range(first, first + 50):
+            server, ready = self._start_server(number, width, height)
+            if ready:
+                self.display, self.server = f":{number}", server
                 break
             server.kill()
             server.wait()
         if not self.server:
+            shutil.rmtree(self.fbdir, ignore_errors=True)
             raise RuntimeError("could not start Xvfb")
         self.env = dict(os.environ, DISPLAY=self.display)
-        self.env.pop("WAYLAND_DISPLAY", None)
-        self.env.pop("QT_QPA_PLATFORM", None)
+        # Nothing of the developer's desktop may change what the editor
+        # shows: its platform theme (icons, fonts), style or scaling.
+        for name in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE",
+                     "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI", "XDG_CURRENT_DESKTOP",
+                     "DESKTOP_SESSION"):
+            self.env.pop(name, None)
+
+    def _start_server(self, number, width, height):
+        """Starts Xvfb on display `number`; returns it and whether it is
+        ready. It writes the number to the pipe once it takes connections,
+        and ends without a word if it cannot have the display."""
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(
+            ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
+             "-nolisten", "tcp", "-fbdir", self.fbdir],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            return server, pipe.readline().strip() == str(number)
+
+    def server_state(self):
+        status = self.server.poll()
+        return "running" if status is None else f"gone, status {status}"
 
     def close(self):
         self.server.terminate()
@@ -53,15 +83,16 @@ class XSession:
     @staticmethod
     def wait_until(condition, timeout, failure):
         """Polls `condition` until it gives a true value, which it returns;
-        raises AssertionError(failure) after `timeout` seconds."""
-        deadline = time.monotonic() + timeout
+        raises AssertionError(failure) after `timeout` seconds, scaled."""
+        limit = scaled(timeout)
+        deadline = time.monotonic() + limit
         while True:
             value = condition()
             if value:
                 return value
             if time.monotonic() >= deadline:
-                raise AssertionError(failure)
-            time.sleep(0.1)
+                raise AssertionError(f"{failure} (waited {limit:.1f} s)")
+            time.sleep(0.05)
 
     def visible_windows(self, name=".*", size=None):
         """The visible windows whose name matches the pattern `name`, and
@@ -69,9 +100,22 @@ class XSession:
         found = [int(w) for w in self.xdotool("search", "--onlyvisible", "--name", name).split()]
         return [w for w in found if size is None or self.window_geometry(w)[2:] == size]
 
-    def wait_window(self, name, timeout=20.0):
-        return self.wait_until(lambda: self.visible_windows(f"^{name}$"), timeout,
-                               f"no visible window named {name!r} within {timeout} s")[0]
+    def wait_window(self, name, timeout=20.0, size=None):
+        return self.wait_until(lambda: self.visible_windows(f"^{name}$", size), timeout,
+                               f"no visible window named {name!r}" + (f" of {size}" if size else ""))[0]
+
+    def describe_windows(self):
+        """One line for each window on the display that has a name or a
+        class: id, visible or not, geometry, name."""
+        every = {int(w) for option in ("--name", "--class")
+                 for w in self.xdotool("search", option, ".").split()}
+        visible = {int(w) for w in self.xdotool("search", "--onlyvisible", "--name", ".").split()}
+        lines = []
+        for window in sorted(every):
+            x, y, w, h = self.window_geometry(window)
+            state = "visible" if window in visible else "hidden "
+            lines.append(f"  {window:#010x} {state} {w}x{h}+{x}+{y} {self.window_name(window)!r}")
+        return "\n".join(lines) or "  (no windows)"
 
     def window_name(self, window):
         return self.xdotool("getwindowname", window)
@@ -157,3 +201,29 @@ class Screen:
         b0, b1, b2 = self.pixels[offset], self.pixels[offset + 1], self.pixels[offset + 2]
         return (b2, b1, b0) if self.little_endian else (self.pixels[offset + 1], self.pixels[offset + 2],
                                                          self.pixels[offset + 3])
+
+    def save_png(self, path, area=None):
+        """Writes the screen, or the (x, y, width, height) `area` of it, as
+        an RGB PNG."""
+        x0, y0, width, height = area or (0, 0, self.width, self.height)
+        rows = bytearray()
+        for y in range(y0, y0 + height):
+            rows.append(0)  # no filter
+            if self.bits_per_pixel == 32 and self.little_endian:  # B, G, R, unused
+                start = y * self.bytes_per_line + 4 * x0
+                line = self.pixels[start:start + 4 * width]
+                rgb = bytearray(3 * width)
+                rgb[0::3], rgb[1::3], rgb[2::3] = line[2::4], line[1::4], line[0::4]
+                rows.extend(rgb)
+            else:
+                for x in range(x0, x0 + width):
+                    rows.extend(self.pixel(x, y))
+
+        def chunk(kind, body):
+            return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+        with open(path, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n")
+            f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)))
+            f.write(chunk(b"IDAT", zlib.compress(bytes(rows), 6)))
+            f.write(chunk(b"IEND", b""))

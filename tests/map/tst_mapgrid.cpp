@@ -41,7 +41,7 @@ void TestMapGrid::storageOrder()
         const int expected = i / 4 == element ? 11 * (i % 4 + 1) : 0;
         QCOMPARE(int(bytes[i]), expected);
     }
-    QCOMPARE(grid.layerByte(x, y, 2), std::uint8_t(33));
+    QCOMPARE(grid.layerByte(x, y, Layer::Sprite2), std::uint8_t(33));
 }
 
 void TestMapGrid::outOfBoundsReadsNothingAndChangesNothing_data()
@@ -63,11 +63,11 @@ void TestMapGrid::outOfBoundsReadsNothingAndChangesNothing()
     applyNewMapDefaults(grid);
     const MapGrid before = grid;
     QVERIFY(!grid.setCell(x, y, MapCell{9, 9, 9, 9}));
-    QVERIFY(!grid.setLayerByte(x, y, 1, 9));
+    QVERIFY(!grid.setLayerByte(x, y, Layer::Sprite1, 9));
     QVERIFY(grid == before);
     QCOMPARE(grid.cell(x, y), MapCell{});
-    QCOMPARE(grid.layerByte(x, y, 0), std::uint8_t(0));
-    QVERIFY(!grid.setLayerByte(0, 0, 4, 9));
+    QCOMPARE(grid.layerByte(x, y, Layer::Terrain), std::uint8_t(0));
+    QVERIFY(!grid.setLayerByte(0, 0, Layer(4), 9));
     QVERIFY(grid == before);
 }
 

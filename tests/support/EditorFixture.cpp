@@ -3,7 +3,9 @@
 #include "view/MapCanvas.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QMouseEvent>
+#include <QScreen>
 
 namespace kestrun::testing {
 
@@ -23,7 +25,29 @@ void giveSprites(SpriteTable &sprites, int first, int last)
     }
 }
 
-Editor::Editor(QStringList arguments, const QString &gameFolder)
+void putCell(frmMain &window, int x, int y, const MapCell &cell)
+{
+    const std::uint8_t bytes[] = {cell.Terrain, cell.Sprite1, cell.Sprite2, cell.Sprite3};
+    for (int layer = 0; layer < 4; ++layer)
+        window.document().paint({x, y, Layer(layer), bytes[layer]});
+}
+
+namespace {
+QByteArrayList encodedNames(const QStringList &names)
+{
+    QByteArrayList bytes;
+    for (const QString &name : names)
+        bytes << QFile::encodeName(name);
+    return bytes;
+}
+} // namespace
+
+Editor::Editor(const QStringList &arguments, const QString &gameFolder)
+    : Editor(encodedNames(arguments), gameFolder)
+{
+}
+
+Editor::Editor(QByteArrayList arguments, const QString &gameFolder)
 {
     platform.inputAnswers.push_back(gameFolder);
     window = std::make_unique<frmMain>(platform, std::move(arguments));
@@ -33,6 +57,16 @@ Editor::Editor(QStringList arguments, const QString &gameFolder)
 QRgb Editor::pixel(int x, int y) const
 {
     return window->picMap->image().pixel(x, y);
+}
+
+QImage Editor::onScreen(const QWidget *widget) const
+{
+    QCoreApplication::processEvents();
+    const QPoint place = widget->mapTo(window.get(), QPoint(0, 0));
+    return window->screen()
+        ->grabWindow(window->winId(), place.x(), place.y(), widget->width(), widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 void Editor::mouse(QEvent::Type type, QPointF position, Qt::MouseButton button, Qt::MouseButtons held) const

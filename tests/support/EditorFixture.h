@@ -19,15 +19,25 @@ QRgb spriteColour(int index);
 // the file name "sprite<index>.bmp".
 void giveSprites(SpriteTable &sprites, int first, int last);
 
+// Puts `cell` into the grid through the map document, one paint stroke per
+// byte, as the window would load it; the canvas is not redrawn.
+void putCell(frmMain &window, int x, int y, const MapCell &cell);
+
 // An editor window loaded headless: the catalogue prompt is answered with
-// `gameFolder` (by default empty, so no catalogue loads), then Form_Load runs
-// with `arguments` as the command line.
+// `gameFolder` (by default empty, so no catalogue loads) unless the platform
+// was given a stored folder, then Form_Load runs with `arguments` as the
+// command line (as file names encoded the system's way, or as raw bytes).
 struct Editor {
-    explicit Editor(QStringList arguments = {}, const QString &gameFolder = {});
+    explicit Editor(const QStringList &arguments = {}, const QString &gameFolder = {});
+    explicit Editor(QByteArrayList arguments, const QString &gameFolder = {});
     ScriptedPlatform platform;
     std::unique_ptr<frmMain> window;
 
     QRgb pixel(int x, int y) const;
+    // What the screen shows of a widget of the (shown) window once pending
+    // repaints are done: the window's backing store, not a fresh rendering,
+    // so an area that was never repainted still shows its old pixels.
+    QImage onScreen(const QWidget *widget) const;
     // A synthetic mouse event on the canvas, at canvas coordinates.
     void mouse(QEvent::Type type, QPointF position, Qt::MouseButton button, Qt::MouseButtons held) const;
     void press(QPointF position, Qt::MouseButton button) const;

@@ -70,7 +70,7 @@ void ScriptedPlatform::deleteSetting(const QString &application, const QString &
     settings.remove(settingKey(application, section, key));
 }
 
-QImage ScriptedPlatform::loadPicture(const QString &path)
+PictureReadResult ScriptedPlatform::loadPicture(const QString &path)
 {
     picturesLoaded << path;
     return pictureLoader ? pictureLoader(path) : loadPictureFile(path);

@@ -32,7 +32,7 @@ public:
 
     // Runs when an input box is shown, before it is answered.
     std::function<void()> onInputBox;
-    std::function<QImage(const QString &)> pictureLoader;
+    std::function<PictureReadResult(const QString &)> pictureLoader;
     QStringList picturesLoaded;
 
     // "application/section/key" -> value.
@@ -48,7 +48,7 @@ public:
     void saveSetting(const QString &application, const QString &section, const QString &key,
                      const QString &value) override;
     void deleteSetting(const QString &application, const QString &section, const QString &key) override;
-    QImage loadPicture(const QString &path) override;
+    PictureReadResult loadPicture(const QString &path) override;
 };
 
 } // namespace kestrun::testing

@@ -9,6 +9,10 @@ namespace kestrun::testing {
 QByteArray readFile(const QString &path);
 bool writeFile(const QString &path, const QByteArray &data);
 
+// Makes a named pipe, or a socket (bound, and left so), at `path`.
+bool makeNamedPipe(const QString &path);
+bool makeSocket(const QString &path);
+
 // Writes a 24-bit BMP of the given size filled with one colour.
 bool writeSolidBmp(const QString &path, int width, int height, const QColor &colour);
 

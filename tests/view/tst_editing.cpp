@@ -72,17 +72,17 @@ void TestEditing::pressRules()
     QFETCH(int, layer);
     QFETCH(int, writtenLayer);
     QFETCH(int, value);
-    const auto stroke = pressStroke(button, layer, 5, 6, 4, 9);
+    const auto stroke = pressStroke(MouseButton(button), Layer(layer), 5, 6, 4, 9);
     QCOMPARE(stroke.has_value(), writtenLayer >= 0);
     if (stroke) {
         QCOMPARE(stroke->x, 5);
         QCOMPARE(stroke->y, 6);
-        QCOMPARE(stroke->layer, writtenLayer);
+        QCOMPARE(int(stroke->layer), writtenLayer);
         QCOMPARE(int(stroke->value), value);
     }
     // Outside the grid nothing is ever written.
-    QVERIFY(!pressStroke(button, layer, 16, 0, 4, 9));
-    QVERIFY(!pressStroke(button, layer, 0, -1, 4, 9));
+    QVERIFY(!pressStroke(MouseButton(button), Layer(layer), 16, 0, 4, 9));
+    QVERIFY(!pressStroke(MouseButton(button), Layer(layer), 0, -1, 4, 9));
 }
 
 void TestEditing::readoutNeverShowsSprite3_data()

@@ -1,3 +1,4 @@
+#include "map/Terrain.h"
 #include "view/MapRenderer.h"
 
 #include <QTest>
@@ -158,11 +159,11 @@ void TestRenderer::spriteLayerKeepsEmptyCells()
     grid.setCell(15, 10, MapCell{1, 6, 0, 0});
     const SpriteTable sprites = spritesOneToNine();
     QImage canvas = MapRenderer::blankCanvas(qRgb(1, 2, 3));
-    QCOMPARE(int(MapRenderer::drawSpriteLayer(canvas, grid, sprites, 1)), 6);
+    QCOMPARE(int(MapRenderer::drawSpriteLayer(canvas, grid, sprites, Layer::Sprite1)), 6);
     QCOMPARE(canvas.pixel(0, 0), spriteColour(5));
     QCOMPARE(canvas.pixel(639, 439), spriteColour(6));
     QCOMPARE(canvas.pixel(60, 60), qRgb(1, 2, 3));
-    QCOMPARE(int(MapRenderer::drawSpriteLayer(canvas, grid, sprites, 2)), 0);
+    QCOMPARE(int(MapRenderer::drawSpriteLayer(canvas, grid, sprites, Layer::Sprite2)), 0);
 }
 
 QTEST_APPLESS_MAIN(TestRenderer)

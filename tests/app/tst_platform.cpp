@@ -1,0 +1,149 @@
+// The real platform services, headless: the file dialogs answered by a timer,
+// and the settings store in a temporary configuration folder.
+#include "app/AppInfo.h"
+#include "app/QtPlatformServices.h"
+#include "support/TestFiles.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QFileSystemModel>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QScopeGuard>
+
+#include <functional>
+
+using namespace kestrun;
+using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Runs `answer` on the file dialog once it is up and waiting.
+void whenDialogShown(const std::function<void(QFileDialog *)> &answer)
+{
+    auto *poll = new QTimer(qApp);
+    const QDeadlineTimer deadline(10000);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, deadline] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog && !deadline.hasExpired())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (dialog)
+            answer(dialog);
+    });
+    poll->start(10);
+}
+
+} // namespace
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+public:
+    explicit TestPlatform(QString configFolder) : m_config(std::move(configFolder)) {}
+
+private slots:
+    void fileDialogs_data();
+    void fileDialogs();
+    void settingsRoundTrip();
+
+private:
+    QString m_config;
+    QTemporaryDir m_dir;
+};
+
+void TestPlatform::fileDialogs_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<bool>("accept");
+    // The dialog opens with an existing file's name in its field, so a
+    // Cancel that handed back the selection would be seen.
+    QTest::newRow("Open, cancelled") << false << false;
+    QTest::newRow("Open, chosen") << false << true;
+    QTest::newRow("Save As, cancelled") << true << false;
+    QTest::newRow("Save As, chosen") << true << true;
+}
+
+void TestPlatform::fileDialogs()
+{
+    QFETCH(bool, save);
+    QFETCH(bool, accept);
+    QVERIFY(m_dir.isValid());
+    const QString offered = m_dir.filePath(u"offered.kmp"_s);
+    const QString chosen = m_dir.filePath(u"chosen.kmp"_s);
+    QVERIFY(writeFile(offered, "x") && writeFile(chosen, "y"));
+
+    QString shownFilter;
+    whenDialogShown([&](QFileDialog *dialog) {
+        shownFilter = dialog->selectedNameFilter();
+        // Whatever happens below, the dialog does not stay open.
+        const auto close = qScopeGuard([dialog] {
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        if (!accept)
+            return;
+        // As a user would: type the other file's name over the offered one
+        // in the name field, once the folder is listed.
+        auto *model = dialog->findChild<QFileSystemModel *>();
+        auto *name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s);
+        QVERIFY(model && name);
+        QTRY_VERIFY(model->index(chosen).isValid() && model->index(offered).isValid());
+        dialog->activateWindow(); // typing goes to the focused field of the active window
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->selectAll();
+        QTest::keyClicks(name, QFileInfo(chosen).fileName());
+        static_cast<QDialog *>(dialog)->accept(); // as the Open or Save button does
+    });
+    QtPlatformServices platform;
+    const FileDialogRequest request{u"Все файлы (*.*)|*.*|Карты Kestrun (*.kmp)|*.kmp"_s, 2, offered};
+    const std::optional<QString> answer =
+        save ? platform.saveFileDialog(nullptr, request) : platform.openFileDialog(nullptr, request);
+
+    QCOMPARE(shownFilter, u"Карты Kestrun (*.kmp)"_s);
+    if (accept)
+        QCOMPARE(answer.value_or(u"<none>"_s), chosen);
+    else
+        QVERIFY2(!answer, qPrintable(answer.value_or(QString())));
+}
+
+void TestPlatform::settingsRoundTrip()
+{
+    QtPlatformServices platform;
+    const QString folder = u"/games/kestrun/"_s;
+    QCOMPARE(platform.setting(AppTitle, GameFolderSection, GameFolderKey, u"none"_s), u"none"_s);
+    platform.saveSetting(AppTitle, GameFolderSection, GameFolderKey, folder);
+    QCOMPARE(platform.setting(AppTitle, GameFolderSection, GameFolderKey, QString()), folder);
+
+    // Where another program (or the next start) finds it: application
+    // "Kestrunle", section "settings", key "gamepath".
+    const QString file = m_config + u"/Kestrunle/Kestrunle.conf"_s;
+    QVERIFY2(QFile::exists(file), qPrintable(file));
+    QCOMPARE(QSettings(file, QSettings::IniFormat).value(u"settings/gamepath"_s).toString(), folder);
+
+    platform.deleteSetting(AppTitle, GameFolderSection, GameFolderKey);
+    QCOMPARE(platform.setting(AppTitle, GameFolderSection, GameFolderKey, u"none"_s), u"none"_s);
+    QVERIFY(!QSettings(file, QSettings::IniFormat).contains(u"settings/gamepath"_s));
+}
+
+int main(int argc, char **argv)
+{
+    // Before anything reads a setting: Qt fixes the settings folders once.
+    QTemporaryDir config;
+    if (!config.isValid())
+        return 1;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    QApplication app(argc, argv);
+    TestPlatform test(config.path());
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_platform.moc"

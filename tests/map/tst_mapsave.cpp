@@ -1,0 +1,325 @@
+// Saving a map keeps the file as the old in-place write kept it: its tail,
+// its mode, owner and group, its other hard links; a save into a folder that
+// may not be written, over a symbolic link, or killed half-way.
+#include "io/FileHeadWrite.h"
+#include "map/MapFile.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace kestrun;
+using namespace kestrun::testing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr uid_t Nobody = 65534;
+constexpr qint64 GiB = qint64(1) << 30;
+
+MapGrid gridOf(std::uint8_t seed)
+{
+    MapGrid grid;
+    for (int i = 0; i < MapGrid::CellCount; ++i)
+        grid.setCell(i % 16, i / 16, MapCell{seed, std::uint8_t(i), std::uint8_t(seed + i), 7});
+    return grid;
+}
+
+struct stat statOf(const QString &path)
+{
+    struct stat info {};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info;
+}
+
+// `size` bytes at `offset` of a file, without reading the rest.
+QByteArray readAt(const QString &path, qint64 offset, qint64 size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(offset))
+        return QByteArray();
+    return file.read(size);
+}
+
+QByteArray patterned(qint64 size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i)
+        bytes[i] = char((i * 31 + i / 4096) & 0xFF);
+    return bytes;
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                                  QDir::Name);
+}
+
+} // namespace
+
+class TestMapSave : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+
+    void replacedOrWrittenInPlace_data();
+    void replacedOrWrittenInPlace();
+    void keepsModeOwnerAndGroup();
+    void unwritableFolderWritesTheFileInPlace();
+    void symbolicLinks_data();
+    void symbolicLinks();
+    void removesOnlyItsOwnLeftovers();
+    void killedSavesLeaveTheOldOrTheNewMap_data();
+    void killedSavesLeaveTheOldOrTheNewMap();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+void TestMapSave::init()
+{
+    m_dir = QTemporaryDir();
+    QVERIFY(m_dir.isValid());
+}
+
+void TestMapSave::replacedOrWrittenInPlace_data()
+{
+    QTest::addColumn<qint64>("tail");
+    QTest::addColumn<bool>("sparse"); // the tail is a hole: no disk behind it
+    QTest::addColumn<int>("links");
+    QTest::addColumn<bool>("inPlace");
+
+    QTest::newRow("no tail: replaced") << qint64(0) << false << 1 << false;
+    QTest::newRow("1 MiB tail: copied") << MaxCopiedTail << false << 1 << false;
+    QTest::newRow("longer tail: in place") << MaxCopiedTail + 1 << false << 1 << true;
+    QTest::newRow("2 GiB sparse tail: in place, nothing copied") << 2 * GiB << true << 1 << true;
+    QTest::newRow("second hard link: in place") << qint64(300) << false << 2 << true;
+}
+
+void TestMapSave::replacedOrWrittenInPlace()
+{
+    QFETCH(qint64, tail);
+    QFETCH(bool, sparse);
+    QFETCH(int, links);
+    QFETCH(bool, inPlace);
+
+    const QString file = path(u"level.kmp"_s);
+    QVERIFY(writeFile(file, encodeMap(gridOf(1)) + (sparse ? QByteArray() : patterned(tail))));
+    if (sparse)
+        QCOMPARE(::truncate(QFile::encodeName(file).constData(), off_t(MapFileSize + tail)), 0);
+    if (links == 2)
+        QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(path(u"other.kmp"_s)).constData()) == 0);
+    const struct stat before = statOf(file);
+
+    QVERIFY(writeMapFile(file, gridOf(2)).ok());
+
+    const struct stat after = statOf(file);
+    QCOMPARE(after.st_ino == before.st_ino, inPlace);
+    QCOMPARE(qint64(after.st_size), MapFileSize + tail);
+    QCOMPARE(readAt(file, 0, MapFileSize), encodeMap(gridOf(2)));
+    if (sparse) {
+        QCOMPARE(readAt(file, MapFileSize + tail - 4096, 4096), QByteArray(4096, '\0'));
+        QVERIFY2(after.st_blocks * 512 < 1024 * 1024, "the hole was filled");
+    } else {
+        QCOMPARE(readAt(file, MapFileSize, tail), patterned(tail));
+    }
+    if (links == 2)
+        QCOMPARE(readFile(path(u"other.kmp"_s)), readFile(file));
+    const QStringList names = links == 2 ? QStringList{u"level.kmp"_s, u"other.kmp"_s} : QStringList{u"level.kmp"_s};
+    QCOMPARE(entriesOf(m_dir.path()), names);
+}
+
+void TestMapSave::keepsModeOwnerAndGroup()
+{
+    const QString file = path(u"shared.kmp"_s);
+    const QByteArray name = QFile::encodeName(file);
+    QVERIFY(writeFile(file, encodeMap(gridOf(1))));
+    QCOMPARE(::chmod(name.constData(), 0604), 0);
+    const bool root = ::geteuid() == 0;
+    if (root)
+        QCOMPARE(::chown(name.constData(), Nobody, Nobody), 0);
+
+    QVERIFY(writeMapFile(file, gridOf(2)).ok());
+    const struct stat after = statOf(file);
+    QCOMPARE(readFile(file), encodeMap(gridOf(2)));
+    QCOMPARE(after.st_mode & 07777, mode_t(0604));
+    if (!root)
+        QSKIP("Giving the file back another user's owner and group needs root; only the mode was checked.");
+    QCOMPARE(after.st_uid, Nobody);
+    QCOMPARE(after.st_gid, gid_t(Nobody));
+}
+
+void TestMapSave::unwritableFolderWritesTheFileInPlace()
+{
+    // A shared level folder: the map may be written, the folder may not.
+    const QString folder = path(u"shared"_s);
+    const QString file = folder + u"/level.kmp"_s;
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(writeFile(file, encodeMap(gridOf(1)) + "tail"));
+    QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0666), 0);
+    QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    const ino_t inode = statOf(file).st_ino;
+    // And a map that may be written but not read, in a folder open to all:
+    // its tail cannot be copied, so it stays where it is.
+    const QString open = path(u"open"_s);
+    const QString writeOnly = open + u"/write-only.kmp"_s;
+    QVERIFY(QDir().mkdir(open));
+    QVERIFY(writeFile(writeOnly, encodeMap(gridOf(1)) + "tail"));
+    QCOMPARE(::chmod(QFile::encodeName(writeOnly).constData(), 0222), 0);
+    QCOMPARE(::chmod(QFile::encodeName(open).constData(), 0777), 0);
+
+    // Root may write any folder, so the save runs as an unprivileged user:
+    // a child process that drops root as setpriv would.
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
+            ::_exit(77);
+        if (::access(QFile::encodeName(file).constData(), W_OK) != 0)
+            ::_exit(78);
+        const bool saved = writeMapFile(file, gridOf(2)).ok();
+        const bool refused = !writeMapFile(folder + u"/new.kmp"_s, gridOf(2)).ok();
+        const bool savedWriteOnly = writeMapFile(writeOnly, gridOf(2)).ok();
+        ::_exit(saved && refused && savedWriteOnly ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    QVERIFY(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        QSKIP("Cannot drop root to an unprivileged user here.");
+    if (WEXITSTATUS(status) == 78)
+        QSKIP("An unprivileged user cannot reach the temporary folder here.");
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(readFile(file), encodeMap(gridOf(2)) + "tail");
+    QCOMPARE(statOf(file).st_ino, inode);
+    QCOMPARE(entriesOf(folder), QStringList{u"level.kmp"_s});
+    QCOMPARE(::chmod(QFile::encodeName(writeOnly).constData(), 0644), 0);
+    QCOMPARE(readFile(writeOnly), encodeMap(gridOf(2)) + "tail");
+    QCOMPARE(entriesOf(open), QStringList{u"write-only.kmp"_s});
+}
+
+void TestMapSave::symbolicLinks_data()
+{
+    QTest::addColumn<QStringList>("links");   // "name>target" pairs made first
+    QTest::addColumn<QString>("saved");       // the name saved to
+    QTest::addColumn<QString>("written");     // the file that gets the map; empty: a failure
+    QTest::addColumn<QStringList>("entries"); // the folder afterwards
+
+    QTest::newRow("link to a map: the map changes, the link stays")
+        << QStringList{u"link.kmp>map.kmp"_s} << "link.kmp" << "map.kmp" << QStringList{u"link.kmp"_s, u"map.kmp"_s};
+    QTest::newRow("dangling link: its target is made")
+        << QStringList{u"link.kmp>made.kmp"_s} << "link.kmp" << "made.kmp" << QStringList{u"link.kmp"_s, u"made.kmp"_s, u"map.kmp"_s};
+    QTest::newRow("link to itself: reported")
+        << QStringList{u"loop.kmp>loop.kmp"_s} << "loop.kmp" << "" << QStringList{u"loop.kmp"_s, u"map.kmp"_s};
+    QTest::newRow("two links in a ring: reported")
+        << QStringList{u"a.kmp>b.kmp"_s, u"b.kmp>a.kmp"_s} << "a.kmp" << "" << QStringList{u"a.kmp"_s, u"b.kmp"_s, u"map.kmp"_s};
+}
+
+void TestMapSave::symbolicLinks()
+{
+    QFETCH(QStringList, links);
+    QFETCH(QString, saved);
+    QFETCH(QString, written);
+    QFETCH(QStringList, entries);
+    QVERIFY(writeFile(path(u"map.kmp"_s), encodeMap(gridOf(1))));
+    for (const QString &link : links) {
+        const QStringList parts = link.split(u'>');
+        QCOMPARE(::symlink(QFile::encodeName(parts[1]).constData(), QFile::encodeName(path(parts[0])).constData()), 0);
+    }
+
+    const MapWriteResult result = writeMapFile(path(saved), gridOf(2));
+    if (written.isEmpty()) {
+        QCOMPARE(result.status, MapWriteStatus::Failed);
+        QVERIFY2(result.reason.contains(u"symbolic-link loop"_s), qPrintable(result.reason));
+    } else {
+        QVERIFY2(result.ok(), qPrintable(result.reason));
+        QCOMPARE(readFile(path(written)), encodeMap(gridOf(2)));
+    }
+    QVERIFY(S_ISLNK(statOf(path(saved)).st_mode));
+    QCOMPARE(entriesOf(m_dir.path()), entries);
+}
+
+void TestMapSave::removesOnlyItsOwnLeftovers()
+{
+    const QStringList kept{u"level.kmp"_s, u"level.kmp.XyZ123"_s, u"level.kmp.backup"_s,
+                           u"level.kmp.kestrun-save-Ab12C"_s, u"level.kmp.kestrun-save-Ab12Cd.bak"_s,
+                           u"level.kmp.kestrun-save-folder"_s, u"other.kmp.kestrun-save-Ab12Cd"_s};
+    for (const QString &name : kept) {
+        if (name.endsWith(u"folder"_s))
+            QVERIFY(QDir(m_dir.path()).mkdir(name));
+        else
+            QVERIFY(writeFile(path(name), "keep"));
+    }
+    QVERIFY(writeFile(path(u"level.kmp.kestrun-save-Ab12Cd"_s), "left by a killed save"));
+    QVERIFY(writeFile(path(u"level.kmp.kestrun-save-000000"_s), ""));
+    QVERIFY(isSaveTemporaryOf(u"level.kmp"_s, u"level.kmp.kestrun-save-Ab12Cd"_s));
+
+    QVERIFY(writeMapFile(path(u"level.kmp"_s), gridOf(2)).ok());
+    QStringList expected = kept;
+    expected.sort();
+    QCOMPARE(entriesOf(m_dir.path()), expected);
+}
+
+void TestMapSave::killedSavesLeaveTheOldOrTheNewMap_data()
+{
+    QTest::addColumn<int>("links");
+    QTest::addColumn<int>("kills");
+    QTest::newRow("temporary file renamed over the map") << 1 << 300;
+    QTest::newRow("in place (a second hard link)") << 2 << 100;
+}
+
+void TestMapSave::killedSavesLeaveTheOldOrTheNewMap()
+{
+    QFETCH(int, links);
+    QFETCH(int, kills);
+    const QString file = path(u"killed.kmp"_s);
+    const QByteArray tail = patterned(5000); // kept by every save
+    const QByteArray first = encodeMap(gridOf(1)) + tail;
+    const QByteArray second = encodeMap(gridOf(2)) + tail;
+    QVERIFY(writeFile(file, first));
+    if (links == 2)
+        QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(path(u"other.kmp"_s)).constData()) == 0);
+
+    QRandomGenerator random(20240611);
+    int sawSecond = 0;
+    for (int kill = 0; kill < kills; ++kill) {
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            for (std::uint8_t seed = 2;; seed = std::uint8_t(3 - seed))
+                writeMapFile(file, gridOf(seed));
+        }
+        ::usleep(useconds_t(random.bounded(0, 2000)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        const QByteArray now = readFile(file);
+        QVERIFY2(now == first || now == second,
+                 qPrintable(QStringLiteral("after kill %1 the map holds %2 bytes of neither").arg(kill).arg(now.size())));
+        sawSecond += now == second;
+    }
+    qInfo("%d kills: the map was the second one after %d", kills, sawSecond);
+
+    // What the killed saves left behind goes with the next save.
+    QVERIFY(writeMapFile(file, gridOf(1)).ok());
+    const QStringList names = links == 2 ? QStringList{u"killed.kmp"_s, u"other.kmp"_s} : QStringList{u"killed.kmp"_s};
+    QCOMPARE(entriesOf(m_dir.path()), names);
+    if (links == 2)
+        QCOMPARE(readFile(path(u"other.kmp"_s)), first);
+}
+
+QTEST_GUILESS_MAIN(TestMapSave)
+#include "tst_mapsave.moc"

@@ -150,9 +150,8 @@ void BM_Render(benchmark::State &state)
             state.SkipWithError("the map did not load");
             break;
         }
-        QString reason;
-        const QByteArray png = kmp::encodePng(kmp::renderMap(grid, sprites, {}), &reason);
-        benchmark::DoNotOptimize(png.constData());
+        const kmp::EncodeResult encoded = kmp::encodePng(kmp::renderMap(grid, sprites, {}));
+        benchmark::DoNotOptimize(encoded.png.constData());
     }
 }
 BENCHMARK(BM_Render)->Unit(benchmark::kMillisecond);

@@ -1,10 +1,10 @@
 // kmp check: validates maps for a game, as the editor would load them.
 #include "kmp/Commands.h"
 
+#include "io/RegularFile.h"
 #include "kmp/GameCatalogue.h"
 #include "kmp/Invocation.h"
 #include "kmp/MapCheck.h"
-#include "kmp/MapSource.h"
 #include "map/MapFile.h"
 
 #include <QJsonArray>
@@ -47,10 +47,10 @@ bool hasSeverity(const Report &report, Severity severity)
 
 Report checkMapFile(const QString &path, const SpriteTable *sprites)
 {
-    const MapBytes file = readMapBytes(path, MapFileSize);
-    if (!file.ok)
+    const ReadResult file = readRegularFile(path, MapFileSize);
+    if (!file.ok())
         return {path, {{Severity::Error, u"unreadable"_s, u"cannot read the file: "_s + file.reason}}};
-    return {path, checkMap(file.data, file.size, sprites)};
+    return {path, checkMap(file.bytes, file.size, sprites)};
 }
 
 Report checkCatalogue(const GameCatalogue &game)

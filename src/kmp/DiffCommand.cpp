@@ -86,14 +86,14 @@ int runDiff(const QStringList &arguments, Console &io)
     if (paths.size() != 2)
         return invocation.usageError(io, u"give two map files"_s);
 
-    MapBytes files[2];
+    ReadResult files[2];
     for (int i = 0; i < 2; ++i) {
-        files[i] = readWholeMapFile(paths[i]);
-        if (!files[i].ok)
+        files[i] = readWholeFile(paths[i]);
+        if (!files[i].ok())
             return reportFailure(io, invocation.command(), paths[i], files[i].reason);
     }
-    const QByteArray &a = files[0].data;
-    const QByteArray &b = files[1].data;
+    const QByteArray &a = files[0].bytes;
+    const QByteArray &b = files[1].bytes;
     if (a == b)
         return ExitOk;
 

@@ -1,7 +1,7 @@
 // kmp dump and kmp undump: a map file as lines of text, and back.
 #include "kmp/Commands.h"
 
-#include "kmp/AtomicFile.h"
+#include "io/WholeFileWrite.h"
 #include "kmp/DumpFormat.h"
 #include "kmp/Invocation.h"
 #include "kmp/MapSource.h"
@@ -33,31 +33,34 @@ To see maps as text in "git diff":
 // A dump of the largest file kmp reads whole, with room to spare.
 constexpr qint64 MaxDumpTextBytes = 4 * MaxWholeFileBytes;
 
-// The dump text from a file, or from the standard input for "-".
-MapBytes readText(const QString &path)
+ReadResult refused(const QString &reason)
 {
-    MapBytes result;
-    if (path != u"-"_s) {
-        result = readMapBytes(path, MaxDumpTextBytes);
-        if (result.ok && result.size > MaxDumpTextBytes)
-            return {false, u"the file is too large to be a map's dump"_s, {}, result.size};
-        return result;
-    }
+    ReadResult result;
+    result.status = ReadStatus::Refused;
+    result.reason = reason;
+    return result;
+}
+
+// The dump text from a file, or from the standard input for "-".
+ReadResult readText(const QString &path)
+{
+    if (path != u"-"_s)
+        return readWholeFile(path, MaxDumpTextBytes);
     QFile input;
     if (!input.open(stdin, QIODevice::ReadOnly))
-        return {false, input.errorString(), {}, 0};
+        return refused(input.errorString());
+    ReadResult result;
     for (;;) {
         const QByteArray chunk = input.read(64 * 1024);
         if (input.error() != QFileDevice::NoError)
-            return {false, input.errorString(), {}, 0};
+            return refused(input.errorString());
         if (chunk.isEmpty())
             break;
-        result.data += chunk;
-        if (result.data.size() > MaxDumpTextBytes)
-            return {false, u"the input is too large to be a map's dump"_s, {}, 0};
+        result.bytes += chunk;
+        if (result.bytes.size() > MaxDumpTextBytes)
+            return refused(u"the input is too large to be a map's dump"_s);
     }
-    result.ok = true;
-    result.size = result.data.size();
+    result.size = result.bytes.size();
     return result;
 }
 
@@ -75,10 +78,10 @@ int runDump(const QStringList &arguments, Console &io)
         return invocation.usageError(io, u"give one map file"_s);
 
     const QString path = parser.positionalArguments().constFirst();
-    const MapBytes file = readWholeMapFile(path);
-    if (!file.ok)
+    const ReadResult file = readWholeFile(path);
+    if (!file.ok())
         return reportFailure(io, invocation.command(), path, file.reason);
-    io.out << dumpMapFile(file.data);
+    io.out << dumpMapFile(file.bytes);
     io.out.flush();
     return ExitOk;
 }
@@ -99,16 +102,16 @@ int runUndump(const QStringList &arguments, Console &io)
 
     const QString textPath = parser.positionalArguments().at(0);
     const QString outPath = parser.positionalArguments().at(1);
-    const MapBytes text = readText(textPath);
-    if (!text.ok)
+    const ReadResult text = readText(textPath);
+    if (!text.ok())
         return reportFailure(io, invocation.command(), textPath, text.reason);
-    const UndumpResult map = undumpMapFile(QString::fromUtf8(text.data));
-    if (!map.ok) {
+    const UndumpResult map = undumpMapFile(QString::fromUtf8(text.bytes));
+    if (!map.ok()) {
         const QString where = map.line > 0 ? u"%1:%2"_s.arg(textPath).arg(map.line) : textPath;
         return reportFailure(io, invocation.command(), where, map.reason);
     }
-    if (const auto failure = writeFileAtomically(outPath, map.file))
-        return reportFailure(io, invocation.command(), outPath, *failure);
+    if (const WriteResult written = writeWholeFile(outPath, map.file); !written.ok())
+        return reportFailure(io, invocation.command(), outPath, written.reason);
     return ExitOk;
 }
 

@@ -35,6 +35,7 @@ QString rowLine(const QByteArray &image, int y)
 UndumpResult fault(int line, QString reason)
 {
     UndumpResult result;
+    result.status = UndumpStatus::Malformed;
     result.line = line;
     result.reason = std::move(reason);
     return result;
@@ -242,7 +243,6 @@ UndumpResult undumpMapFile(const QString &text)
                             .arg(MapFileSize + tail.size()));
     }
     UndumpResult result;
-    result.ok = true;
     result.file = image + tail;
     return result;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/FileResult.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -25,11 +27,10 @@ inline constexpr int DumpTailBytesPerLine = 32;
 
 QString dumpMapFile(const QByteArray &file);
 
-struct UndumpResult {
-    bool ok = false;
-    QByteArray file;   // the map file's bytes, when ok
-    int line = 0;      // the line at fault (1-based), or 0 for the text as a whole
-    QString reason;
+enum class UndumpStatus { Read, Malformed };
+struct UndumpResult : FileResult<UndumpStatus> {
+    QByteArray file; // the map file's bytes, when read
+    int line = 0;    // the line at fault (1-based), or 0 for the text as a whole
 };
 
 // The file a dump describes, byte for byte; or the first fault in the text.

@@ -2,8 +2,8 @@
 // sprites each layer uses.
 #include "kmp/Commands.h"
 
+#include "io/RegularFile.h"
 #include "kmp/Invocation.h"
-#include "kmp/MapSource.h"
 #include "kmp/MapText.h"
 #include "map/MapFile.h"
 #include "map/Terrain.h"
@@ -29,14 +29,14 @@ struct MapInfo {
     std::array<Histogram, 4> layers{}; // [0] terrain codes, [1..3] sprite indices
 };
 
-MapInfo describe(const QString &path, const MapBytes &file)
+MapInfo describe(const QString &path, const ReadResult &file)
 {
     MapInfo info;
     info.file = path;
     info.size = file.size;
-    info.header = decodeMapHeader(asByteSpan(file.data));
+    info.header = decodeMapHeader(asByteSpan(file.bytes));
     MapGrid grid;
-    info.status = decodeMap(asByteSpan(file.data), grid);
+    info.status = decodeMap(asByteSpan(file.bytes), grid);
     if (info.status != MapReadStatus::Loaded)
         return info;
     for (int y = 0; y <= MapGrid::MaxY; ++y) {
@@ -163,8 +163,8 @@ int runInfo(const QStringList &arguments, Console &io)
     QJsonArray all;
     bool first = true;
     for (const QString &path : paths) {
-        const MapBytes file = readMapBytes(path, MapFileSize);
-        if (!file.ok) {
+        const ReadResult file = readRegularFile(path, MapFileSize);
+        if (!file.ok()) {
             status = reportFailure(io, invocation.command(), path, file.reason);
             continue;
         }

@@ -77,18 +77,18 @@ QImage renderMap(const MapGrid &grid, const SpriteTable &sprites, const RenderOp
     return image;
 }
 
-QByteArray encodePng(const QImage &image, QString *reason)
+EncodeResult encodePng(const QImage &image)
 {
-    QByteArray png;
-    QBuffer buffer(&png);
+    EncodeResult result;
+    QBuffer buffer(&result.png);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
     if (!writer.write(image)) {
-        if (reason)
-            *reason = writer.errorString();
-        return {};
+        result.status = EncodeStatus::Failed;
+        result.reason = writer.errorString();
+        result.png.clear();
     }
-    return png;
+    return result;
 }
 
 } // namespace kestrun::kmp

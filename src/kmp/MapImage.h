@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/SpriteTable.h"
+#include "io/FileResult.h"
 #include "map/MapGrid.h"
 
 #include <QByteArray>
@@ -31,7 +32,12 @@ std::optional<QSize> scaledCanvasSize(double factor);
 // lines when asked.
 QImage renderMap(const MapGrid &grid, const SpriteTable &sprites, const RenderOptions &options);
 
-// The picture as PNG; the reason when it cannot be encoded.
-QByteArray encodePng(const QImage &image, QString *reason);
+enum class EncodeStatus { Encoded, Failed };
+struct EncodeResult : FileResult<EncodeStatus> {
+    QByteArray png;
+};
+
+// The picture as PNG, or why it cannot be encoded.
+EncodeResult encodePng(const QImage &image);
 
 } // namespace kestrun::kmp

@@ -1,12 +1,10 @@
 // kmp render: maps as PNG pictures, drawn exactly as the editor's canvas.
 #include "kmp/Commands.h"
 
-#include "kmp/AtomicFile.h"
+#include "io/WholeFileWrite.h"
 #include "kmp/GameCatalogue.h"
 #include "kmp/Invocation.h"
 #include "kmp/MapImage.h"
-#include "kmp/MapSource.h"
-#include "kmp/MapText.h"
 #include "map/CellGeometry.h"
 #include "map/MapFile.h"
 
@@ -101,27 +99,37 @@ std::vector<Job> plannedJobs(const QStringList &positional, const QString &outDi
     return jobs;
 }
 
-// Draws one map into its picture; the reason when it cannot.
-std::optional<QString> renderJob(const Job &job, const SpriteTable &sprites, const RenderOptions &options,
-                                 QString &failedFile)
+enum class JobStatus { Drawn, Failed };
+struct JobResult : FileResult<JobStatus> {
+    QString file; // the map or the picture that failed
+};
+
+JobResult jobFailure(const QString &file, const QString &reason)
 {
-    failedFile = job.map;
-    const MapBytes file = readMapBytes(job.map, MapFileSize);
-    if (!file.ok)
-        return file.reason;
+    JobResult result;
+    result.status = JobStatus::Failed;
+    result.reason = reason;
+    result.file = file;
+    return result;
+}
+
+// Draws one map into its picture.
+JobResult renderJob(const Job &job, const SpriteTable &sprites, const RenderOptions &options)
+{
     MapGrid grid;
-    switch (decodeMap(asByteSpan(file.data), grid)) {
-    case MapReadStatus::NotValidMapFile: return u"Not valid map file"_s;
-    case MapReadStatus::WrongVersion: return u"Wrong version"_s;
-    case MapReadStatus::Loaded:
-    case MapReadStatus::Unreadable: break;
+    const MapReadResult read = readMapFile(job.map, grid);
+    switch (read.status) {
+    case MapReadStatus::Loaded: break;
+    case MapReadStatus::NotValidMapFile: return jobFailure(job.map, u"Not valid map file"_s);
+    case MapReadStatus::WrongVersion: return jobFailure(job.map, u"Wrong version"_s);
+    case MapReadStatus::Unreadable: return jobFailure(job.map, read.reason);
     }
-    QString reason;
-    const QByteArray png = encodePng(renderMap(grid, sprites, options), &reason);
-    failedFile = job.picture;
-    if (png.isEmpty())
-        return reason;
-    return writeFileAtomically(job.picture, png);
+    const EncodeResult encoded = encodePng(renderMap(grid, sprites, options));
+    if (!encoded.ok())
+        return jobFailure(job.picture, encoded.reason);
+    if (const WriteResult written = writeWholeFile(job.picture, encoded.png); !written.ok())
+        return jobFailure(job.picture, written.reason);
+    return {};
 }
 
 } // namespace
@@ -182,9 +190,8 @@ int runRender(const QStringList &arguments, Console &io)
 
     int status = ExitOk;
     for (const Job &job : jobs) {
-        QString failedFile;
-        if (const auto failure = renderJob(job, catalogue->sprites, options, failedFile))
-            status = reportFailure(io, invocation.command(), failedFile, *failure);
+        if (const JobResult drawn = renderJob(job, catalogue->sprites, options); !drawn.ok())
+            status = reportFailure(io, invocation.command(), drawn.file, drawn.reason);
     }
     return status;
 }

@@ -145,9 +145,9 @@ void TestKmpCheck::unreadableMaps_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("message");
-    QTest::newRow("missing") << u"nothing-here.kmp"_s << u"nothing-here.kmp: error: cannot read the file: no such file"_s;
+    QTest::newRow("missing") << u"nothing-here.kmp"_s << u"nothing-here.kmp: error: cannot read the file: No such file or directory"_s;
     QTest::newRow("folder") << u"."_s << u".: error: cannot read the file: it is a folder, not a file"_s;
-    QTest::newRow("device") << u"/dev/zero"_s << u"/dev/zero: error: cannot read the file: it is not a regular file"_s;
+    QTest::newRow("device") << u"/dev/zero"_s << u"/dev/zero: error: cannot read the file: it is not a regular file (a character device)"_s;
 }
 
 void TestKmpCheck::unreadableMaps()

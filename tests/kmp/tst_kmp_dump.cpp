@@ -103,7 +103,7 @@ void TestKmpDump::randomFilesRoundTripByteForByte()
         if (i % 2 == 1)
             text.replace(u"\n"_s, u"\r\n"_s); // a dump that went through a Windows editor
         const UndumpResult back = undumpMapFile(text);
-        QVERIFY2(back.ok, qPrintable(u"file %1: line %2: %3"_s.arg(i).arg(back.line).arg(back.reason)));
+        QVERIFY2(back.ok(), qPrintable(u"file %1: line %2: %3"_s.arg(i).arg(back.line).arg(back.reason)));
         QVERIFY2(back.file == file, qPrintable(u"file %1 (%2 bytes) came back different"_s.arg(i).arg(file.size())));
     }
 }
@@ -180,7 +180,7 @@ void TestKmpDump::undumpFaults()
     QString text = dump;
     text.replace(text.indexOf(from), from.size(), to);
     const UndumpResult result = undumpMapFile(text);
-    QVERIFY(!result.ok);
+    QVERIFY(!result.ok());
     QCOMPARE(result.reason, reason);
     QCOMPARE(result.line, line);
 }

@@ -85,7 +85,7 @@ void TestKmpInfo::unreadableFilesAreNamedAndTheRestDescribed()
 {
     const KmpRun run = runKmpHere({u"info"_s, u"missing.kmp"_s, u"showcase.kmp"_s, u"."_s});
     QCOMPARE(run.status, 2);
-    QCOMPARE(run.err, u"kmp info: missing.kmp: no such file\nkmp info: .: it is a folder, not a file\n"_s);
+    QCOMPARE(run.err, u"kmp info: missing.kmp: No such file or directory\nkmp info: .: it is a folder, not a file\n"_s);
     QVERIFY(run.out.startsWith(u"file: showcase.kmp\n"_s));
 }
 

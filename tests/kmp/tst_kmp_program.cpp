@@ -80,7 +80,7 @@ void TestKmpProgram::statusAndMessages_data()
     QTest::newRow("check clean") << QStringList{u"check"_s, u"--game"_s, game, u"a.kmp"_s} << 0
                                  << u"checked 1 map: 1 clean"_s << QString();
     QTest::newRow("check a named pipe") << QStringList{u"check"_s, u"--game"_s, game, u"pipe.kmp"_s} << 2
-                                        << u"pipe.kmp: error: cannot read the file: it is not a regular file"_s
+                                        << u"pipe.kmp: error: cannot read the file: it is not a regular file (a named pipe)"_s
                                         << QString();
     QTest::newRow("check without a game") << QStringList{u"check"_s, u"a.kmp"_s} << 2 << QString()
                                           << u"kmp check: no game folder is known: give --game DIR, or choose the "
@@ -101,10 +101,10 @@ void TestKmpProgram::statusAndMessages_data()
                                                    << u"kmp render: no game folder is known: give --game DIR, or "
                                                       u"choose the folder in the editor once\n"_s;
     QTest::newRow("info of a missing file") << QStringList{u"info"_s, u"gone.kmp"_s} << 2 << QString()
-                                            << u"kmp info: gone.kmp: no such file\n"_s;
+                                            << u"kmp info: gone.kmp: No such file or directory\n"_s;
     QTest::newRow("dump") << QStringList{u"dump"_s, u"a.kmp"_s} << 0 << u"kmp-dump 1 size=726 "_s << QString();
     QTest::newRow("dump a named pipe") << QStringList{u"dump"_s, u"pipe.kmp"_s} << 2 << QString()
-                                       << u"kmp dump: pipe.kmp: it is not a regular file\n"_s;
+                                       << u"kmp dump: pipe.kmp: it is not a regular file (a named pipe)\n"_s;
     QTest::newRow("dump two maps") << QStringList{u"dump"_s, u"a.kmp"_s, u"b.kmp"_s} << 64 << QString()
                                    << u"kmp dump: give one map file\nTry 'kmp dump --help'.\n"_s;
     QTest::newRow("undump from stdin") << QStringList{u"undump"_s, u"-"_s, u"sub/from-stdin.kmp"_s} << 0 << QString()
@@ -116,7 +116,7 @@ void TestKmpProgram::statusAndMessages_data()
     QTest::newRow("diff one cell") << QStringList{u"diff"_s, u"a.kmp"_s, u"b.kmp"_s} << 1
                                    << u"cell (5, 2) layer 2: empty -> sprite 3\n"_s << QString();
     QTest::newRow("diff a missing file") << QStringList{u"diff"_s, u"a.kmp"_s, u"gone.kmp"_s} << 2 << QString()
-                                         << u"kmp diff: gone.kmp: no such file\n"_s;
+                                         << u"kmp diff: gone.kmp: No such file or directory\n"_s;
     QTest::newRow("new") << QStringList{u"new"_s, u"sub/new.kmp"_s} << 0 << QString() << QString();
     QTest::newRow("new over a map") << QStringList{u"new"_s, u"a.kmp"_s} << 2 << QString()
                                     << u"kmp new: a.kmp: it exists already (give --force to replace it)\n"_s;

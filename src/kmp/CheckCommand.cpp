@@ -65,6 +65,15 @@ Report checkCatalogue(const GameCatalogue &game)
     return {game.cataloguePath, {{Severity::Error, u"catalogue"_s, message}}};
 }
 
+// The report with the names in it as the user typed them.
+Report shownIn(const Console &io, Report report)
+{
+    report.file = io.shown(report.file);
+    for (Finding &finding : report.findings)
+        finding.message = io.shown(finding.message);
+    return report;
+}
+
 QString severityName(Severity severity)
 {
     return severity == Severity::Error ? u"error"_s : u"warning"_s;
@@ -130,7 +139,7 @@ void writeJson(const GameCatalogue &game, const Report &catalogue, const std::ve
         mapArray.append(reportJson(map));
     QJsonObject catalogueObject = reportJson(catalogue);
     catalogueObject.insert(u"sprites"_s, int(game.load.listEntries.size()));
-    const QJsonObject root{{u"game"_s, game.folder},
+    const QJsonObject root{{u"game"_s, io.shown(game.folder)},
                            {u"catalogue"_s, catalogueObject},
                            {u"maps"_s, mapArray},
                            {u"status"_s, statusName(status == ExitFailure, status == ExitWarnings)}};
@@ -159,14 +168,14 @@ int runCheck(const QStringList &arguments, Console &io)
         return reportFailure(io, invocation.command(), unusableReason(folder, nullptr));
     const std::unique_ptr<GameCatalogue> catalogue = loadGameCatalogue(folder);
 
-    const Report catalogueReport = checkCatalogue(*catalogue);
+    const Report catalogueReport = shownIn(io, checkCatalogue(*catalogue));
     const SpriteTable *sprites = catalogue->load.listEntries.isEmpty() ? nullptr : &catalogue->sprites;
     std::vector<Report> maps;
     maps.reserve(std::size_t(paths.size()));
     bool errors = !catalogueReport.findings.empty();
     bool warnings = false;
     for (const QString &path : paths) {
-        maps.push_back(checkMapFile(path, sprites));
+        maps.push_back(shownIn(io, checkMapFile(path, sprites)));
         errors = errors || hasSeverity(maps.back(), Severity::Error);
         warnings = warnings || hasSeverity(maps.back(), Severity::Warning);
     }

@@ -1,6 +1,13 @@
 #include "kmp/Console.h"
 
+#include "kmp/CommandLineNames.h"
+
 namespace kestrun::kmp {
+
+QString Console::shown(const QString &text) const
+{
+    return names ? names->shown(text) : text;
+}
 
 int reportFailure(Console &io, const QString &command, const QString &file, const QString &reason)
 {
@@ -9,7 +16,7 @@ int reportFailure(Console &io, const QString &command, const QString &file, cons
 
 int reportFailure(Console &io, const QString &command, const QString &message)
 {
-    io.err << "kmp " << command << ": " << message << Qt::endl;
+    io.err << "kmp " << command << ": " << io.shown(message) << Qt::endl;
     return ExitFailure;
 }
 

@@ -14,13 +14,21 @@ inline constexpr int ExitDiffer = 1;
 inline constexpr int ExitFailure = 2;
 inline constexpr int ExitUsage = 64;
 
-// Where a subcommand writes: its results to `out`, its complaints to `err`.
+class CommandLineNames;
+
+// Where a subcommand writes: its results to `out`, its complaints to `err`;
+// file names as the command line typed them (see CommandLineNames).
 struct Console {
     QTextStream &out;
     QTextStream &err;
+    const CommandLineNames *names = nullptr;
+
+    // A path, or a message naming one, as the user typed the names in it.
+    QString shown(const QString &text) const;
 };
 
-// "kmp COMMAND: FILE: REASON" on the error stream; returns ExitFailure.
+// "kmp COMMAND: FILE: REASON" on the error stream, the names shown as typed;
+// returns ExitFailure.
 int reportFailure(Console &io, const QString &command, const QString &file, const QString &reason);
 // "kmp COMMAND: MESSAGE" on the error stream; returns ExitFailure.
 int reportFailure(Console &io, const QString &command, const QString &message);

@@ -168,7 +168,7 @@ int runInfo(const QStringList &arguments, Console &io)
             status = reportFailure(io, invocation.command(), path, file.reason);
             continue;
         }
-        const MapInfo info = describe(path, file);
+        const MapInfo info = describe(io.shown(path), file);
         if (parser.isSet(json)) {
             all.append(infoJson(info));
             continue;

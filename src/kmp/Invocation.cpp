@@ -28,7 +28,7 @@ std::optional<int> Invocation::parse(const QStringList &arguments, Console &io)
 
 int Invocation::usageError(Console &io, const QString &message) const
 {
-    io.err << "kmp " << m_command << ": " << message << Qt::endl
+    io.err << "kmp " << m_command << ": " << io.shown(message) << Qt::endl
            << "Try 'kmp " << m_command << " --help'." << Qt::endl;
     return ExitUsage;
 }

@@ -72,9 +72,10 @@ std::optional<QSize> requestedSize(const QCommandLineParser &parser, const QComm
     return QSize();
 }
 
-// MAP OUT.png, or every MAP into DIR; a problem with the command line otherwise.
+// MAP OUT.png, or every MAP into DIR (named after the map as typed); a
+// problem with the command line otherwise.
 std::vector<Job> plannedJobs(const QStringList &positional, const QString &outDir, bool outDirGiven,
-                             QString &problem)
+                             const Console &io, QString &problem)
 {
     std::vector<Job> jobs;
     if (!outDirGiven) {
@@ -88,7 +89,7 @@ std::vector<Job> plannedJobs(const QStringList &positional, const QString &outDi
         problem = u"no map to render"_s;
     QSet<QString> pictures;
     for (const QString &map : positional) {
-        const QString picture = QDir(outDir).filePath(QFileInfo(map).completeBaseName() + u".png"_s);
+        const QString picture = QDir(outDir).filePath(QFileInfo(io.shown(map)).completeBaseName() + u".png"_s);
         if (pictures.contains(picture)) {
             problem = u"two maps would both be drawn to %1"_s.arg(picture);
             return {};
@@ -166,7 +167,7 @@ int runRender(const QStringList &arguments, Console &io)
         return invocation.usageError(io, problem);
     options.size = *pictureSize;
     const std::vector<Job> jobs = plannedJobs(parser.positionalArguments(), parser.value(outDir),
-                                              parser.isSet(outDir), problem);
+                                              parser.isSet(outDir), io, problem);
     if (!problem.isEmpty())
         return invocation.usageError(io, problem);
 
@@ -180,9 +181,10 @@ int runRender(const QStringList &arguments, Console &io)
         if (const QString reason = unusableReason(folder, catalogue.get()); !reason.isEmpty())
             return reportFailure(io, invocation.command(), reason);
         if (!catalogue->load.ok()) {
-            io.err << "kmp render: warning: " << catalogue->cataloguePath << ": the editor stops reading it after "
-                   << catalogue->load.listEntries.size() << " pictures (" << catalogue->load.reason
-                   << "); later sprites are drawn light grey, as in the editor" << Qt::endl;
+            io.err << "kmp render: warning: " << io.shown(catalogue->cataloguePath)
+                   << ": the editor stops reading it after " << catalogue->load.listEntries.size() << " pictures ("
+                   << io.shown(catalogue->load.reason) << "); later sprites are drawn light grey, as in the editor"
+                   << Qt::endl;
         }
     }
     if (parser.isSet(outDir) && !QDir().mkpath(parser.value(outDir)))

@@ -31,8 +31,10 @@ QString kmpProgram()
     return QStringLiteral(KMP_PROGRAM);
 }
 
-KmpRun runKmpProgram(const QStringList &arguments, const QString &workingDirectory, const QString &configHome,
-                     const QByteArray &input)
+namespace {
+
+KmpRun runProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory,
+                  const QString &configHome, const QByteArray &input)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString &name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
@@ -41,7 +43,7 @@ KmpRun runKmpProgram(const QStringList &arguments, const QString &workingDirecto
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDirectory);
-    process.start(kmpProgram(), arguments);
+    process.start(program, arguments);
     KmpRun run;
     if (!process.waitForStarted(10000))
         return run;
@@ -56,6 +58,33 @@ KmpRun runKmpProgram(const QStringList &arguments, const QString &workingDirecto
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+// A shell word that becomes exactly `bytes`: printf of octal escapes.
+QString shellWordOf(const QByteArray &bytes)
+{
+    QString escapes;
+    for (const char byte : bytes)
+        escapes += u"\\%1"_s.arg(uint(uchar(byte)), 3, 8, QChar(u'0'));
+    return u"\"$(printf '%1')\""_s.arg(escapes);
+}
+
+} // namespace
+
+KmpRun runKmpProgram(const QStringList &arguments, const QString &workingDirectory, const QString &configHome,
+                     const QByteArray &input)
+{
+    return runProgram(kmpProgram(), arguments, workingDirectory, configHome, input);
+}
+
+KmpRun runKmpProgram(const QByteArrayList &arguments, const QString &workingDirectory, const QString &configHome,
+                     const QByteArray &input)
+{
+    // QProcess passes its arguments as text; a shell passes these bytes on.
+    QString script = u"exec \"$0\""_s;
+    for (const QByteArray &argument : arguments)
+        script += u' ' + shellWordOf(argument);
+    return runProgram(u"/bin/sh"_s, {u"-c"_s, script, kmpProgram()}, workingDirectory, configHome, input);
 }
 
 MapGrid showcaseGrid()

@@ -27,6 +27,10 @@ KmpRun runKmpHere(const QStringList &arguments);
 // settings under `configHome`, in `workingDirectory`, `input` on its stdin.
 KmpRun runKmpProgram(const QStringList &arguments, const QString &workingDirectory,
                      const QString &configHome, const QByteArray &input = {});
+// The same with arguments given as the bytes the program gets, valid UTF-8
+// or not.
+KmpRun runKmpProgram(const QByteArrayList &arguments, const QString &workingDirectory,
+                     const QString &configHome, const QByteArray &input = {});
 QString kmpProgram();
 
 // A level with every kind of content: the five terrains and the unnamed codes

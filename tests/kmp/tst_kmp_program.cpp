@@ -25,6 +25,8 @@ private slots:
     void initTestCase();
     void statusAndMessages_data();
     void statusAndMessages();
+    void namesThatAreNotUtf8_data();
+    void namesThatAreNotUtf8();
     void outputThatCannotBeWrittenFails();
     void checkUsesTheFolderTheEditorRemembers();
     void gitDiffShowsOneChangedRow();
@@ -54,6 +56,7 @@ void TestKmpProgram::initTestCase()
     QVERIFY(writeFile(path(u"b.kmp"_s), changed));
     QVERIFY(writeFile(path(u"bad.txt"_s), "not a dump\n"));
     QVERIFY(mkfifo(path(u"pipe.kmp"_s).toLocal8Bit().constData(), 0600) == 0);
+    QVERIFY(mkfifo((QFile::encodeName(m_dir.path()) + "/pipe\xff.kmp").constData(), 0600) == 0);
     QVERIFY(QDir().mkpath(path(u"sub"_s)));
 }
 
@@ -147,6 +150,55 @@ void TestKmpProgram::statusAndMessages()
         QCOMPARE(readFile(path(u"sub/new.kmp"_s)), newMapBytes());
     if (arguments.value(0) == u"render"_s) // drawn and encoded with no display
         QCOMPARE(QImage(path(arguments.constLast())).size(), status == 0 ? QSize(642, 440) : QSize(0, 0));
+}
+
+void TestKmpProgram::namesThatAreNotUtf8_data()
+{
+    // A level named by bytes that are not UTF-8 holds b.kmp first; kmp reads
+    // and replaces it by those bytes, as the editor opens such a name.
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // the start of the standard output
+    QTest::addColumn<QString>("err"); // the whole standard error
+    QTest::addColumn<bool>("replaced"); // the level is a new map afterwards
+    const QByteArray level = "bad\xff\xfe.kmp";
+    const QString shownLevel = u"bad\uFFFD\uFFFD.kmp"_s;
+    QTest::newRow("info") << QByteArrayList{"info", level} << 0 << u"file: "_s + shownLevel + u"\nsize: 726 bytes\n"_s
+                          << QString() << false;
+    QTest::newRow("diff") << QByteArrayList{"diff", "a.kmp", level} << 1
+                          << u"cell (5, 2) layer 2: empty -> sprite 3\n"_s << QString() << false;
+    QTest::newRow("undump over it") << QByteArrayList{"undump", "-", level} << 0 << QString() << QString() << true;
+    QTest::newRow("new over it") << QByteArrayList{"new", "--force", level} << 0 << QString() << QString() << true;
+    QTest::newRow("a named pipe") << QByteArrayList{"dump", "pipe\xff.kmp"} << 2 << QString()
+                                  << u"kmp dump: pipe\uFFFD.kmp: it is not a regular file (a named pipe)\n"_s << false;
+    QTest::newRow("a missing name is not made under another")
+        << QByteArrayList{"new", "gone\xff.kmp"} << 2 << QString()
+        << u"kmp: gone\uFFFD.kmp: no such file or folder, and kmp cannot make one of this name (it is not valid "
+           u"UTF-8)\n"_s
+        << false;
+}
+
+void TestKmpProgram::namesThatAreNotUtf8()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QFETCH(bool, replaced);
+    const QByteArray folder = QFile::encodeName(m_dir.path()) + '/';
+    const QByteArray level = folder + "bad\xff\xfe.kmp";
+    const QByteArray changed = readFile(path(u"b.kmp"_s));
+    QVERIFY(writeFileByName(level, changed));
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+
+    const KmpRun result = runKmpProgram(arguments, m_dir.path(), m_config.path(),
+                                        kmp::dumpMapFile(newMapBytes()).toUtf8());
+    QCOMPARE(result.status, status);
+    QVERIFY2(result.out.startsWith(out), qPrintable(result.out));
+    QCOMPARE(result.err, err);
+    QCOMPARE(readFileByName(level), replaced ? newMapBytes() : changed);
+    // Written by its own name: no file under another name, no temporary.
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), before);
 }
 
 void TestKmpProgram::outputThatCannotBeWrittenFails()

@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include <cstring>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -21,6 +22,29 @@ bool writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QByteArray readFileByName(const QByteArray &name)
+{
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray();
+    QByteArray data;
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+        data.append(buffer, got);
+    ::close(fd);
+    return data;
+}
+
+bool writeFileByName(const QByteArray &name, const QByteArray &data)
+{
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, data.constData(), std::size_t(data.size())) == data.size();
+    return ::close(fd) == 0 && written;
 }
 
 bool makeNamedPipe(const QString &path)

@@ -12,7 +12,6 @@
 #else
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #endif
 
 namespace kestrun {
@@ -121,30 +120,18 @@ WriteResult writeFileHead(const QString &path, QByteArrayView head)
 // Without POSIX: Qt's safe save, the tail copied in bounded chunks.
 WriteResult writeFileHead(const QString &path, QByteArrayView head)
 {
-    if (QString why = whyNotWritable(path); !why.isEmpty())
-        return writeFailure(why);
-    const QFileInfo target(path);
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return writeFailure(out.errorString());
-    auto put = [&](QByteArrayView bytes) {
-        return out.write(bytes.data(), bytes.size()) == bytes.size();
-    };
-    bool written = put(head);
-    if (written && target.size() > head.size()) {
-        QFile old(path);
-        written = old.open(QIODevice::ReadOnly) && old.seek(head.size());
-        while (written && !old.atEnd())
-            written = put(old.read(ChunkBytes)) && old.error() == QFileDevice::NoError;
-    }
-    if (!written) {
-        const QString reason = out.error() != QFileDevice::NoError ? out.errorString() : DiskFull;
-        out.cancelWriting();
-        return writeFailure(reason);
-    }
-    if (!out.commit())
-        return writeFailure(out.errorString());
-    return {};
+    const qint64 oldSize = QFileInfo(path).size();
+    return saveWithQt(path, [&](QSaveFile &out) {
+        const auto put = [&](QByteArrayView bytes) { return out.write(bytes.data(), bytes.size()) == bytes.size(); };
+        bool written = put(head);
+        if (written && oldSize > head.size()) {
+            QFile old(path);
+            written = old.open(QIODevice::ReadOnly) && old.seek(head.size());
+            while (written && !old.atEnd())
+                written = put(old.read(ChunkBytes)) && old.error() == QFileDevice::NoError;
+        }
+        return written;
+    });
 }
 
 #endif

@@ -218,6 +218,8 @@ Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill
 
 #else
 
+namespace {
+
 QString whyNotWritable(const QString &path)
 {
     if (path.isEmpty())
@@ -232,6 +234,27 @@ QString whyNotWritable(const QString &path)
     if (!target.isWritable())
         return QStringLiteral("the file may not be written (permission denied)");
     return QString();
+}
+
+} // namespace
+
+WriteResult saveWithQt(const QString &path, const std::function<bool(QSaveFile &)> &fill)
+{
+    if (QString why = whyNotWritable(path); !why.isEmpty())
+        return writeFailure(why);
+    // Unbuffered, so a short write (a full disk) shows in write()'s count
+    // instead of vanishing in a final flush.
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return writeFailure(out.errorString());
+    if (!fill(out)) {
+        const QString reason = out.error() != QFileDevice::NoError ? out.errorString() : DiskFull;
+        out.cancelWriting();
+        return writeFailure(reason);
+    }
+    if (!out.commit())
+        return writeFailure(out.errorString());
+    return {};
 }
 
 #endif

@@ -9,9 +9,12 @@
 #include <QByteArray>
 #include <QString>
 
-#ifdef Q_OS_UNIX
 #include <functional>
+
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#else
+#include <QSaveFile>
 #endif
 
 namespace kestrun::detail {
@@ -67,9 +70,10 @@ Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill
 
 #else
 
-// Why the file at `path` may not be written (a folder, not a regular file,
-// read-only), or the empty string.
-QString whyNotWritable(const QString &path);
+// Writes the file at `path` through QSaveFile, once it is known that it may
+// be written: `fill` writes the content and says whether every byte went (a
+// short write is a full disk). Committed, or cancelled on any failure.
+WriteResult saveWithQt(const QString &path, const std::function<bool(QSaveFile &)> &fill);
 
 #endif
 

@@ -2,10 +2,6 @@
 
 #include "io/FileTarget.h"
 
-#ifndef Q_OS_UNIX
-#include <QSaveFile>
-#endif
-
 namespace kestrun {
 
 using namespace detail;
@@ -34,21 +30,7 @@ WriteResult writeWholeFile(const QString &path, QByteArrayView data)
 // Without POSIX: Qt's safe save.
 WriteResult writeWholeFile(const QString &path, QByteArrayView data)
 {
-    if (QString why = whyNotWritable(path); !why.isEmpty())
-        return writeFailure(why);
-    // Unbuffered, so a short write (a full disk) shows in write()'s count
-    // instead of vanishing in a final flush.
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return writeFailure(out.errorString());
-    if (out.write(data.data(), data.size()) != data.size()) {
-        const QString reason = out.error() != QFileDevice::NoError ? out.errorString() : DiskFull;
-        out.cancelWriting();
-        return writeFailure(reason);
-    }
-    if (!out.commit())
-        return writeFailure(out.errorString());
-    return {};
+    return saveWithQt(path, [data](QSaveFile &out) { return out.write(data.data(), data.size()) == data.size(); });
 }
 
 #endif

@@ -166,10 +166,5 @@ int main(int argc, char **argv)
     if (!makeWorkspace(work))
         return 1;
     Work = &work;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kestrun::bench::runBenchmarks(argc, argv);
 }

@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,12 +19,6 @@ namespace {
 
 const QByteArray NewBytes = "the new file";
 const QByteArray OldBytes = "the old file, longer than the new one";
-
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                                  QDir::Name);
-}
 
 } // namespace
 
@@ -105,21 +97,15 @@ void TestWholeFileWrite::writtenOrRefused()
 
 void TestWholeFileWrite::fullDiskLeavesTheOldFile()
 {
-    // A file-size limit stands in for a full disk: writes beyond it fail.
     const QString old = path(u"old.png"_s);
     QVERIFY(writeFile(old, OldBytes));
     const QByteArray large(1000, 'x');
 
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 300;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const WriteResult replaced = writeWholeFile(old, large);
-    const WriteResult made = writeWholeFile(path(u"new.png"_s), large);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    WriteResult replaced, made;
+    QVERIFY(underFileSizeLimit(300, [&] {
+        replaced = writeWholeFile(old, large);
+        made = writeWholeFile(path(u"new.png"_s), large);
+    }));
 
     QCOMPARE(replaced.status, WriteStatus::Failed);
     QCOMPARE(made.status, WriteStatus::Failed);

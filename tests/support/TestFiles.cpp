@@ -1,10 +1,13 @@
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -45,6 +48,30 @@ bool writeFileByName(const QByteArray &name, const QByteArray &data)
         return false;
     const bool written = ::write(fd, data.constData(), std::size_t(data.size())) == data.size();
     return ::close(fd) == 0 && written;
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                                  QDir::Name);
+}
+
+bool underFileSizeLimit(qint64 bytes, const std::function<void()> &writes)
+{
+    rlimit saved{};
+    if (::getrlimit(RLIMIT_FSIZE, &saved) != 0)
+        return false;
+    rlimit small = saved;
+    small.rlim_cur = rlim_t(bytes);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (::setrlimit(RLIMIT_FSIZE, &small) != 0) {
+        std::signal(SIGXFSZ, previousHandler);
+        return false;
+    }
+    writes();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    return true;
 }
 
 bool makeNamedPipe(const QString &path)

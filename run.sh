@@ -9,7 +9,7 @@ kestrun_ensure_packages $kestrun_packages_run
 
 build="$root/build"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target kestrun-editor
+cmake --build "$build" --target kestrun-editor kmp
 
 config="$root/.run/config"
 mkdir -p "$config/Kestrunle"

@@ -49,4 +49,14 @@ std::unique_ptr<frmMain> loadedEditor(QuietPlatform &platform, bool shown)
     return window;
 }
 
+int runBenchmarks(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
 } // namespace kestrun::bench

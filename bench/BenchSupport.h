@@ -34,6 +34,10 @@ std::unique_ptr<frmMain> loadedEditor(QuietPlatform &platform, bool shown);
 // The 40 x 40 picture benchmarks give slot `index`.
 QImage benchPicture(int index);
 
+// Runs the benchmarks the command line selects, for a main() that prepares
+// their files first; 1 for an argument Google Benchmark does not know.
+int runBenchmarks(int argc, char **argv);
+
 } // namespace kestrun::bench
 
 // main() for the GUI benchmarks: a QApplication on the offscreen platform.

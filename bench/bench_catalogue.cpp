@@ -1,5 +1,6 @@
 // Loading a full catalogue of 256 sprites, against its floor: decoding the
 // same 256 files with QImage alone.
+#include "BenchSupport.h"
 #include "app/frmMain.h"
 #include "app/PlatformServices.h"
 #include "catalogue/Catalogue.h"
@@ -128,11 +129,5 @@ int main(int argc, char **argv)
     if (!makeGameFolder(game))
         return 1;
     Game = &game;
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kestrun::bench::runBenchmarks(argc, argv);
 }

@@ -6,14 +6,10 @@
 # of the top-level CMakeLists.txt, after every program is defined.
 include(GNUInstallDirs)
 
-# kmp, the command-line companion, with its manual page data/kmp.1 when it
-# has one (data/CMakeLists.txt compresses it).
-if(TARGET kmp)
-  install(TARGETS kmp)
-  if(EXISTS ${PROJECT_SOURCE_DIR}/data/kmp.1)
-    install(FILES ${KESTRUN_MAN_DIR}/kmp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  endif()
-endif()
+# kmp, the command-line companion, with its manual page data/kmp.1
+# (data/CMakeLists.txt compresses it).
+install(TARGETS kmp)
+install(FILES ${KESTRUN_MAN_DIR}/kmp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrun-editor)

@@ -4,7 +4,7 @@
 # and stops.
 
 kestrun_packages_run="cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core"
-kestrun_packages_test="$kestrun_packages_run libbenchmark-dev xvfb xdotool libx11-6 python3"
+kestrun_packages_test="$kestrun_packages_run libbenchmark-dev xvfb xdotool libx11-6 python3 git"
 # libpng: sprite pictures are decoded row by row; clang with its libFuzzer runtime: the fuzz targets.
 kestrun_packages_run+=" libpng-dev"
 kestrun_packages_test+=" libpng-dev clang libclang-rt-dev"

@@ -1,16 +1,5 @@
 #pragma once
 
-#include <QString>
-
-namespace kestrun {
-
-// The application title: the main window's caption, the title of every
-// message box and the settings store's application name.
-inline const QString AppTitle = QStringLiteral("Kestrunle");
-
-// Where the game folder is remembered: application AppTitle, this section
-// and key of the per-user settings store.
-inline const QString GameFolderSection = QStringLiteral("settings");
-inline const QString GameFolderKey = QStringLiteral("gamepath");
-
-} // namespace kestrun
+// The application title and the game folder's place in the settings store
+// live in the core, which the command-line tool shares.
+#include "catalogue/GameFolderSetting.h"

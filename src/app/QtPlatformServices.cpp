@@ -1,6 +1,7 @@
 #include "app/QtPlatformServices.h"
 
 #include "app/AppInfo.h"
+#include "catalogue/GameFolderSetting.h"
 #include "catalogue/PicturePrefetch.h"
 
 #include <QFileDialog>
@@ -10,11 +11,6 @@
 
 namespace kestrun {
 namespace {
-
-QSettings userSettings(const QString &application)
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, application, application);
-}
 
 std::optional<QString> runFileDialog(QWidget *owner, const FileDialogRequest &request,
                                      QFileDialog::AcceptMode mode)
@@ -93,22 +89,22 @@ std::optional<QString> QtPlatformServices::saveFileDialog(QWidget *owner, const 
 QString QtPlatformServices::setting(const QString &application, const QString &section,
                                     const QString &key, const QString &defaultValue)
 {
-    return userSettings(application).value(section + QLatin1Char('/') + key, defaultValue).toString();
+    return userSettingsStore(application).value(userSettingKey(section, key), defaultValue).toString();
 }
 
 void QtPlatformServices::saveSetting(const QString &application, const QString &section,
                                      const QString &key, const QString &value)
 {
-    QSettings settings = userSettings(application);
-    settings.setValue(section + QLatin1Char('/') + key, value);
+    QSettings settings = userSettingsStore(application);
+    settings.setValue(userSettingKey(section, key), value);
     settings.sync();
 }
 
 void QtPlatformServices::deleteSetting(const QString &application, const QString &section,
                                        const QString &key)
 {
-    QSettings settings = userSettings(application);
-    settings.remove(section + QLatin1Char('/') + key);
+    QSettings settings = userSettingsStore(application);
+    settings.remove(userSettingKey(section, key));
     settings.sync();
 }
 

@@ -1,14 +1,11 @@
 #pragma once
 
-#include "io/FileResult.h"
+#include "io/WholeFileWrite.h"
 
 #include <QByteArrayView>
 #include <QString>
 
 namespace kestrun {
-
-enum class WriteStatus { Written, Failed };
-using WriteResult = FileResult<WriteStatus>;
 
 // A tail longer than this is not copied: the head is written in place.
 inline constexpr qint64 MaxCopiedTail = qint64(1) * 1024 * 1024;
@@ -17,12 +14,13 @@ inline constexpr qint64 MaxCopiedTail = qint64(1) * 1024 * 1024;
 // file holds after it, or creates the file. Symbolic links are followed to
 // the file they name (a dangling link creates it; a loop is a failure).
 //
-// By default the file is replaced whole: a temporary file beside it gets the
-// head, the old tail (copied in bounded chunks), the old file's mode and,
-// where the system allows it, its owner and group; it is synced and renamed
-// over the file, so a failure or a crash leaves the old file as it was. The
-// head is written in place instead (one write, then a sync), which is what
-// keeps the file as it is for everyone else, when
+// By default the file is replaced whole, as writeWholeFile replaces one: a
+// temporary file beside it gets the head, the old tail (copied in bounded
+// chunks), the old file's mode and, where the system allows it, its owner and
+// group; it is synced and renamed over the file, so a failure or a crash
+// leaves the old file as it was. The head is written in place instead (one
+// write, then a sync), which is what keeps the file as it is for everyone
+// else, when
 //   - the file has more than one hard link (every name sees the change),
 //   - its tail is longer than MaxCopiedTail (copying costs more than it
 //     protects),
@@ -31,10 +29,5 @@ inline constexpr qint64 MaxCopiedTail = qint64(1) * 1024 * 1024;
 // Temporaries that a killed save of the same file left behind are removed
 // first. A folder, device, pipe or read-only file is refused.
 WriteResult writeFileHead(const QString &path, QByteArrayView head);
-
-// Whether `name` is a temporary file of a save of `fileName` (both without
-// a folder): `fileName` followed by ".kestrun-save-" and six letters or
-// digits.
-bool isSaveTemporaryOf(const QString &fileName, const QString &name);
 
 } // namespace kestrun

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
@@ -104,7 +106,9 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes)
         result.reason = opened.reason;
         return result;
     }
-    result.bytes = file.read(maxBytes);
+    result.size = file.size();
+    // Never more than the file holds: read() sets aside what it is asked for.
+    result.bytes = file.read(std::min(maxBytes, result.size));
     if (file.error() != QFileDevice::NoError) {
         result.status = ReadStatus::Refused;
         result.reason = file.errorString();

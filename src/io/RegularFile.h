@@ -22,10 +22,11 @@ OpenResult openRegularFile(QFile &file);
 enum class ReadStatus { Read, Refused };
 struct ReadResult : FileResult<ReadStatus> {
     QByteArray bytes;
+    qint64 size = 0; // the whole file's size, however much of it was read
 };
 
 // The first `maxBytes` bytes (or fewer, when the file is shorter) of the
-// regular file at `path`.
+// regular file at `path`, and the file's size.
 ReadResult readRegularFile(const QString &path, qint64 maxBytes);
 
 // Why a file of this kind (a stat() st_mode) is not read or written as a

@@ -10,9 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 using namespace kestrun;
 using namespace kestrun::testing;
 using namespace Qt::StringLiterals;
@@ -129,21 +126,6 @@ void TestStartup::firstSaveAsksEvenAfterACommandLineMap()
     QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
 }
 
-namespace {
-
-// Writes a file under a name given as bytes: Qt cannot name a file whose
-// name is not valid UTF-8.
-bool writeByName(const QByteArray &name, const QByteArray &data)
-{
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, data.constData(), std::size_t(data.size())) == data.size();
-    return ::close(fd) == 0 && written;
-}
-
-} // namespace
-
 void TestStartup::commandLineNameIsTakenAsBytes_data()
 {
     QTest::addColumn<QByteArray>("name");     // in the temporary folder
@@ -162,7 +144,7 @@ void TestStartup::commandLineNameIsTakenAsBytes()
     QFETCH(QByteArray, argument);
     const QByteArray folder = QFile::encodeName(m_dir.path()) + '/';
     if (exists)
-        QVERIFY(writeByName(folder + name, encodeMap(m_stored)));
+        QVERIFY(writeFileByName(folder + name, encodeMap(m_stored)));
     const QByteArray quote = argument.endsWith(u'"') ? QByteArray("\"") : QByteArray();
     Editor e(QByteArrayList{quote + folder + argument});
     if (exists) {

@@ -6,9 +6,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 using namespace kestrun;
 using namespace kestrun::testing;
 using namespace Qt::StringLiterals;
@@ -271,23 +268,17 @@ void TestMapFile::failedSavesLeaveNoTraceAndReportWhy()
 
 void TestMapFile::fullDiskKeepsTheOldFile()
 {
-    // A file-size limit stands in for a full disk: writes beyond it fail.
     QVERIFY(QDir(m_dir.path()).mkpath(u"disk"_s));
     const QString file = path(u"disk/old.kmp"_s);
     const QByteArray old = newMapBytes();
     QVERIFY(writeFile(file, old));
     const MapGrid grid = patternedGrid();
 
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 300;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const MapWriteResult failure = writeMapFile(file, grid);
-    const MapWriteResult failureNew = writeMapFile(path(u"disk/fresh.kmp"_s), grid);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    MapWriteResult failure, failureNew;
+    QVERIFY(underFileSizeLimit(300, [&] {
+        failure = writeMapFile(file, grid);
+        failureNew = writeMapFile(path(u"disk/fresh.kmp"_s), grid);
+    }));
 
     QVERIFY(!failure.ok());
     QVERIFY(!failureNew.ok());

@@ -59,12 +59,6 @@ QByteArray patterned(qint64 size)
     return bytes;
 }
 
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                                  QDir::Name);
-}
-
 } // namespace
 
 class TestMapSave : public QObject {

@@ -1,6 +1,6 @@
 """Checks of what `cmake --install` puts in place and of the Debian package.
 
-    check_packaging.py --build DIR --source DIR --work DIR --app-id ID --version V --kmp 0|1 CHECK
+    check_packaging.py --build DIR --source DIR --work DIR --app-id ID --version V CHECK
 
 CHECK is one of the commands below. `install` and `package` make what the
 others check: a fresh install under WORK/prefix and the .deb under WORK/deb.
@@ -45,7 +45,6 @@ class Checks:
         self.work = args.work
         self.prefix = os.path.join(args.work, "prefix")
         self.deb_dir = os.path.join(args.work, "deb")
-        self.with_kmp = args.kmp == "1"
         self.app_id = args.app_id
         self.version = args.version
 
@@ -53,18 +52,16 @@ class Checks:
         """The installed files, relative to the prefix."""
         files = {
             "bin/kestrun-editor",
+            "bin/kmp",
             f"share/applications/{self.app_id}.desktop",
             f"share/mime/packages/{self.app_id}.xml",
             f"share/metainfo/{self.app_id}.metainfo.xml",
             "share/man/man1/kestrun-editor.1.gz",
+            "share/man/man1/kmp.1.gz",
             "share/doc/kestrun-editor/copyright",
             "share/doc/kestrun-editor/changelog.gz",
         }
         files |= {f"share/icons/hicolor/{n}x{n}/apps/{self.app_id}.png" for n in ICON_SIZES}
-        if self.with_kmp:
-            files.add("bin/kmp")
-            if os.path.exists(os.path.join(self.source, "data", "kmp.1")):
-                files.add("share/man/man1/kmp.1.gz")
         return files
 
     def installed(self, relative):
@@ -93,8 +90,7 @@ class Checks:
         expected = self.expected_files()
         expect(found == expected, f"missing: {sorted(expected - found)}; unexpected: {sorted(found - expected)}")
         for program in ("bin/kestrun-editor", "bin/kmp"):
-            if program in expected:
-                expect(os.access(self.installed(program), os.X_OK), f"{program} is not executable")
+            expect(os.access(self.installed(program), os.X_OK), f"{program} is not executable")
 
     def desktop(self):
         entry_path = self.installed(f"share/applications/{self.app_id}.desktop")
@@ -224,7 +220,6 @@ def main():
     parser.add_argument("--work", required=True)
     parser.add_argument("--app-id", required=True)
     parser.add_argument("--version", required=True)
-    parser.add_argument("--kmp", choices=("0", "1"), required=True)
     parser.add_argument("check", choices=sorted(COMMANDS))
     args = parser.parse_args()
     os.makedirs(args.work, exist_ok=True)

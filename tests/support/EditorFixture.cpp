@@ -42,14 +42,14 @@ QByteArrayList encodedNames(const QStringList &names)
 }
 } // namespace
 
-Editor::Editor(const QStringList &arguments)
-    : Editor(encodedNames(arguments))
+Editor::Editor(const QStringList &arguments, const QString &gameFolder)
+    : Editor(encodedNames(arguments), gameFolder)
 {
 }
 
-Editor::Editor(QByteArrayList arguments)
+Editor::Editor(QByteArrayList arguments, const QString &gameFolder)
 {
-    platform.inputAnswers.push_back(QString());
+    platform.inputAnswers.push_back(gameFolder);
     window = std::make_unique<frmMain>(platform, std::move(arguments));
     window->Form_Load();
 }

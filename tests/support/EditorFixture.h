@@ -23,13 +23,13 @@ void giveSprites(SpriteTable &sprites, int first, int last);
 // byte, as the window would load it; the canvas is not redrawn.
 void putCell(frmMain &window, int x, int y, const MapCell &cell);
 
-// An editor window loaded headless: the catalogue prompt is answered with an
-// empty folder (so no catalogue loads) unless the platform was given a stored
-// folder, then Form_Load runs with `arguments` as the command line (as file
-// names encoded the system's way, or as raw bytes).
+// An editor window loaded headless: the catalogue prompt is answered with
+// `gameFolder` (by default empty, so no catalogue loads) unless the platform
+// was given a stored folder, then Form_Load runs with `arguments` as the
+// command line (as file names encoded the system's way, or as raw bytes).
 struct Editor {
-    explicit Editor(const QStringList &arguments = {});
-    explicit Editor(QByteArrayList arguments);
+    explicit Editor(const QStringList &arguments = {}, const QString &gameFolder = {});
+    explicit Editor(QByteArrayList arguments, const QString &gameFolder = {});
     ScriptedPlatform platform;
     std::unique_ptr<frmMain> window;
 

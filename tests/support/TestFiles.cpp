@@ -1,9 +1,13 @@
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -21,6 +25,53 @@ bool writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QByteArray readFileByName(const QByteArray &name)
+{
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray();
+    QByteArray data;
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+        data.append(buffer, got);
+    ::close(fd);
+    return data;
+}
+
+bool writeFileByName(const QByteArray &name, const QByteArray &data)
+{
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, data.constData(), std::size_t(data.size())) == data.size();
+    return ::close(fd) == 0 && written;
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                                  QDir::Name);
+}
+
+bool underFileSizeLimit(qint64 bytes, const std::function<void()> &writes)
+{
+    rlimit saved{};
+    if (::getrlimit(RLIMIT_FSIZE, &saved) != 0)
+        return false;
+    rlimit small = saved;
+    small.rlim_cur = rlim_t(bytes);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (::setrlimit(RLIMIT_FSIZE, &small) != 0) {
+        std::signal(SIGXFSZ, previousHandler);
+        return false;
+    }
+    writes();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    return true;
 }
 
 bool makeNamedPipe(const QString &path)

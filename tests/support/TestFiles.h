@@ -3,11 +3,26 @@
 #include <QByteArray>
 #include <QColor>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace kestrun::testing {
 
 QByteArray readFile(const QString &path);
 bool writeFile(const QString &path, const QByteArray &data);
+// The same for a file named by bytes: Qt cannot name a file whose name is
+// not valid UTF-8.
+QByteArray readFileByName(const QByteArray &name);
+bool writeFileByName(const QByteArray &name, const QByteArray &data);
+
+// Every name in a folder, hidden files and special ones included, sorted.
+QStringList entriesOf(const QString &folder);
+
+// Runs `writes` under a file-size limit of `bytes`, which stands in for a
+// full disk: writes beyond it fail (and raise no signal). False when the
+// limit could not be set, and `writes` did not run.
+bool underFileSizeLimit(qint64 bytes, const std::function<void()> &writes);
 
 // Makes a named pipe, or a socket (bound, and left so), at `path`.
 bool makeNamedPipe(const QString &path);

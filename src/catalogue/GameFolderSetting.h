@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+namespace kestrun {
+
+// The application title: the main window's caption, the title of every
+// message box and the name of the per-user settings store.
+inline const QString AppTitle = QStringLiteral("Kestrunle");
+
+// Where the game folder is remembered: application AppTitle, this section
+// and key of the per-user settings store.
+inline const QString GameFolderSection = QStringLiteral("settings");
+inline const QString GameFolderKey = QStringLiteral("gamepath");
+
+// The per-user settings store of `application`, in the platform's native
+// format and place ($XDG_CONFIG_HOME/<application>/<application>.conf here).
+// The editor and the command-line tool both address it through this, so they
+// always read the same value.
+QSettings userSettingsStore(const QString &application);
+// The store's key of a setting addressed by section and key.
+QString userSettingKey(const QString &section, const QString &key);
+
+// The game folder the editor remembers, exactly as stored (a plain prefix);
+// the empty string when none is.
+QString rememberedGameFolder();
+
+} // namespace kestrun

@@ -1,0 +1,118 @@
+// kmp dump and kmp undump: a map file as lines of text, and back.
+#include "kmp/Commands.h"
+
+#include "io/WholeFileWrite.h"
+#include "kmp/DumpFormat.h"
+#include "kmp/Invocation.h"
+#include "kmp/MapSource.h"
+
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+
+namespace kestrun::kmp {
+namespace {
+
+const QString FormatHelp = uR"(The text form:
+  kmp-dump 1 size=726 signature=0x12345678 version=2 MaxX=15 MaxY=10 reserved=0000000000000000
+  row 0: 1.1.0.0 1.1.0.0 ... (16 cells, left to right)
+  ...
+  row 10: ...
+  tail 726: 0a0b... (only for bytes past 726: 32 bytes a line, in hex)
+The header line gives the file's size and its header fields as they stand in
+the file, valid or not. Each row line holds its 16 cells as
+terrain.sprite1.sprite2.sprite3 in decimal, so a change to one cell is a change
+to one line. A file shorter than 726 bytes shows zeros for what it lacks.
+"kmp undump" turns the text back into exactly the same bytes.
+
+To see maps as text in "git diff":
+  echo '*.kmp diff=kmp' >> .gitattributes
+  git config diff.kmp.textconv "kmp dump"
+)"_s;
+
+// A dump of the largest file kmp reads whole, with room to spare.
+constexpr qint64 MaxDumpTextBytes = 4 * MaxWholeFileBytes;
+
+ReadResult refused(const QString &reason)
+{
+    ReadResult result;
+    result.status = ReadStatus::Refused;
+    result.reason = reason;
+    return result;
+}
+
+// The dump text from a file, or from the standard input for "-".
+ReadResult readText(const QString &path)
+{
+    if (path != u"-"_s)
+        return readWholeFile(path, MaxDumpTextBytes);
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        return refused(input.errorString());
+    ReadResult result;
+    for (;;) {
+        const QByteArray chunk = input.read(64 * 1024);
+        if (input.error() != QFileDevice::NoError)
+            return refused(input.errorString());
+        if (chunk.isEmpty())
+            break;
+        result.bytes += chunk;
+        if (result.bytes.size() > MaxDumpTextBytes)
+            return refused(u"the input is too large to be a map's dump"_s);
+    }
+    result.size = result.bytes.size();
+    return result;
+}
+
+} // namespace
+
+int runDump(const QStringList &arguments, Console &io)
+{
+    Invocation invocation(u"dump"_s, u"Writes a map file as text, one line per row of cells."_s,
+                          FormatHelp + u"\nExit status: 0 done, 2 the file could not be read, 64 a wrong command line.\n"_s);
+    QCommandLineParser &parser = invocation.parser();
+    parser.addPositionalArgument(u"MAP"_s, u"The map file."_s);
+    if (const auto done = invocation.parse(arguments, io))
+        return *done;
+    if (parser.positionalArguments().size() != 1)
+        return invocation.usageError(io, u"give one map file"_s);
+
+    const QString path = parser.positionalArguments().constFirst();
+    const ReadResult file = readWholeFile(path);
+    if (!file.ok())
+        return reportFailure(io, invocation.command(), path, file.reason);
+    io.out << dumpMapFile(file.bytes);
+    io.out.flush();
+    return ExitOk;
+}
+
+int runUndump(const QStringList &arguments, Console &io)
+{
+    Invocation invocation(u"undump"_s, u"Writes the map file that a text from \"kmp dump\" describes."_s,
+                          FormatHelp + u"\nOUT.kmp is replaced as a whole (a temporary file renamed over it), or\n"
+                                       u"left as it was on any error.\n"
+                                       u"Exit status: 0 done, 2 an error, 64 a wrong command line.\n"_s);
+    QCommandLineParser &parser = invocation.parser();
+    parser.addPositionalArgument(u"TEXT"_s, u"The text, or - for the standard input."_s);
+    parser.addPositionalArgument(u"OUT.kmp"_s, u"The map file to write."_s);
+    if (const auto done = invocation.parse(arguments, io))
+        return *done;
+    if (parser.positionalArguments().size() != 2)
+        return invocation.usageError(io, u"give the text and the map file to write"_s);
+
+    const QString textPath = parser.positionalArguments().at(0);
+    const QString outPath = parser.positionalArguments().at(1);
+    const ReadResult text = readText(textPath);
+    if (!text.ok())
+        return reportFailure(io, invocation.command(), textPath, text.reason);
+    const UndumpResult map = undumpMapFile(QString::fromUtf8(text.bytes));
+    if (!map.ok()) {
+        const QString where = map.line > 0 ? u"%1:%2"_s.arg(textPath).arg(map.line) : textPath;
+        return reportFailure(io, invocation.command(), where, map.reason);
+    }
+    if (const WriteResult written = writeWholeFile(outPath, map.file); !written.ok())
+        return reportFailure(io, invocation.command(), outPath, written.reason);
+    return ExitOk;
+}
+
+} // namespace kestrun::kmp

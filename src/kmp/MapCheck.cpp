@@ -1,0 +1,92 @@
+#include "kmp/MapCheck.h"
+
+#include "kmp/MapText.h"
+#include "map/MapFile.h"
+#include "map/Terrain.h"
+
+using namespace Qt::StringLiterals;
+
+namespace kestrun::kmp {
+namespace {
+
+void checkHeader(const MapHeader &header, qint64 size, std::vector<Finding> &findings)
+{
+    const auto warn = [&findings](const QString &kind, const QString &message) {
+        findings.push_back({Severity::Warning, kind, message});
+    };
+    if (size < MapFileSize) {
+        warn(u"short-file"_s, u"the file is %1 bytes, shorter than %2: the editor reads zeros for the missing %3"_s
+                                  .arg(size).arg(MapFileSize).arg(MapFileSize - size));
+    } else if (size > MapFileSize) {
+        warn(u"long-file"_s, u"the file is %1 bytes, longer than %2: the editor ignores the %3 bytes after the map "
+                             u"and keeps them when it saves"_s.arg(size).arg(MapFileSize).arg(size - MapFileSize));
+    }
+    const MapHeader written = currentMapHeader();
+    if (header.MaxX != written.MaxX)
+        warn(u"max-x"_s, u"MaxX is %1; the editor writes %2"_s.arg(header.MaxX).arg(written.MaxX));
+    if (header.MaxY != written.MaxY)
+        warn(u"max-y"_s, u"MaxY is %1; the editor writes %2"_s.arg(header.MaxY).arg(written.MaxY));
+    if (header.Reserved != written.Reserved)
+        warn(u"reserved"_s, u"the reserved bytes are %1; the editor writes zeros"_s.arg(spacedHex(header.Reserved)));
+}
+
+void checkCell(int x, int y, MapCell cell, const SpriteTable *sprites, std::vector<Finding> &findings)
+{
+    if (TerrainName(cell.Terrain).isEmpty()) {
+        findings.push_back({Severity::Warning, u"terrain-code"_s,
+                            u"cell (%1, %2): terrain code %3 is none of Ground 1, Beton 2, Brick 4, Ice 8, "
+                            u"Water 16; the editor draws it black"_s.arg(x).arg(y).arg(cell.Terrain),
+                            x, y, 0, cell.Terrain});
+    }
+    if (!sprites)
+        return;
+    const std::uint8_t layers[] = {cell.Sprite1, cell.Sprite2, cell.Sprite3};
+    for (int layer = 1; layer <= 3; ++layer) {
+        const int index = layers[layer - 1];
+        if (index == 0)
+            continue; // an empty layer
+        const SpriteEntry &entry = (*sprites)[index];
+        if (!entry.Picture.isNull())
+            continue;
+        const QString where = u"cell (%1, %2) layer %3: sprite %4"_s.arg(x).arg(y).arg(layer).arg(index);
+        if (entry.FileName.isEmpty()) {
+            findings.push_back({Severity::Error, u"sprite-not-listed"_s,
+                                where + u" is not in the game's catalogue"_s, x, y, layer, index});
+        } else {
+            findings.push_back({Severity::Error, u"sprite-picture-fails"_s,
+                                where + u" (%1): its picture does not load"_s.arg(entry.FileName), x, y, layer,
+                                index});
+        }
+    }
+}
+
+} // namespace
+
+std::vector<Finding> checkMap(const QByteArray &head, qint64 size, const SpriteTable *sprites)
+{
+    std::vector<Finding> findings;
+    const auto bytes = asByteSpan(head);
+    MapGrid grid;
+    switch (decodeMap(bytes, grid)) {
+    case MapReadStatus::NotValidMapFile:
+        findings.push_back({Severity::Error, u"not-valid-map-file"_s, u"Not valid map file"_s});
+        return findings;
+    case MapReadStatus::WrongVersion:
+        findings.push_back({Severity::Error, u"wrong-version"_s,
+                            u"Wrong version: the file has version %1, the editor reads version %2"_s
+                                .arg(decodeMapHeader(bytes).Version)
+                                .arg(MapFileVersion)});
+        return findings;
+    case MapReadStatus::Loaded:
+    case MapReadStatus::Unreadable:
+        break;
+    }
+    checkHeader(decodeMapHeader(bytes), size, findings);
+    for (int y = 0; y <= MapGrid::MaxY; ++y) {
+        for (int x = 0; x <= MapGrid::MaxX; ++x)
+            checkCell(x, y, grid.cell(x, y), sprites, findings);
+    }
+    return findings;
+}
+
+} // namespace kestrun::kmp

@@ -80,8 +80,6 @@ constexpr QPoint CanvasPlace(128, 32);
 
 frmMain::frmMain(PlatformServices &platform, QByteArrayList arguments, QWidget *parent)
     : QMainWindow(parent)
-    , MapCells(m_document.cells())
-    , MapFileName(m_document.fileName())
     , m_platform(platform)
     , m_arguments(std::move(arguments))
 {

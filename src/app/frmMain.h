@@ -36,10 +36,6 @@ class StatusBar;
 class frmMain : public QMainWindow {
     Q_OBJECT
 
-    // The one place the grid changes; declared first, as MapCells and
-    // MapFileName below refer to it.
-    MapDocument m_document;
-
 public:
     static constexpr int OuterWidth = 780;
     static constexpr int OuterHeight = 540;
@@ -55,8 +51,8 @@ public:
     // --- state -----------------------------------------------------------
     MapDocument &document() { return m_document; }
     // The grid and the file Save writes to, read from the document.
-    const MapGrid &MapCells;
-    const QString &MapFileName;
+    const MapGrid &MapCells() const { return m_document.cells(); }
+    const QString &MapFileName() const { return m_document.fileName(); }
     SpriteTable Sprites;
     Layer CurrentLayer = Layer::Terrain;
     std::uint8_t CurrentSprite = 0;
@@ -150,6 +146,7 @@ private:
     void showLastSpriteDrawn(std::uint8_t index);
     void showPaintedCell(const QRect &changed, Layer layer);
 
+    MapDocument m_document; // the one place the grid changes
     PlatformServices &m_platform;
     QByteArrayList m_arguments;
     QWidget *m_client = nullptr;

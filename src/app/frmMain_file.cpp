@@ -62,7 +62,7 @@ bool frmMain::SaveMap()
     const MapWriteResult written = m_document.write();
     if (!written.ok())
         m_platform.showMessage(
-            this, QStringLiteral("Cannot save map file \"%1\": %2").arg(MapFileName, written.reason));
+            this, QStringLiteral("Cannot save map file \"%1\": %2").arg(MapFileName(), written.reason));
     return written.ok();
 }
 
@@ -72,7 +72,7 @@ void frmMain::ResetMap()
     // A new map shows sprite 1 in every cell and no terrain colours: the
     // opaque blocks cover the cells whole.
     m_document.applyNewMapDefaults(); // every cell changes: the whole layer is drawn
-    showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells, Sprites, Layer::Sprite1));
+    showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells(), Sprites, Layer::Sprite1));
 }
 
 void frmMain::mnuFileNew_Click()
@@ -108,7 +108,7 @@ void frmMain::mnuFileSaveAs_Click()
 
 void frmMain::mnuFileSave_Click()
 {
-    if (!MapFileName.isEmpty())
+    if (!MapFileName().isEmpty())
         SaveMap();
     else
         mnuFileSaveAs_Click();

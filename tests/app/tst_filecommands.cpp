@@ -52,13 +52,13 @@ void TestFileCommands::saveOnANewMapAsksThenWrites()
     e.platform.saveAnswers.push_back(path("first.kmp"));
     w.mnuFileSave_Click();
     QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
-    QCOMPARE(w.MapFileName, path("first.kmp"));
-    QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells));
+    QCOMPARE(w.MapFileName(), path("first.kmp"));
+    QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells()));
 
     putCell(w, 5, 5, MapCell{16, 0, 0, 0});
     w.mnuFileSave_Click(); // now without a dialog
     QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
-    QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells));
+    QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells()));
     QCOMPARE(e.platform.unexpectedDialogs, 0);
 }
 
@@ -76,8 +76,8 @@ void TestFileCommands::newResetsEveryCellAndForgetsTheName()
     w.mnuFileNew_Click();
     for (int x = 0; x < 16; ++x)
         for (int y = 0; y < 11; ++y)
-            QCOMPARE(w.MapCells.cell(x, y), (MapCell{1, 1, 0, 0}));
-    QVERIFY(w.MapFileName.isEmpty());
+            QCOMPARE(w.MapCells().cell(x, y), (MapCell{1, 1, 0, 0}));
+    QVERIFY(w.MapFileName().isEmpty());
     QCOMPARE(int(w.CurrentLayer), 2); // the editing state stays
     QCOMPARE(int(w.CurrentSprite), 5);
     QVERIFY(e.platform.messages.isEmpty());
@@ -134,15 +134,15 @@ void TestFileCommands::cancelChangesNothing()
     w.mnuFileSaveAs_Click();
     const QByteArray onDisk = readFile(path("kept.kmp"));
     putCell(w, 1, 1, MapCell{2, 2, 2, 2});
-    const MapGrid edited = w.MapCells;
+    const MapGrid edited = w.MapCells();
 
     e.platform.openAnswers.push_back(std::nullopt);
     w.mnuFileOpen_Click();
     e.platform.saveAnswers.push_back(std::nullopt);
     w.mnuFileSaveAs_Click();
 
-    QVERIFY(w.MapCells == edited);
-    QCOMPARE(w.MapFileName, path("kept.kmp"));
+    QVERIFY(w.MapCells() == edited);
+    QCOMPARE(w.MapFileName(), path("kept.kmp"));
     QCOMPARE(readFile(path("kept.kmp")), onDisk);
     QVERIFY(e.platform.messages.isEmpty());
 }
@@ -166,7 +166,7 @@ void TestFileCommands::openRejectedFileKeepsMapAndName()
     e.platform.saveAnswers.push_back(path("mine.kmp"));
     w.mnuFileSaveAs_Click();
     putCell(w, 2, 2, MapCell{4, 0, 0, 0});
-    const MapGrid edited = w.MapCells;
+    const MapGrid edited = w.MapCells();
     QString target = path("bad.kmp");
     if (message.isEmpty()) {
         target = path("folder.kmp");
@@ -177,8 +177,8 @@ void TestFileCommands::openRejectedFileKeepsMapAndName()
     const QImage canvasBefore = w.picMap->image().copy();
     e.platform.openAnswers.push_back(target);
     w.mnuFileOpen_Click();
-    QVERIFY(w.MapCells == edited);
-    QCOMPARE(w.MapFileName, path("mine.kmp"));
+    QVERIFY(w.MapCells() == edited);
+    QCOMPARE(w.MapFileName(), path("mine.kmp"));
     QCOMPARE(e.platform.messages.size(), 1);
     if (message.isEmpty())
         QVERIFY(e.platform.messages.first().contains(target));
@@ -201,12 +201,12 @@ void TestFileCommands::saveAfterOpenWritesToTheOpenedFile()
     QVERIFY(writeMapFile(path("level.kmp"), stored).ok());
     e.platform.openAnswers.push_back(path("level.kmp"));
     w.mnuFileOpen_Click();
-    QVERIFY(w.MapCells == stored);
-    QCOMPARE(w.MapFileName, path("level.kmp"));
+    QVERIFY(w.MapCells() == stored);
+    QCOMPARE(w.MapFileName(), path("level.kmp"));
     putCell(w, 0, 0, MapCell{8, 0, 0, 0});
     w.mnuFileSave_Click();
     QVERIFY(e.platform.saveRequests.empty());
-    QCOMPARE(readFile(path("level.kmp")), mapBytes(w.MapCells));
+    QCOMPARE(readFile(path("level.kmp")), mapBytes(w.MapCells()));
 }
 
 void TestFileCommands::failedSaveIsReportedAndKeepsTheMap()
@@ -215,19 +215,19 @@ void TestFileCommands::failedSaveIsReportedAndKeepsTheMap()
     frmMain &w = *e.window;
     QVERIFY(writeFile(path("plain.txt"), "not a folder"));
     putCell(w, 3, 3, MapCell{2, 2, 2, 2});
-    const MapGrid edited = w.MapCells;
+    const MapGrid edited = w.MapCells();
     const QString impossible = path("plain.txt/map.kmp");
 
     e.platform.saveAnswers.push_back(impossible);
     w.mnuFileSaveAs_Click();
-    QCOMPARE(w.MapFileName, impossible); // Save As keeps the new name
+    QCOMPARE(w.MapFileName(), impossible); // Save As keeps the new name
     QCOMPARE(e.platform.messages.size(), 1);
     QVERIFY(e.platform.messages[0].contains(impossible));
     QVERIFY(e.platform.messages[0].startsWith(QStringLiteral("Cannot save map file")));
 
     w.mnuFileSave_Click(); // and Save reports the same failure again
     QCOMPARE(e.platform.messages.size(), 2);
-    QVERIFY(w.MapCells == edited);
+    QVERIFY(w.MapCells() == edited);
     QCOMPARE(readFile(path("plain.txt")), QByteArray("not a folder"));
 }
 
@@ -240,14 +240,14 @@ void TestFileCommands::toolbarRunsTheSameCommands()
     putCell(w, 1, 2, MapCell{4, 4, 4, 4});
     e.platform.saveAnswers.push_back(path("bar.kmp"));
     click("Save"); // no name yet: Save As
-    QCOMPARE(w.MapFileName, path("bar.kmp"));
-    QCOMPARE(readFile(path("bar.kmp")), mapBytes(w.MapCells));
+    QCOMPARE(w.MapFileName(), path("bar.kmp"));
+    QCOMPARE(readFile(path("bar.kmp")), mapBytes(w.MapCells()));
     click("New");
-    QCOMPARE(w.MapCells.cell(1, 2), (MapCell{1, 1, 0, 0}));
-    QVERIFY(w.MapFileName.isEmpty());
+    QCOMPARE(w.MapCells().cell(1, 2), (MapCell{1, 1, 0, 0}));
+    QVERIFY(w.MapFileName().isEmpty());
     e.platform.openAnswers.push_back(path("bar.kmp"));
     click("Open");
-    QCOMPARE(w.MapCells.cell(1, 2), (MapCell{4, 4, 4, 4}));
+    QCOMPARE(w.MapCells().cell(1, 2), (MapCell{4, 4, 4, 4}));
     QCOMPARE(e.platform.openRequests.back().filter, OpenFilter);
     QCOMPARE(e.platform.saveRequests.back().filter, SaveAsFilter);
     QCOMPARE(e.platform.unexpectedDialogs, 0);

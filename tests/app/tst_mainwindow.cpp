@@ -61,10 +61,10 @@ void TestMainWindow::windowIsFixedAndTitled()
     // The title never shows the map: not after opening or saving either.
     e.platform.saveAnswers.push_back(QDir::temp().filePath(u"kestrun-title-test.kmp"_s));
     w.mnuFileSaveAs_Click();
-    e.platform.openAnswers.push_back(w.MapFileName);
+    e.platform.openAnswers.push_back(w.MapFileName());
     w.mnuFileOpen_Click();
     QCOMPARE(w.windowTitle(), QStringLiteral("Kestrunle"));
-    QFile::remove(w.MapFileName);
+    QFile::remove(w.MapFileName());
 }
 
 void TestMainWindow::controlGeometry_data()
@@ -239,7 +239,7 @@ void TestMainWindow::ctrlNRunsNew()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     putCell(w, 3, 3, MapCell{9, 9, 9, 9});
     QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
-    QCOMPARE(w.MapCells.cell(3, 3), (MapCell{1, 1, 0, 0}));
+    QCOMPARE(w.MapCells().cell(3, 3), (MapCell{1, 1, 0, 0}));
 }
 
 void TestMainWindow::tabOrder()
@@ -300,7 +300,7 @@ void TestMainWindow::dispatch()
     giveSprites(w.Sprites, 1, 3);
     putCell(w, 2, 2, MapCell{4, 2, 3, 0});
     w.cmdLayer_Click(2);
-    const MapGrid before = w.MapCells;
+    const MapGrid before = w.MapCells();
     const QImage canvasBefore = w.picMap->image().copy();
     e.platform.messages.clear();
 
@@ -313,7 +313,7 @@ void TestMainWindow::dispatch()
     QCOMPARE(int(w.CurrentTerrain), terrain);
     QCOMPARE(int(w.CurrentLayer), layer);
     QCOMPARE(w.Label2->text(), label);
-    QVERIFY(w.MapCells == before);
+    QVERIFY(w.MapCells() == before);
     // Only a layer switch redraws: to terrain only.
     if (layer == 0)
         QCOMPARE(w.picMap->image().pixel(100, 100), qRgb(255, 255, 0));

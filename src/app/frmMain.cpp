@@ -112,7 +112,6 @@ void frmMain::createControls()
 {
     m_client = new QWidget(this);
     setCentralWidget(m_client);
-    m_client->installEventFilter(this);
 
     createToolBar();
 
@@ -154,6 +153,8 @@ void frmMain::createControls()
     lstSP->setObjectName(QStringLiteral("lstSP"));
     lstSP->setGeometry(0, 112, 129, 236);
     connect(lstSP, &SpriteList::picked, this, &frmMain::lstSP_Click);
+    // The docked controls exist: from now on they follow the client area.
+    m_client->installEventFilter(this);
 
     // The canvas is not docked: it stays at (128, 32) whatever the bars do,
     // and lies over the tool panel's last column.
@@ -186,6 +187,8 @@ void frmMain::createToolBar()
             continue;
         }
         const QString key = QString::fromUtf16(command.key);
+        // The File menu's actions are made first (createMenus).
+        Q_ASSERT(!command.menuItem || this->*command.menuItem);
         QAction *action = command.menuItem ? this->*command.menuItem : new QAction(this);
         if (!command.menuItem) {
             action->setObjectName(key);

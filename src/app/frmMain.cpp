@@ -216,7 +216,7 @@ void frmMain::createToolBar()
 
 void frmMain::createMenus()
 {
-    auto action = [this](QMenu *menu, const char *name, const QString &caption) {
+    auto action = [](QMenu *menu, const char *name, const QString &caption) {
         QAction *a = menu->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         return a;
@@ -332,12 +332,6 @@ void frmMain::showEvent(QShowEvent *event)
     applyOuterSize();
 }
 
-void frmMain::closeEvent(QCloseEvent *event)
-{
-    // Closing by any means is File > Exit: nothing is asked, nothing saved.
-    QMainWindow::closeEvent(event);
-}
-
 void frmMain::Form_Resize()
 {
     // The layout is fixed; only the docked controls follow the client area.
@@ -374,6 +368,7 @@ void frmMain::mnuHelpAbout_Click()
 
 void frmMain::mnuFileExit_Click()
 {
+    // Closing by any means is File > Exit: nothing is asked, nothing saved.
     close();
 }
 

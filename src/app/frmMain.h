@@ -131,7 +131,6 @@ public:
     PlatformServices &platform() const { return m_platform; }
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -297,7 +297,19 @@ void frmMain::applyOuterSize()
     QMargins frame;
     if (QWindow *window = windowHandle())
         frame = window->frameMargins();
-    setFixedSize(OuterWidth - frame.left() - frame.right(), OuterHeight - frame.top() - frame.bottom());
+    // A menu bar that the desktop shows elsewhere takes no room here.
+    const int menuBarHeight = menuBar()->isNativeMenuBar() ? 0 : menuBar()->sizeHint().height();
+    setFixedSize(windowSizeInFrame(frame, menuBarHeight));
+}
+
+QSize frmMain::windowSizeInFrame(const QMargins &frame, int menuBarHeight)
+{
+    // The canvas is not docked: below the menu bar, the client area must
+    // hold it at its place and the status bar under it, or the canvas would
+    // cover the bar's top (a tall title bar leaves too little of 540).
+    const QSize needed(CanvasPlace.x() + CanvasWidth,
+                       menuBarHeight + CanvasPlace.y() + CanvasHeight + StatusBar::Height);
+    return QSize(OuterWidth, OuterHeight).shrunkBy(frame).expandedTo(needed);
 }
 
 void frmMain::layoutDockedControls()

@@ -40,6 +40,11 @@ public:
     static constexpr int OuterWidth = 780;
     static constexpr int OuterHeight = 540;
 
+    // The window's size inside a window manager's `frame`: 780 x 540 with
+    // the frame, unless the frame leaves less than the menu bar, the canvas
+    // and the status bar need; then just that much.
+    static QSize windowSizeInFrame(const QMargins &frame, int menuBarHeight);
+
     // `arguments` are the command line's arguments, without the program, as
     // the bytes the system gave.
     frmMain(PlatformServices &platform, QByteArrayList arguments, QWidget *parent = nullptr);

@@ -29,6 +29,8 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void windowIsFixedAndTitled();
+    void windowSizeInFrame_data();
+    void windowSizeInFrame();
     void controlGeometry_data();
     void controlGeometry();
     void controlTexts();
@@ -54,6 +56,9 @@ void TestMainWindow::windowIsFixedAndTitled()
     QCOMPARE(w.windowTitle(), QStringLiteral("Kestrunle"));
     QCOMPARE(w.size(), QSize(780, 540)); // the offscreen platform has no frame
     QCOMPARE(w.minimumSize(), w.maximumSize());
+    // The canvas, not docked, leaves the status bar whole.
+    w.show();
+    QVERIFY(w.picMap->geometry().bottom() < w.sbStatusBar->geometry().top());
     QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
@@ -65,6 +70,32 @@ void TestMainWindow::windowIsFixedAndTitled()
     w.mnuFileOpen_Click();
     QCOMPARE(w.windowTitle(), QStringLiteral("Kestrunle"));
     QFile::remove(w.MapFileName());
+}
+
+void TestMainWindow::windowSizeInFrame_data()
+{
+    QTest::addColumn<QMargins>("frame"); // left, top, right, bottom
+    QTest::addColumn<int>("menuBarHeight");
+    QTest::addColumn<QSize>("size");
+    // 780 x 540 with the frame whenever the frame leaves room: the client
+    // area needs 128 + 642 across and the menu bar, 32 + 440 and the status
+    // bar's 18 down.
+    QTest::newRow("no frame") << QMargins() << 21 << QSize(780, 540);
+    QTest::newRow("thin border, 20 px title") << QMargins(1, 20, 1, 1) << 21 << QSize(778, 519);
+    QTest::newRow("exactly enough") << QMargins(5, 29, 5, 0) << 21 << QSize(770, 511);
+    QTest::newRow("37 px title bar") << QMargins(0, 37, 0, 0) << 21 << QSize(780, 511);
+    QTest::newRow("37 px title, border") << QMargins(1, 37, 1, 1) << 21 << QSize(778, 511);
+    QTest::newRow("wide border") << QMargins(10, 30, 10, 10) << 21 << QSize(770, 511);
+    QTest::newRow("tall menu bar, no frame") << QMargins() << 60 << QSize(780, 550);
+    QTest::newRow("menu bar elsewhere") << QMargins(0, 37, 0, 0) << 0 << QSize(780, 503);
+}
+
+void TestMainWindow::windowSizeInFrame()
+{
+    QFETCH(QMargins, frame);
+    QFETCH(int, menuBarHeight);
+    QFETCH(QSize, size);
+    QCOMPARE(frmMain::windowSizeInFrame(frame, menuBarHeight), size);
 }
 
 void TestMainWindow::controlGeometry_data()

@@ -155,6 +155,7 @@ private:
     QByteArrayList m_arguments;
     QWidget *m_client = nullptr;
     QString m_dialogFileName; // the common dialog's file name, kept between uses
+    QString m_mapFolder;      // of the last map read or written: where the dialogs start
     bool m_watchingFrame = false;
 };
 

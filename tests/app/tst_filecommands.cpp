@@ -31,6 +31,8 @@ private slots:
     void saveOnANewMapAsksThenWrites();
     void newResetsEveryCellAndForgetsTheName();
     void dialogsStartAsTheUserExpects();
+    void dialogsStartInTheLastMapsFolder_data();
+    void dialogsStartInTheLastMapsFolder();
     void cancelChangesNothing();
     void openRejectedFileKeepsMapAndName_data();
     void openRejectedFileKeepsMapAndName();
@@ -124,6 +126,61 @@ void TestFileCommands::dialogsStartAsTheUserExpects()
     QCOMPARE(open[1].fileName, path("chosen.kmp"));
     // Save As emptied the dialog's name before it was cancelled.
     QVERIFY(open[2].fileName.isEmpty());
+}
+
+void TestFileCommands::dialogsStartInTheLastMapsFolder_data()
+{
+    // In the temporary folder: "maps/level.kmp", a map; "maps/junk.kmp",
+    // not one; "other/" and "saved/", empty folders.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("steps"); // "open NAME" or "save as NAME", answered so
+    QTest::addColumn<QString>("folder");    // where the next dialogs start; empty: the current one
+    QTest::newRow("nothing read yet") << QStringList() << QStringList() << "";
+    QTest::newRow("command-line map") << QStringList{u"maps/level.kmp"_s} << QStringList() << "maps";
+    QTest::newRow("command-line map that is missing")
+        << QStringList{u"other/missing.kmp"_s} << QStringList() << "";
+    QTest::newRow("command-line file that is not a map") << QStringList{u"maps/junk.kmp"_s} << QStringList()
+                                                         << "maps";
+    QTest::newRow("Open") << QStringList() << QStringList{u"open maps/level.kmp"_s} << "maps";
+    QTest::newRow("Open, then Save As elsewhere")
+        << QStringList() << QStringList{u"open maps/level.kmp"_s, u"save as saved/new.kmp"_s} << "saved";
+    QTest::newRow("a Save As that fails keeps the last folder")
+        << QStringList{u"maps/level.kmp"_s} << QStringList{u"save as nowhere/new.kmp"_s} << "maps";
+    QTest::newRow("an Open that cannot read keeps the last folder")
+        << QStringList{u"maps/level.kmp"_s} << QStringList{u"open other/missing.kmp"_s} << "maps";
+}
+
+void TestFileCommands::dialogsStartInTheLastMapsFolder()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, folder);
+    QDir dir(m_dir.path());
+    QVERIFY(dir.mkpath(u"maps"_s) && dir.mkpath(u"other"_s) && dir.mkpath(u"saved"_s));
+    QVERIFY(writeMapFile(path("maps/level.kmp"), MapGrid()).ok());
+    QVERIFY(writeFile(path("maps/junk.kmp"), QByteArray(726, 'x')));
+    for (QString &argument : arguments)
+        argument = path(argument);
+    Editor e(arguments);
+    frmMain &w = *e.window;
+    for (const QString &step : steps) {
+        if (step.startsWith(u"open "_s)) {
+            e.platform.openAnswers.push_back(path(step.mid(5)));
+            w.mnuFileOpen_Click();
+        } else {
+            e.platform.saveAnswers.push_back(path(step.mid(8)));
+            w.mnuFileSaveAs_Click();
+        }
+    }
+    e.platform.openAnswers.push_back(std::nullopt);
+    w.mnuFileOpen_Click();
+    e.platform.saveAnswers.push_back(std::nullopt);
+    w.mnuFileSaveAs_Click();
+
+    const QString expected = folder.isEmpty() ? QString() : path(folder);
+    QCOMPARE(e.platform.openRequests.back().directory, expected);
+    QCOMPARE(e.platform.saveRequests.back().directory, expected);
+    QCOMPARE(e.platform.unexpectedDialogs, 0);
 }
 
 void TestFileCommands::cancelChangesNothing()

@@ -51,6 +51,8 @@ public:
 private slots:
     void fileDialogs_data();
     void fileDialogs();
+    void fileDialogsStartWhereAskedWithTheirOwnTitle_data();
+    void fileDialogsStartWhereAskedWithTheirOwnTitle();
     void settingsRoundTrip();
 
 private:
@@ -104,7 +106,7 @@ void TestPlatform::fileDialogs()
         static_cast<QDialog *>(dialog)->accept(); // as the Open or Save button does
     });
     QtPlatformServices platform;
-    const FileDialogRequest request{u"Все файлы (*.*)|*.*|Карты Kestrun (*.kmp)|*.kmp"_s, 2, offered};
+    const FileDialogRequest request{u"Все файлы (*.*)|*.*|Карты Kestrun (*.kmp)|*.kmp"_s, 2, offered, QString()};
     const std::optional<QString> answer =
         save ? platform.saveFileDialog(nullptr, request) : platform.openFileDialog(nullptr, request);
 
@@ -113,6 +115,49 @@ void TestPlatform::fileDialogs()
         QCOMPARE(answer.value_or(u"<none>"_s), chosen);
     else
         QVERIFY2(!answer, qPrintable(answer.value_or(QString())));
+}
+
+void TestPlatform::fileDialogsStartWhereAskedWithTheirOwnTitle_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("fileName"); // in the folder "named"; empty: none
+    QTest::addColumn<QString>("shownFolder");
+    QTest::addColumn<QString>("shownName");
+    QTest::newRow("Open in the folder") << false << "" << "asked" << "";
+    QTest::newRow("Save As in the folder") << true << "" << "asked" << "";
+    // Open's name field keeps the last chosen file, whose folder wins.
+    QTest::newRow("Open with a name elsewhere") << false << "level.kmp" << "named" << "level.kmp";
+}
+
+void TestPlatform::fileDialogsStartWhereAskedWithTheirOwnTitle()
+{
+    QFETCH(bool, save);
+    QFETCH(QString, fileName);
+    QFETCH(QString, shownFolder);
+    QFETCH(QString, shownName);
+    QVERIFY(m_dir.isValid());
+    QDir dir(m_dir.path());
+    QVERIFY(dir.mkpath(u"asked"_s) && dir.mkpath(u"named"_s));
+    QVERIFY(writeFile(m_dir.filePath(u"named/level.kmp"_s), "x"));
+
+    QString title, folder, name = u"<not shown>"_s;
+    whenDialogShown([&](QFileDialog *dialog) {
+        title = dialog->windowTitle();
+        folder = dialog->directory().absolutePath();
+        if (auto *field = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s))
+            name = field->text();
+        dialog->reject();
+    });
+    QtPlatformServices platform;
+    const FileDialogRequest request{u"Все файлы (*.*)|*.*"_s, 1,
+                                    fileName.isEmpty() ? QString() : m_dir.filePath(u"named/"_s + fileName),
+                                    m_dir.filePath(u"asked"_s)};
+    save ? platform.saveFileDialog(nullptr, request) : platform.openFileDialog(nullptr, request);
+
+    // Qt's own title, not the application's: no translation is loaded here.
+    QCOMPARE(title, save ? u"Save As"_s : u"Open"_s);
+    QCOMPARE(folder, QDir(m_dir.filePath(shownFolder)).absolutePath());
+    QCOMPARE(name, shownName);
 }
 
 void TestPlatform::settingsRoundTrip()

@@ -229,14 +229,17 @@ class EditorTest(unittest.TestCase):
         self.wait_for_pixels([(left + 60, top + 100), (left + 20, top + 100)], YELLOW, "cells (1, 2) and (0, 2)")
         self.assertEqual(self.x.screen().pixel(left + 40 * 6 + 20, top + 20), BLUE)
 
-        # Save: the map came from the command line, so Save asks for a name.
+        # Save: the map came from the command line, so Save asks for a name,
+        # in a dialog with the platform's own title.
         self.x.click(toolbar[0] + 46 + 11, toolbar[1] + 14)
-        dialogs = self.x.wait_until(lambda: [w for w in self.x.visible_windows("^Kestrunle$") if w != window],
-                                    20, "the Save As dialog did not appear")
+        dialogs = self.x.wait_until(lambda: self.x.visible_windows("^Save As$"), 20,
+                                    "the Save As dialog did not appear")
         self.x.xdotool("windowfocus", "--sync", dialogs[0])
         self.settle()
+        # The dialog starts in the folder of the map it read: a bare name
+        # lands beside it.
         saved = os.path.join(self.tmp.name, "painted.kmp")
-        self.x.type_text(saved)
+        self.x.type_text("painted.kmp")
         self.x.key("Return")
         self.x.wait_until(lambda: os.path.exists(saved), 20, "the map was not saved")
         with open(saved, "rb") as f:

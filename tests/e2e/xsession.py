@@ -47,11 +47,13 @@ class XSession:
             raise RuntimeError("could not start Xvfb")
         self.env = dict(os.environ, DISPLAY=self.display)
         # Nothing of the developer's desktop may change what the editor
-        # shows: its platform theme (icons, fonts), style or scaling.
+        # shows: its platform theme (icons, fonts), style, scaling or
+        # language (Qt's own texts, such as the file dialogs' titles).
         for name in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE",
                      "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI", "XDG_CURRENT_DESKTOP",
-                     "DESKTOP_SESSION"):
+                     "DESKTOP_SESSION", "LANGUAGE", "LC_ALL", "LC_MESSAGES"):
             self.env.pop(name, None)
+        self.env["LANG"] = "C.UTF-8"
 
     def _start_server(self, number, width, height):
         """Starts Xvfb on display `number`; returns it and whether it is

@@ -2,6 +2,7 @@
 // and the settings store in a temporary configuration folder.
 #include "app/AppInfo.h"
 #include "app/QtPlatformServices.h"
+#include "app/QtTranslation.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <QScopeGuard>
 
 #include <functional>
@@ -54,6 +56,8 @@ private slots:
     void fileDialogsStartWhereAskedWithTheirOwnTitle_data();
     void fileDialogsStartWhereAskedWithTheirOwnTitle();
     void settingsRoundTrip();
+    void qtTranslation_data();
+    void qtTranslation();
 
 private:
     QString m_config;
@@ -177,6 +181,33 @@ void TestPlatform::settingsRoundTrip()
     platform.deleteSetting(AppTitle, GameFolderSection, GameFolderKey);
     QCOMPARE(platform.setting(AppTitle, GameFolderSection, GameFolderKey, u"none"_s), u"none"_s);
     QVERIFY(!QSettings(file, QSettings::IniFormat).contains(u"settings/gamepath"_s));
+}
+
+void TestPlatform::qtTranslation_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("title"); // of the Save As dialog
+    QTest::newRow("Russian") << QLocale(QLocale::Russian, QLocale::Russia) << true << u"Сохранить как"_s;
+    QTest::newRow("the C locale: none") << QLocale::c() << false << u"Save As"_s;
+}
+
+void TestPlatform::qtTranslation()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(bool, installed);
+    QFETCH(QString, title);
+    // Whatever happens, no translation stays for the next test.
+    const auto uninstall = qScopeGuard([] { qDeleteAll(qApp->findChildren<QTranslator *>()); });
+    QCOMPARE(installQtTranslation(locale), installed);
+
+    QString shown;
+    whenDialogShown([&](QFileDialog *dialog) {
+        shown = dialog->windowTitle();
+        dialog->reject();
+    });
+    QtPlatformServices().saveFileDialog(nullptr, {u"Все файлы (*.*)|*.*"_s, 1, QString(), m_dir.path()});
+    QCOMPARE(shown, title);
 }
 
 int main(int argc, char **argv)

@@ -149,8 +149,10 @@ class EditorTest(unittest.TestCase):
         with open(os.path.join(self.config, "Kestrunle", "Kestrunle.conf"), "w") as f:
             f.write(f"[settings]\ngamepath={folder}\n")
 
-    def start(self, *arguments):
+    def start(self, *arguments, language=None):
         env = dict(self.x.env, XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.tmp.name)
+        if language:
+            env["LANG"] = language
         self.editor = Editor(arguments, env, os.path.join(self.tmp.name, "editor.stderr"))
 
     def editor_alive(self):
@@ -165,14 +167,14 @@ class EditorTest(unittest.TestCase):
         self.editor.wait_shown()
         return self.x.wait_window("Kestrunle", 10)
 
-    def start_on_water_map(self):
+    def start_on_water_map(self, language=None):
         """Starts the editor on a map whose every cell is Water with no
         sprites, so the canvas is plain blue; returns its window."""
         self.remember_folder(self.game)
         level = os.path.join(self.tmp.name, "water.kmp")
         with open(level, "wb") as f:
             f.write(map_file(16))
-        self.start(level)
+        self.start(level, language=language)
         return self.main_window()
 
     def close_and_wait(self, window):
@@ -251,6 +253,18 @@ class EditorTest(unittest.TestCase):
         self.assertEqual(terrain[6:32], [16] * 26)
         self.assertEqual(terrain[32:34], [4] * 2)  # cells (0, 2) and (1, 2)
         self.assertEqual(terrain[34:], [16] * 142)
+        self.close_and_wait(window)
+
+    def test_qt_dialogs_speak_the_desktops_language(self):
+        window = self.start_on_water_map(language="ru_RU.UTF-8")
+        left, top = self.canvas_origin(window)
+        self.x.click(left - 128 + 46 + 11, top - 32 + 14)  # "Save"
+        dialog = self.x.wait_until(lambda: self.x.visible_windows("^Сохранить как$"), 20,
+                                   "no Save As dialog titled in Russian")[0]
+        self.x.xdotool("windowfocus", "--sync", dialog)
+        self.settle()
+        self.x.key("Escape")
+        self.x.wait_until(lambda: not self.x.visible_windows("^Сохранить как$"), 10, "the dialog stayed open")
         self.close_and_wait(window)
 
     def test_pick_a_sprite_paint_layer_2_and_switch_layers(self):

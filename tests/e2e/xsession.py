@@ -5,6 +5,7 @@ xdotool, and the window manager's close request sent with Xlib."""
 import ctypes
 import ctypes.util
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -96,11 +97,13 @@ class XSession:
                 raise AssertionError(f"{failure} (waited {limit:.1f} s)")
             time.sleep(0.05)
 
-    def visible_windows(self, name=".*", size=None):
+    def visible_windows(self, name=None, size=None):
         """The visible windows whose name matches the pattern `name`, and
-        of the given (width, height) when `size` is given."""
-        found = [int(w) for w in self.xdotool("search", "--onlyvisible", "--name", name).split()]
-        return [w for w in found if size is None or self.window_geometry(w)[2:] == size]
+        of the given (width, height) when `size` is given. The names are
+        matched here: xdotool's own matching loses letters outside Latin-1."""
+        found = [int(w) for w in self.xdotool("search", "--onlyvisible", "--name", "").split()]
+        return [w for w in found if (name is None or re.search(name, self.window_name(w)))
+                and (size is None or self.window_geometry(w)[2:] == size)]
 
     def wait_window(self, name, timeout=20.0, size=None):
         return self.wait_until(lambda: self.visible_windows(f"^{name}$", size), timeout,

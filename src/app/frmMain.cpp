@@ -152,6 +152,7 @@ void frmMain::createControls()
     lstSP = new SpriteList(picTool);
     lstSP->setObjectName(QStringLiteral("lstSP"));
     lstSP->setGeometry(0, 112, 129, 236);
+    lstSP->setAccessibleName(QStringLiteral("Спрайты"));
     connect(lstSP, &SpriteList::picked, this, &frmMain::lstSP_Click);
     // The docked controls exist: from now on they follow the client area.
     m_client->installEventFilter(this);

@@ -209,6 +209,8 @@ void frmMain::createToolBar()
     txtTlst->setObjectName(QStringLiteral("txtTlst"));
     txtTlst->setGeometry(384, 0, 145, 19);
     txtTlst->setCursorPosition(0);
+    // Without a label beside it, the box's own text is the best name it has.
+    txtTlst->setAccessibleName(txtTlst->text());
     cmbTileset = new QComboBox(tbToolBar);
     cmbTileset->setObjectName(QStringLiteral("cmbTileset"));
     cmbTileset->setGeometry(392, 48, 105, 21);

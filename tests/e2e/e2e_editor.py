@@ -165,7 +165,7 @@ class EditorTest(unittest.TestCase):
     def main_window(self):
         """Waits for the editor's main window to be shown and returns it."""
         self.editor.wait_shown()
-        return self.x.wait_window("Kestrunle", 10)
+        return self.x.wait_window("Kestrunle", 10, kind="normal")
 
     def start_on_water_map(self, language=None):
         """Starts the editor on a map whose every cell is Water with no
@@ -292,7 +292,8 @@ class EditorTest(unittest.TestCase):
         wx, wy, _, _ = self.x.window_geometry(window)
 
         def about_boxes():
-            return self.x.visible_windows(size=(497, 205))
+            # A dialog over the editor, not a splash window.
+            return self.x.visible_windows(size=(497, 205), kind="dialog")
 
         def open_menus():
             return [w for w in self.x.visible_windows() if w != window and self.x.window_geometry(w)[1] > wy]
@@ -320,18 +321,21 @@ class EditorTest(unittest.TestCase):
         self.start()
         # The prompt comes before the main window: there is no signal to wait
         # on, and a first start may build the font cache.
-        prompt = self.x.wait_until(lambda: self.editor_alive() and self.x.visible_windows("^Kestrunle$"), 60,
-                                   "no visible window named 'Kestrunle'")[0]
+        prompt = self.x.wait_until(
+            lambda: self.editor_alive() and self.x.visible_windows("^Kestrunle$", kind="dialog"), 60,
+            "no visible dialog named 'Kestrunle'")[0]
         _, _, width, height = self.x.window_geometry(prompt)
         self.assertLess(width, 780)  # the input box, not the editor
-        self.assertTrue(self.x.visible_windows(size=(497, 205)),
+        # The splash is told by its window type (window managers neither
+        # decorate it nor list it), not by its name.
+        self.assertTrue(self.x.visible_windows(size=(497, 205), kind="splash"),
                         "the splash window is not on screen during the prompt")
         self.x.xdotool("windowfocus", "--sync", prompt)
         self.settle()
         self.x.type_text(self.game)
         self.x.key("Return")
         self.editor.wait_shown()
-        window = self.x.wait_window("Kestrunle", 10, size=(780, 540))
+        window = self.x.wait_window("Kestrunle", 10, size=(780, 540), kind="normal")
         with open(os.path.join(self.config, "Kestrunle", "Kestrunle.conf")) as f:
             self.assertIn(f"gamepath={self.game}", f.read())
         self.close_and_wait(window)

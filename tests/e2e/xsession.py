@@ -97,17 +97,22 @@ class XSession:
                 raise AssertionError(f"{failure} (waited {limit:.1f} s)")
             time.sleep(0.05)
 
-    def visible_windows(self, name=None, size=None):
-        """The visible windows whose name matches the pattern `name`, and
-        of the given (width, height) when `size` is given. The names are
-        matched here: xdotool's own matching loses letters outside Latin-1."""
+    def visible_windows(self, name=None, size=None, kind=None):
+        """The visible windows whose name matches the pattern `name`, of the
+        given (width, height) when `size` is given, and of the window type
+        `kind` ("normal", "dialog", "splash"...) when given. The names are
+        matched here: xdotool's own matching loses letters outside Latin-1.
+        A window without a title is found by its size or type: Qt names it
+        after the executable."""
         found = [int(w) for w in self.xdotool("search", "--onlyvisible", "--name", "").split()]
         return [w for w in found if (name is None or re.search(name, self.window_name(w)))
-                and (size is None or self.window_geometry(w)[2:] == size)]
+                and (size is None or self.window_geometry(w)[2:] == size)
+                and (kind is None or self.window_type(w) == kind)]
 
-    def wait_window(self, name, timeout=20.0, size=None):
-        return self.wait_until(lambda: self.visible_windows(f"^{name}$", size), timeout,
-                               f"no visible window named {name!r}" + (f" of {size}" if size else ""))[0]
+    def wait_window(self, name, timeout=20.0, size=None, kind=None):
+        return self.wait_until(lambda: self.visible_windows(f"^{name}$", size, kind), timeout,
+                               f"no visible window named {name!r}" + (f" of {size}" if size else "")
+                               + (f" of type {kind}" if kind else ""))[0]
 
     def describe_windows(self):
         """One line for each window on the display that has a name or a
@@ -119,7 +124,8 @@ class XSession:
         for window in sorted(every):
             x, y, w, h = self.window_geometry(window)
             state = "visible" if window in visible else "hidden "
-            lines.append(f"  {window:#010x} {state} {w}x{h}+{x}+{y} {self.window_name(window)!r}")
+            lines.append(f"  {window:#010x} {state} {w}x{h}+{x}+{y} {self.window_type(window) or '-'}"
+                         f" {self.window_name(window)!r}")
         return "\n".join(lines) or "  (no windows)"
 
     def window_name(self, window):
@@ -153,16 +159,34 @@ class XSession:
     def key(self, name):
         self.xdotool("key", name)
 
+    def window_type(self, window):
+        """The first window type the window declares (_NET_WM_WINDOW_TYPE),
+        in lower case without its prefix ("normal", "dialog", "splash"), or
+        None when it declares none."""
+        x11 = xlib()
+        dpy = x11.XOpenDisplay(self.display.encode())
+        if not dpy:
+            return None
+        actual_type, actual_format = ctypes.c_ulong(), ctypes.c_int()
+        count, remaining, data = ctypes.c_ulong(), ctypes.c_ulong(), ctypes.POINTER(ctypes.c_ulong)()
+        status = x11.XGetWindowProperty(dpy, window, x11.XInternAtom(dpy, b"_NET_WM_WINDOW_TYPE", 0), 0, 1, 0,
+                                        4,  # XA_ATOM
+                                        ctypes.byref(actual_type), ctypes.byref(actual_format),
+                                        ctypes.byref(count), ctypes.byref(remaining), ctypes.byref(data))
+        kind = None
+        if status == 0 and data:
+            if actual_format.value == 32 and count.value:
+                name = x11.XGetAtomName(dpy, data[0])
+                if name:
+                    kind = ctypes.string_at(name).decode().removeprefix("_NET_WM_WINDOW_TYPE_").lower()
+                    x11.XFree(name)
+            x11.XFree(data)
+        x11.XCloseDisplay(dpy)
+        return kind
+
     def close_window(self, window):
         """Asks the window to close, as a window manager's close box does."""
-        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
-        x11.XOpenDisplay.restype = ctypes.c_void_p
-        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        x11.XInternAtom.restype = ctypes.c_ulong
-        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-        x11.XFlush.argtypes = [ctypes.c_void_p]
-        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        x11 = xlib()
 
         class ClientMessage(ctypes.Structure):
             _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
@@ -187,6 +211,34 @@ class XSession:
     # --- pixels ----------------------------------------------------------------
     def screen(self):
         return Screen(os.path.join(self.fbdir, "Xvfb_screen0"))
+
+
+# Xlib's default error handler ends the process: a window that is gone by
+# the time it is asked about (a closing splash) must only give no answer.
+X_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+_ignore_x_errors = X_ERROR_HANDLER(lambda display, event: 0)
+
+
+def xlib():
+    """libX11 through ctypes, with the signatures of the calls used here and
+    X errors ignored."""
+    x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
+    x11.XSetErrorHandler.argtypes = [X_ERROR_HANDLER]
+    x11.XSetErrorHandler.restype = ctypes.c_void_p
+    x11.XSetErrorHandler(_ignore_x_errors)
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XGetWindowProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long,
+                                       ctypes.c_long, ctypes.c_int, ctypes.c_ulong] + [ctypes.c_void_p] * 5
+    x11.XGetAtomName.restype = ctypes.c_void_p
+    x11.XGetAtomName.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    return x11
 
 
 class Screen:

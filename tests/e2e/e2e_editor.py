@@ -11,14 +11,13 @@ import functools
 import os
 import re
 import struct
-import subprocess
 import sys
 import tempfile
-import threading
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from editorprocess import EditorProcess  # noqa: E402
 from xsession import XSession, scaled  # noqa: E402
 
 EDITOR = None
@@ -39,46 +38,6 @@ def bmp24(width, height, rgb):
 def map_file(terrain, sprites=(0, 0, 0)):
     header = struct.pack("<ihii8s", 0x12345678, 2, 15, 10, b"\0" * 8)
     return header + bytes([terrain, *sprites]) * 176
-
-
-class Editor:
-    """The editor process. Its standard output is read as it comes, for the
-    line that says the main window is shown; its stderr is kept in a file."""
-
-    def __init__(self, arguments, env, stderr_path):
-        self.stderr_path = stderr_path
-        with open(stderr_path, "wb") as stderr:
-            self.process = subprocess.Popen([EDITOR, *arguments], env=dict(env, KESTRUN_REPORT_SHOWN="1"),
-                                            stdout=subprocess.PIPE, stderr=stderr)
-        self._shown = threading.Event()
-        threading.Thread(target=self._read_output, daemon=True).start()
-
-    def _read_output(self):
-        for line in self.process.stdout:
-            if line.startswith(b"shown "):
-                self._shown.set()
-
-    def wait_shown(self, timeout=60.0):
-        """Returns once the main window is on screen and painted; fails at
-        once if the editor ends first, and after `timeout` seconds, scaled."""
-        limit = scaled(timeout)
-        deadline = time.monotonic() + limit
-        while not self._shown.wait(0.05):
-            status = self.process.poll()
-            if status is not None:
-                raise AssertionError(f"the editor ended with status {status} before its main window was shown")
-            if time.monotonic() >= deadline:
-                raise AssertionError(f"the editor did not show its main window within {limit:.1f} s")
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
-        self.process.wait()
-        self.process.stdout.close()
-
-    def stderr(self):
-        with open(self.stderr_path, "rb") as f:
-            return f.read().decode(errors="replace")
 
 
 def report_failures(test_class):
@@ -153,7 +112,7 @@ class EditorTest(unittest.TestCase):
         env = dict(self.x.env, XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.tmp.name)
         if language:
             env["LANG"] = language
-        self.editor = Editor(arguments, env, os.path.join(self.tmp.name, "editor.stderr"))
+        self.editor = EditorProcess(EDITOR, arguments, env, os.path.join(self.tmp.name, "editor.stderr"))
 
     def editor_alive(self):
         """True while the editor runs; fails the test at once if it ended."""
@@ -289,23 +248,13 @@ class EditorTest(unittest.TestCase):
 
     def test_about_box_opens_from_the_help_menu_and_any_key_closes_it(self):
         window = self.start_on_water_map()
-        wx, wy, _, _ = self.x.window_geometry(window)
 
         def about_boxes():
             # A dialog over the editor, not a splash window.
             return self.x.visible_windows(size=(497, 205), kind="dialog")
 
-        def open_menus():
-            return [w for w in self.x.visible_windows() if w != window and self.x.window_geometry(w)[1] > wy]
-
         for _ in range(2):  # a second About works like the first
-            # The menu titles' places depend on the fonts: open the first
-            # menu ("Файл", at the left end whatever its width) and move to
-            # the third, "Помощь", with the keyboard.
-            self.x.click(wx + 10, wy + 8)
-            self.x.wait_until(open_menus, 10, "the File menu did not open")
-            self.x.key("Right")
-            self.x.key("Right")
+            self.x.open_menu(window, 2)  # "Помощь"
             self.x.key("Down")  # "Contents" is disabled: the first choice is About
             self.x.key("Return")
             about = self.x.wait_until(about_boxes, 10, "the About box did not open")[0]

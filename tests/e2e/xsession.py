@@ -159,6 +159,36 @@ class XSession:
     def key(self, name):
         self.xdotool("key", name)
 
+    def open_menu(self, window, index):
+        """Opens menu `index` (0 for the first) of the window's menu bar.
+        The titles' places depend on the fonts: a click opens the first menu,
+        whose title is at the bar's left end whatever its width, and Right
+        moves on to the one wanted. Returns once a menu is on screen."""
+        wx, wy, _, _ = self.window_geometry(window)
+        self.click(wx + 10, wy + 8)
+        self.wait_until(lambda: [w for w in self.visible_windows()
+                                 if w != window and self.window_geometry(w)[1] > wy], 10, "the menu did not open")
+        for _ in range(index):
+            self.key("Right")
+
+    def wait_until_still(self, area, timeout=10.0):
+        """Returns once the screen's (x, y, width, height) `area` stayed the
+        same over three looks a tenth of a second apart: whatever was asked
+        of the program there is drawn."""
+        x0, y0, width, height = area
+        looks = []
+
+        def still():
+            screen = self.screen()
+            looks.append([screen.row(y, x0, width) for y in range(y0, y0 + height)])
+            del looks[:-3]
+            if len(looks) == 3 and looks[0] == looks[1] == looks[2]:
+                return True
+            time.sleep(0.05)  # with wait_until's pause, a tenth of a second between looks
+            return False
+
+        self.wait_until(still, timeout, f"the screen's area {area} kept changing")
+
     def window_type(self, window):
         """The first window type the window declares (_NET_WM_WINDOW_TYPE),
         in lower case without its prefix ("normal", "dialog", "splash"), or
@@ -259,28 +289,31 @@ class Screen:
         return (b2, b1, b0) if self.little_endian else (self.pixels[offset + 1], self.pixels[offset + 2],
                                                          self.pixels[offset + 3])
 
+    def row(self, y, x0, width):
+        """The RGB bytes of `width` pixels of row `y` from column `x0`."""
+        if self.bits_per_pixel == 32 and self.little_endian:  # B, G, R, unused
+            start = y * self.bytes_per_line + 4 * x0
+            line = self.pixels[start:start + 4 * width]
+            rgb = bytearray(3 * width)
+            rgb[0::3], rgb[1::3], rgb[2::3] = line[2::4], line[1::4], line[0::4]
+            return bytes(rgb)
+        return b"".join(bytes(self.pixel(x, y)) for x in range(x0, x0 + width))
+
     def save_png(self, path, area=None):
         """Writes the screen, or the (x, y, width, height) `area` of it, as
-        an RGB PNG."""
+        an RGB PNG; `path` is replaced only once the new file is whole."""
         x0, y0, width, height = area or (0, 0, self.width, self.height)
         rows = bytearray()
         for y in range(y0, y0 + height):
             rows.append(0)  # no filter
-            if self.bits_per_pixel == 32 and self.little_endian:  # B, G, R, unused
-                start = y * self.bytes_per_line + 4 * x0
-                line = self.pixels[start:start + 4 * width]
-                rgb = bytearray(3 * width)
-                rgb[0::3], rgb[1::3], rgb[2::3] = line[2::4], line[1::4], line[0::4]
-                rows.extend(rgb)
-            else:
-                for x in range(x0, x0 + width):
-                    rows.extend(self.pixel(x, y))
+            rows.extend(self.row(y, x0, width))
 
         def chunk(kind, body):
             return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
 
-        with open(path, "wb") as f:
+        with open(path + ".part", "wb") as f:
             f.write(b"\x89PNG\r\n\x1a\n")
             f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)))
-            f.write(chunk(b"IDAT", zlib.compress(bytes(rows), 6)))
+            f.write(chunk(b"IDAT", zlib.compress(bytes(rows), 9)))
             f.write(chunk(b"IEND", b""))
+        os.replace(path + ".part", path)

@@ -8,6 +8,9 @@ kestrun_packages_test="$kestrun_packages_run libbenchmark-dev xvfb xdotool libx1
 # libpng: sprite pictures are decoded row by row; clang with its libFuzzer runtime: the fuzz targets.
 kestrun_packages_run+=" libpng-dev"
 kestrun_packages_test+=" libpng-dev clang libclang-rt-dev"
+# Qt's own texts (the dialogs' titles and buttons) in the desktop's language.
+kestrun_packages_run+=" qt6-translations-l10n"
+kestrun_packages_test+=" qt6-translations-l10n"
 # The install and package checks (tests/packaging): the desktop's validators
 # and MIME tools, the Debian package tools and the manual-page formatter.
 kestrun_packages_packaging="desktop-file-utils appstream libxml2-utils shared-mime-info xdg-utils libfile-mimeinfo-perl lintian dpkg-dev file man-db groff-base gzip"

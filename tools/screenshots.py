@@ -11,37 +11,17 @@ and xdotool (./test.sh installs them).
 
 import argparse
 import os
-import struct
 import subprocess
 import sys
 import tempfile
-import time
-import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+from editorprocess import EditorProcess  # noqa: E402
 from xsession import XSession  # noqa: E402
 
 ABOUT_SIZE = (497, 205)
-
-
-def write_png(path, screen, x, y, width, height):
-    """Writes the screen's rectangle as an RGB PNG, replacing `path` only
-    once the new file is complete."""
-    rows = bytearray()
-    for row in range(y, y + height):
-        rows.append(0)  # no filter
-        for column in range(x, x + width):
-            rows.extend(screen.pixel(column, row))
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-
-    png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-           + chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
-    with open(path + ".part", "wb") as f:
-        f.write(png)
-    os.replace(path + ".part", path)
+BLUE = (0, 0, 255)  # the cursor frame's border while no button is held
 
 
 def build_editor():
@@ -74,32 +54,37 @@ def shoot(editor, out):
         with open(os.path.join(tmp, "Kestrunle", "Kestrunle.conf"), "w") as f:
             f.write(f"[settings]\ngamepath={ROOT}/sample/\n")
         env = dict(x.env, XDG_CONFIG_HOME=tmp, XDG_RUNTIME_DIR=tmp)
-        process = subprocess.Popen([editor, os.path.join(ROOT, "sample", "sample.kmp")], env=env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        process = EditorProcess(editor, [os.path.join(ROOT, "sample", "sample.kmp")], env,
+                                os.path.join(tmp, "editor.stderr"))
         try:
-            window = x.wait_window("Kestrunle")
-            time.sleep(0.5)
+            process.wait_shown()
+            window = x.wait_window("Kestrunle", 10, kind="normal")
             wx, wy, width, height = x.window_geometry(window)
             top = client_top(x, window)
             # Sprite layer 3, so the canvas shows every layer, then the
-            # pointer over a cell: its frame and its readout in the status bar.
+            # pointer over cell (6, 4): its frame (whose left edge is the
+            # column left of the cell) and its readout in the status bar.
             x.click(wx + 96 + 12, top + 28 + 64 + 10)
-            x.xdotool("mousemove", "--sync", wx + 128 + 6 * 40 + 20, top + 32 + 4 * 40 + 20)
-            time.sleep(0.5)
-            write_png(os.path.join(out, "main-window.png"), x.screen(), wx, wy, width, height)
+            canvas = (wx + 128, top + 32)
+            x.xdotool("mousemove", "--sync", canvas[0] + 6 * 40 + 20, canvas[1] + 4 * 40 + 20)
+            x.wait_until(lambda: all(x.screen().pixel(canvas[0] + 6 * 40 - 1, canvas[1] + 4 * 40 + dy) == BLUE
+                                     for dy in range(1, 39)), 10, "the cursor frame did not come to the cell")
+            x.wait_until_still((wx, wy, width, height))
+            x.screen().save_png(os.path.join(out, "main-window.png"), (wx, wy, width, height))
 
-            x.click(wx + 120, wy + 8)  # "Помощь"
-            time.sleep(0.3)
+            x.open_menu(window, 2)  # "Помощь"
             x.key("Down")  # "Contents" is disabled: the first choice is About
             x.key("Return")
-            about = x.wait_until(lambda: x.visible_windows(size=ABOUT_SIZE), 5, "the About window did not open")[0]
+            about = x.wait_until(lambda: x.visible_windows(size=ABOUT_SIZE, kind="dialog"), 10,
+                                 "the About window did not open")[0]
             x.xdotool("mousemove", "--sync", 0, 0)
-            time.sleep(0.5)
-            ax, ay, aw, ah = x.window_geometry(about)
-            write_png(os.path.join(out, "about.png"), x.screen(), ax, ay, aw, ah)
+            area = x.window_geometry(about)
+            x.wait_until_still(area)
+            x.screen().save_png(os.path.join(out, "about.png"), area)
+        except AssertionError as error:
+            sys.exit(f"screenshots: {error}\n{process.stderr()}")
         finally:
-            process.kill()
-            process.wait()
+            process.stop()
             x.close()
 
 

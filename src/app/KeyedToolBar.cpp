@@ -1,5 +1,7 @@
 #include "app/KeyedToolBar.h"
 
+#include "view/AccessibleRole.h"
+
 #include <QAction>
 #include <QActionEvent>
 #include <QToolButton>
@@ -10,6 +12,10 @@ KeyedToolBar::KeyedToolBar(QWidget *parent)
     : QWidget(parent)
 {
     setFixedHeight(Height);
+    // A plain QWidget reads as a client area: assistive tools should hear a
+    // toolbar, with its name.
+    setAccessibleRole(staticMetaObject.className(), QAccessible::ToolBar);
+    setAccessibleName(QStringLiteral("Панель инструментов"));
 }
 
 void KeyedToolBar::actionEvent(QActionEvent *event)

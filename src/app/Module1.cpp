@@ -8,7 +8,7 @@ namespace kestrun::Module1 {
 std::unique_ptr<frmMain> Main(PlatformServices &platform, const QByteArrayList &arguments)
 {
     auto splash = std::make_unique<frmSplash>();
-    splash->show();
+    splash->showAtStartUp();
     // The editor window's widgets are built while the display maps the
     // splash; the splash is on screen and painted before the load begins.
     auto mainWindow = std::make_unique<frmMain>(platform, arguments);

@@ -12,11 +12,14 @@ namespace kestrun {
 
 // What a file dialog is opened with: the filter list written as label and
 // pattern pairs separated by "|" ("Все файлы (*.*)|*.*|Карты Kestrun (*.kmp)|*.kmp"),
-// the entry preselected (1-based) and the name in its name field.
+// the entry preselected (1-based), the name in its name field, and the folder
+// it shows first (empty: the current one). A name with a folder of its own
+// shows that folder instead.
 struct FileDialogRequest {
     QString filter;
     int filterIndex = 1;
     QString fileName;
+    QString directory;
 };
 
 // The services the editor takes from its platform: message and input boxes,
@@ -31,7 +34,8 @@ public:
     // A one-line input box titled "Kestrunle"; the text typed on OK, the
     // empty string on Cancel.
     virtual QString inputBox(QWidget *owner, const QString &prompt, const QString &defaultText) = 0;
-    // The chosen full path, or nothing when the user cancels.
+    // The chosen full path, or nothing when the user cancels. The dialogs
+    // carry the platform's own titles ("Open", "Save As").
     virtual std::optional<QString> openFileDialog(QWidget *owner, const FileDialogRequest &request) = 0;
     virtual std::optional<QString> saveFileDialog(QWidget *owner, const FileDialogRequest &request) = 0;
 

@@ -15,7 +15,9 @@ namespace {
 std::optional<QString> runFileDialog(QWidget *owner, const FileDialogRequest &request,
                                      QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(owner, AppTitle);
+    // No caption of ours: Qt titles the dialog "Open" or "Save As", in the
+    // user's language when its translation is loaded.
+    QFileDialog dialog(owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(mode);
@@ -30,6 +32,8 @@ std::optional<QString> runFileDialog(QWidget *owner, const FileDialogRequest &re
     // is replaced without a question, as the map's Save As has always done;
     // the replacement itself is safe (a temporary file renamed over it).
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

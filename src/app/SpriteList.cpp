@@ -1,11 +1,30 @@
 #include "app/SpriteList.h"
 
+#include <QStyledItemDelegate>
+
 namespace kestrun {
+namespace {
+
+// Entries claim no width of their own, so each is as wide as the list
+// whatever its text (and the list never scrolls sideways): a text too long
+// is cut where the list's elide mode says.
+class ListWideEntries final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {0, QStyledItemDelegate::sizeHint(option, index).height()};
+    }
+};
+
+} // namespace
 
 SpriteList::SpriteList(QWidget *parent)
     : QListWidget(parent)
 {
     setUniformItemSizes(true);
+    setItemDelegate(new ListWideEntries(this));
+    setTextElideMode(Qt::ElideMiddle);
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         m_selectionChangedSincePress = true;
         emit picked();
@@ -15,6 +34,14 @@ SpriteList::SpriteList(QWidget *parent)
         if (!m_selectionChangedSincePress)
             emit picked();
     });
+}
+
+void SpriteList::addEntries(const QStringList &fileNames)
+{
+    for (const QString &fileName : fileNames) {
+        auto *entry = new QListWidgetItem(fileName, this);
+        entry->setToolTip(fileName);
+    }
 }
 
 QItemSelectionModel::SelectionFlags SpriteList::selectionCommand(const QModelIndex &index,

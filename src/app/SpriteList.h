@@ -11,10 +11,17 @@ namespace kestrun {
 // without selecting it, when an unselected list takes the focus). Once an
 // entry is selected the list never goes empty: Ctrl+click or Ctrl+Space on
 // the selected entry leaves it selected.
+//
+// An entry too long for the list is cut in its middle: the folder's start
+// and the name's end, which tell entries apart, stay in view; its tool tip
+// is the whole file name.
 class SpriteList : public QListWidget {
     Q_OBJECT
 public:
     explicit SpriteList(QWidget *parent = nullptr);
+
+    // Adds one entry for each file name, in order.
+    void addEntries(const QStringList &fileNames);
 
 signals:
     void picked();

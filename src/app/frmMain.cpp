@@ -80,8 +80,6 @@ constexpr QPoint CanvasPlace(128, 32);
 
 frmMain::frmMain(PlatformServices &platform, QByteArrayList arguments, QWidget *parent)
     : QMainWindow(parent)
-    , MapCells(m_document.cells())
-    , MapFileName(m_document.fileName())
     , m_platform(platform)
     , m_arguments(std::move(arguments))
 {
@@ -114,7 +112,6 @@ void frmMain::createControls()
 {
     m_client = new QWidget(this);
     setCentralWidget(m_client);
-    m_client->installEventFilter(this);
 
     createToolBar();
 
@@ -155,7 +152,10 @@ void frmMain::createControls()
     lstSP = new SpriteList(picTool);
     lstSP->setObjectName(QStringLiteral("lstSP"));
     lstSP->setGeometry(0, 112, 129, 236);
+    lstSP->setAccessibleName(QStringLiteral("Спрайты"));
     connect(lstSP, &SpriteList::picked, this, &frmMain::lstSP_Click);
+    // The docked controls exist: from now on they follow the client area.
+    m_client->installEventFilter(this);
 
     // The canvas is not docked: it stays at (128, 32) whatever the bars do,
     // and lies over the tool panel's last column.
@@ -188,6 +188,8 @@ void frmMain::createToolBar()
             continue;
         }
         const QString key = QString::fromUtf16(command.key);
+        // The File menu's actions are made first (createMenus).
+        Q_ASSERT(!command.menuItem || this->*command.menuItem);
         QAction *action = command.menuItem ? this->*command.menuItem : new QAction(this);
         if (!command.menuItem) {
             action->setObjectName(key);
@@ -207,6 +209,8 @@ void frmMain::createToolBar()
     txtTlst->setObjectName(QStringLiteral("txtTlst"));
     txtTlst->setGeometry(384, 0, 145, 19);
     txtTlst->setCursorPosition(0);
+    // Without a label beside it, the box's own text is the best name it has.
+    txtTlst->setAccessibleName(txtTlst->text());
     cmbTileset = new QComboBox(tbToolBar);
     cmbTileset->setObjectName(QStringLiteral("cmbTileset"));
     cmbTileset->setGeometry(392, 48, 105, 21);
@@ -215,7 +219,7 @@ void frmMain::createToolBar()
 
 void frmMain::createMenus()
 {
-    auto action = [this](QMenu *menu, const char *name, const QString &caption) {
+    auto action = [](QMenu *menu, const char *name, const QString &caption) {
         QAction *a = menu->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         return a;
@@ -296,7 +300,19 @@ void frmMain::applyOuterSize()
     QMargins frame;
     if (QWindow *window = windowHandle())
         frame = window->frameMargins();
-    setFixedSize(OuterWidth - frame.left() - frame.right(), OuterHeight - frame.top() - frame.bottom());
+    // A menu bar that the desktop shows elsewhere takes no room here.
+    const int menuBarHeight = menuBar()->isNativeMenuBar() ? 0 : menuBar()->sizeHint().height();
+    setFixedSize(windowSizeInFrame(frame, menuBarHeight));
+}
+
+QSize frmMain::windowSizeInFrame(const QMargins &frame, int menuBarHeight)
+{
+    // The canvas is not docked: below the menu bar, the client area must
+    // hold it at its place and the status bar under it, or the canvas would
+    // cover the bar's top (a tall title bar leaves too little of 540).
+    const QSize needed(CanvasPlace.x() + CanvasWidth,
+                       menuBarHeight + CanvasPlace.y() + CanvasHeight + StatusBar::Height);
+    return QSize(OuterWidth, OuterHeight).shrunkBy(frame).expandedTo(needed);
 }
 
 void frmMain::layoutDockedControls()
@@ -329,12 +345,6 @@ void frmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     applyOuterSize();
-}
-
-void frmMain::closeEvent(QCloseEvent *event)
-{
-    // Closing by any means is File > Exit: nothing is asked, nothing saved.
-    QMainWindow::closeEvent(event);
 }
 
 void frmMain::Form_Resize()
@@ -373,6 +383,7 @@ void frmMain::mnuHelpAbout_Click()
 
 void frmMain::mnuFileExit_Click()
 {
+    // Closing by any means is File > Exit: nothing is asked, nothing saved.
     close();
 }
 

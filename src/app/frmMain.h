@@ -36,13 +36,14 @@ class StatusBar;
 class frmMain : public QMainWindow {
     Q_OBJECT
 
-    // The one place the grid changes; declared first, as MapCells and
-    // MapFileName below refer to it.
-    MapDocument m_document;
-
 public:
     static constexpr int OuterWidth = 780;
     static constexpr int OuterHeight = 540;
+
+    // The window's size inside a window manager's `frame`: 780 x 540 with
+    // the frame, unless the frame leaves less than the menu bar, the canvas
+    // and the status bar need; then just that much.
+    static QSize windowSizeInFrame(const QMargins &frame, int menuBarHeight);
 
     // `arguments` are the command line's arguments, without the program, as
     // the bytes the system gave.
@@ -55,8 +56,8 @@ public:
     // --- state -----------------------------------------------------------
     MapDocument &document() { return m_document; }
     // The grid and the file Save writes to, read from the document.
-    const MapGrid &MapCells;
-    const QString &MapFileName;
+    const MapGrid &MapCells() const { return m_document.cells(); }
+    const QString &MapFileName() const { return m_document.fileName(); }
     SpriteTable Sprites;
     Layer CurrentLayer = Layer::Terrain;
     std::uint8_t CurrentSprite = 0;
@@ -135,7 +136,6 @@ public:
     PlatformServices &platform() const { return m_platform; }
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -150,10 +150,12 @@ private:
     void showLastSpriteDrawn(std::uint8_t index);
     void showPaintedCell(const QRect &changed, Layer layer);
 
+    MapDocument m_document; // the one place the grid changes
     PlatformServices &m_platform;
     QByteArrayList m_arguments;
     QWidget *m_client = nullptr;
     QString m_dialogFileName; // the common dialog's file name, kept between uses
+    QString m_mapFolder;      // of the last map read or written: where the dialogs start
     bool m_watchingFrame = false;
 };
 

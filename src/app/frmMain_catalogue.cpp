@@ -24,7 +24,7 @@ void frmMain::LoadSpriteCatalogue()
 
     const CatalogueLoadResult result = loadCatalogue(
         gameFolder, Sprites, [this](const QString &path) { return m_platform.loadPicture(path); });
-    lstSP->addItems(result.listEntries);
+    lstSP->addEntries(result.listEntries);
     if (!result.ok()) {
         // Forget the folder so the next start asks again; start-up goes on
         // with what was loaded, and no entry is selected.

@@ -9,6 +9,8 @@
 #include "view/MapCanvas.h"
 #include "view/SpriteBuffer.h"
 
+#include <QFileInfo>
+
 namespace kestrun {
 namespace {
 
@@ -47,6 +49,8 @@ void frmMain::loadCommandLineMap()
 MapReadResult frmMain::LoadMap(const QString &path, const QString &shownPath)
 {
     const MapReadResult result = m_document.read(path);
+    if (result.status != MapReadStatus::Unreadable)
+        m_mapFolder = QFileInfo(path).absolutePath();
     if (const QString message = readMessage(result, shownPath.isEmpty() ? path : shownPath);
         !message.isEmpty())
         m_platform.showMessage(this, message);
@@ -60,10 +64,13 @@ MapReadResult frmMain::LoadMap(const QString &path, const QString &shownPath)
 bool frmMain::SaveMap()
 {
     const MapWriteResult written = m_document.write();
-    if (!written.ok())
+    if (!written.ok()) {
         m_platform.showMessage(
-            this, QStringLiteral("Cannot save map file \"%1\": %2").arg(MapFileName, written.reason));
-    return written.ok();
+            this, QStringLiteral("Cannot save map file \"%1\": %2").arg(MapFileName(), written.reason));
+        return false;
+    }
+    m_mapFolder = QFileInfo(MapFileName()).absolutePath();
+    return true;
 }
 
 void frmMain::ResetMap()
@@ -72,7 +79,7 @@ void frmMain::ResetMap()
     // A new map shows sprite 1 in every cell and no terrain colours: the
     // opaque blocks cover the cells whole.
     m_document.applyNewMapDefaults(); // every cell changes: the whole layer is drawn
-    showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells, Sprites, Layer::Sprite1));
+    showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells(), Sprites, Layer::Sprite1));
 }
 
 void frmMain::mnuFileNew_Click()
@@ -86,7 +93,8 @@ void frmMain::mnuFileNew_Click()
 
 void frmMain::mnuFileOpen_Click()
 {
-    const auto chosen = m_platform.openFileDialog(this, {OpenFilter, MapFilterEntry, m_dialogFileName});
+    const auto chosen =
+        m_platform.openFileDialog(this, {OpenFilter, MapFilterEntry, m_dialogFileName, m_mapFolder});
     if (!chosen)
         return;
     m_dialogFileName = *chosen;
@@ -98,7 +106,8 @@ void frmMain::mnuFileOpen_Click()
 void frmMain::mnuFileSaveAs_Click()
 {
     m_dialogFileName.clear();
-    const auto chosen = m_platform.saveFileDialog(this, {SaveAsFilter, MapFilterEntry, m_dialogFileName});
+    const auto chosen =
+        m_platform.saveFileDialog(this, {SaveAsFilter, MapFilterEntry, m_dialogFileName, m_mapFolder});
     if (!chosen)
         return;
     m_dialogFileName = *chosen;
@@ -108,7 +117,7 @@ void frmMain::mnuFileSaveAs_Click()
 
 void frmMain::mnuFileSave_Click()
 {
-    if (!MapFileName.isEmpty())
+    if (!MapFileName().isEmpty())
         SaveMap();
     else
         mnuFileSaveAs_Click();

@@ -33,7 +33,7 @@ void frmMain::DrawSprite(int x, int y, std::uint8_t index)
 void frmMain::RedrawMap(int layer)
 {
     picMap->parkFrame();
-    showLastSpriteDrawn(picMap->drawMap(MapCells, Sprites, layer));
+    showLastSpriteDrawn(picMap->drawMap(MapCells(), Sprites, layer));
 }
 
 void frmMain::showLastSpriteDrawn(std::uint8_t index)
@@ -85,7 +85,7 @@ void frmMain::showPaintedCell(const QRect &changed, Layer layer)
         return;
     const int x = changed.x();
     const int y = changed.y();
-    const std::uint8_t value = MapCells.layerByte(x, y, layer);
+    const std::uint8_t value = MapCells().layerByte(x, y, layer);
     if (layer == Layer::Terrain)
         DrawTerrain(x, y, value);
     else
@@ -105,7 +105,7 @@ void frmMain::picMap_MouseMove(int Button, int Shift, float X, float Y)
     }
     // The readout is left as it was while dragging and off the grid.
     if (MapGrid::contains(cx, cy))
-        sbStatusBar->panel(1)->setText(cellReadout(MapCells.cell(cx, cy)));
+        sbStatusBar->panel(1)->setText(cellReadout(MapCells().cell(cx, cy)));
 }
 
 void frmMain::picMap_MouseUp(int, int, float, float)

@@ -236,10 +236,10 @@ void frmSplash::Form_Load()
         fitToText(this->*design.member, pixels(design.twips), inside);
 }
 
-void frmSplash::showAndPaint()
+void frmSplash::showAtStartUp()
 {
+    setWindowFlags(Qt::SplashScreen | Qt::CustomizeWindowHint);
     show();
-    waitUntilPainted();
 }
 
 void frmSplash::waitUntilPainted()

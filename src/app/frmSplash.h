@@ -20,10 +20,11 @@ public:
 
     explicit frmSplash(QWidget *owner = nullptr);
 
-    // Shows the window modeless and returns once it is on screen and fully
-    // painted (or, should the display never expose it, after a short wait).
-    void showAndPaint();
-    // After show(): returns once the window is on screen and painted (at
+    // Shows the window modeless as the start-up splash: a splash window to
+    // the window manager, which neither decorates it nor lists it in task
+    // bars. (Shown with exec(), as the About box, it stays a dialog.)
+    void showAtStartUp();
+    // After showing: returns once the window is on screen and painted (at
     // most two seconds on a display that never maps it).
     void waitUntilPainted();
 

@@ -1,11 +1,13 @@
 #include "app/Module1.h"
 #include "app/QtPlatformServices.h"
+#include "app/QtTranslation.h"
 #include "app/ShownReport.h"
 #include "app/frmMain.h"
 
 #include "Version.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <csignal>
 #include <memory>
@@ -26,6 +28,8 @@ int main(int argc, char *argv[])
     // The desktop entry's id: Wayland desktops match the window to the
     // entry (its name and icon) through it.
     QGuiApplication::setDesktopFileName(QStringLiteral(KESTRUN_APP_ID));
+    // The dialogs' buttons and titles in the desktop's language.
+    kestrun::installQtTranslation(QLocale::system());
 
     kestrun::QtPlatformServices platform;
     // Decoding the sprites overlaps with building the splash and the window.

@@ -2,16 +2,14 @@
 
 namespace kestrun {
 
-QRect MapDocument::clear()
+void MapDocument::clear()
 {
     m_cells.clear();
-    return AllCells;
 }
 
-QRect MapDocument::applyNewMapDefaults()
+void MapDocument::applyNewMapDefaults()
 {
     kestrun::applyNewMapDefaults(m_cells);
-    return AllCells;
 }
 
 QRect MapDocument::paint(const PaintStroke &stroke)

@@ -20,21 +20,20 @@ struct PaintStroke {
 
 // The level being edited: its grid and the name of the file Save writes it
 // to. The grid changes only here: cleared when the window loads, filled by
-// New, read from a file, painted one byte at a time. Each change answers with
-// the cells it touched, as a rectangle in cell coordinates (empty when none),
-// so the canvas redraws just those.
+// New, read from a file, painted one byte at a time. A paint answers with the
+// cell it wrote, so the canvas redraws just that cell; the other changes
+// touch the whole grid.
 class MapDocument {
 public:
-    static constexpr QRect AllCells{0, 0, MapGrid::Width, MapGrid::Height};
-
     const MapGrid &cells() const { return m_cells; }
 
     // Every byte 0, as a freshly dimensioned grid.
-    QRect clear();
+    void clear();
     // The new-map defaults: every cell Ground with sprite 1 on layer 1.
     // Layers 2 and 3 keep what they hold; every caller clears first.
-    QRect applyNewMapDefaults();
-    // Writes the stroke's byte; nothing for a cell outside the grid.
+    void applyNewMapDefaults();
+    // Writes the stroke's byte and answers with its cell, as a rectangle in
+    // cell coordinates; an empty one for a cell outside the grid.
     QRect paint(const PaintStroke &stroke);
     // Reads a map file over the grid. Only a Loaded file changes it (every
     // cell); a rejected or unreadable one leaves it exactly as it was.

@@ -62,6 +62,10 @@ void TestAccessibility::controls_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("canvas") << "picMap" << int(QAccessible::Canvas) << "Карта уровня";
     QTest::newRow("sprite preview") << "picBuf" << int(QAccessible::Graphic) << "Текущий спрайт";
+    QTest::newRow("sprite list") << "lstSP" << int(QAccessible::List) << "Спрайты";
+    QTest::newRow("toolbar") << "tbToolBar" << int(QAccessible::ToolBar) << "Панель инструментов";
+    QTest::newRow("toolbar text box")
+        << "txtTlst" << int(QAccessible::EditableText) << "Расположение файла doveze.exe";
     const char *const layerNames[] = {"Слой ландшафта", "Слой спрайтов 1", "Слой спрайтов 2", "Слой спрайтов 3"};
     for (int i = 0; i < 4; ++i) {
         QTest::addRow("layer button %d", i)

@@ -137,8 +137,8 @@ void TestBrushes::respOnLayer0PaintsSprite1WithoutSwitching()
     QCOMPARE(w.Label2->text(), QStringLiteral("Current layer:  0"));
     QCOMPARE(w.picMap->image(), canvasBefore);
     e.press(QPointF(60, 60), Qt::LeftButton);
-    QCOMPARE(int(w.MapCells.cell(1, 1).Sprite1), 7);
-    QCOMPARE(int(w.MapCells.cell(1, 1).Terrain), 16);
+    QCOMPARE(int(w.MapCells().cell(1, 1).Sprite1), 7);
+    QCOMPARE(int(w.MapCells().cell(1, 1).Terrain), 16);
 }
 
 void TestBrushes::focusingAnUnselectedListPicksNothing()

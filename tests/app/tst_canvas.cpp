@@ -74,7 +74,7 @@ void TestCanvas::terrainColourForEveryCode()
     w.RedrawMap(0);
     for (int x = 0; x < 16; ++x) {
         for (int y = 0; y < 11; ++y) {
-            const int code = w.MapCells.cell(x, y).Terrain;
+            const int code = w.MapCells().cell(x, y).Terrain;
             QCOMPARE(e.pixel(centre(x, y).x(), centre(x, y).y()), terrainColor(std::uint8_t(code)));
         }
     }

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QScrollBar>
 
 using namespace kestrun;
 using namespace kestrun::testing;
@@ -42,6 +43,7 @@ private slots:
     void emptyAnswerIsStoredAndMeansTheCurrentDirectory();
     void failedLoad_data();
     void failedLoad();
+    void longEntriesKeepTheirEndsInView();
 
 private:
     QString folder() const { return m_dir.path() + QLatin1Char('/'); }
@@ -182,6 +184,39 @@ void TestCatalogueStartup::failedLoad()
     QCOMPARE(window.CurrentLayer, Layer::Terrain);
     QCOMPARE(window.Label2->text(), QStringLiteral("Set layer"));
     QVERIFY(platform.messages.isEmpty());
+}
+
+void TestCatalogueStartup::longEntriesKeepTheirEndsInView()
+{
+    // Entries that differ only at their ends, after a start wider than the list.
+    const QString start = u"bases\\player_start_position_of_the_team_"_s;
+    const QStringList names{start + u"first.bmp"_s, start + u"blue.bmp"_s, start + u"gray.bmp"_s};
+    QVERIFY(QDir(m_dir.path()).mkdir(u"bases"_s));
+    QByteArray catalogue;
+    for (int i = 0; i < names.size(); ++i)
+        catalogue += QByteArray::number(i + 1) + '=' + names[i].toLatin1() + "\r\n";
+    writeGameFolder(catalogue, QStringList(names).replaceInStrings(u"\\"_s, u"/"_s));
+    ScriptedPlatform platform;
+    platform.settings.insert(GamePathKey, folder());
+    frmMain window(platform, {});
+    window.Form_Load();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    SpriteList *list = window.lstSP;
+    QCOMPARE(listTexts(list), names);
+
+    for (int i = 0; i < list->count(); ++i)
+        QCOMPARE(list->item(i)->toolTip(), names[i]);
+    // Each entry is cut to the list's width, not scrolled out of view...
+    QVERIFY(QFontMetrics(list->font()).horizontalAdvance(start) > list->viewport()->width());
+    QVERIFY(!list->horizontalScrollBar()->isVisible());
+    QCOMPARE(list->visualItemRect(list->item(1)).width(), list->viewport()->width());
+    // ...in its middle: rows 1 and 2, neither selected, do not look alike
+    // (cut at their right, both would show the same start).
+    const auto shown = [list](int row) {
+        return list->viewport()->grab(list->visualItemRect(list->item(row))).toImage();
+    };
+    QVERIFY(shown(1) != shown(2));
 }
 
 QTEST_MAIN(TestCatalogueStartup)

@@ -31,6 +31,8 @@ private slots:
     void saveOnANewMapAsksThenWrites();
     void newResetsEveryCellAndForgetsTheName();
     void dialogsStartAsTheUserExpects();
+    void dialogsStartInTheLastMapsFolder_data();
+    void dialogsStartInTheLastMapsFolder();
     void cancelChangesNothing();
     void openRejectedFileKeepsMapAndName_data();
     void openRejectedFileKeepsMapAndName();
@@ -52,13 +54,13 @@ void TestFileCommands::saveOnANewMapAsksThenWrites()
     e.platform.saveAnswers.push_back(path("first.kmp"));
     w.mnuFileSave_Click();
     QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
-    QCOMPARE(w.MapFileName, path("first.kmp"));
-    QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells));
+    QCOMPARE(w.MapFileName(), path("first.kmp"));
+    QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells()));
 
     putCell(w, 5, 5, MapCell{16, 0, 0, 0});
     w.mnuFileSave_Click(); // now without a dialog
     QCOMPARE(e.platform.saveRequests.size(), std::size_t(1));
-    QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells));
+    QCOMPARE(readFile(path("first.kmp")), mapBytes(w.MapCells()));
     QCOMPARE(e.platform.unexpectedDialogs, 0);
 }
 
@@ -76,8 +78,8 @@ void TestFileCommands::newResetsEveryCellAndForgetsTheName()
     w.mnuFileNew_Click();
     for (int x = 0; x < 16; ++x)
         for (int y = 0; y < 11; ++y)
-            QCOMPARE(w.MapCells.cell(x, y), (MapCell{1, 1, 0, 0}));
-    QVERIFY(w.MapFileName.isEmpty());
+            QCOMPARE(w.MapCells().cell(x, y), (MapCell{1, 1, 0, 0}));
+    QVERIFY(w.MapFileName().isEmpty());
     QCOMPARE(int(w.CurrentLayer), 2); // the editing state stays
     QCOMPARE(int(w.CurrentSprite), 5);
     QVERIFY(e.platform.messages.isEmpty());
@@ -126,6 +128,61 @@ void TestFileCommands::dialogsStartAsTheUserExpects()
     QVERIFY(open[2].fileName.isEmpty());
 }
 
+void TestFileCommands::dialogsStartInTheLastMapsFolder_data()
+{
+    // In the temporary folder: "maps/level.kmp", a map; "maps/junk.kmp",
+    // not one; "other/" and "saved/", empty folders.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("steps"); // "open NAME" or "save as NAME", answered so
+    QTest::addColumn<QString>("folder");    // where the next dialogs start; empty: the current one
+    QTest::newRow("nothing read yet") << QStringList() << QStringList() << "";
+    QTest::newRow("command-line map") << QStringList{u"maps/level.kmp"_s} << QStringList() << "maps";
+    QTest::newRow("command-line map that is missing")
+        << QStringList{u"other/missing.kmp"_s} << QStringList() << "";
+    QTest::newRow("command-line file that is not a map") << QStringList{u"maps/junk.kmp"_s} << QStringList()
+                                                         << "maps";
+    QTest::newRow("Open") << QStringList() << QStringList{u"open maps/level.kmp"_s} << "maps";
+    QTest::newRow("Open, then Save As elsewhere")
+        << QStringList() << QStringList{u"open maps/level.kmp"_s, u"save as saved/new.kmp"_s} << "saved";
+    QTest::newRow("a Save As that fails keeps the last folder")
+        << QStringList{u"maps/level.kmp"_s} << QStringList{u"save as nowhere/new.kmp"_s} << "maps";
+    QTest::newRow("an Open that cannot read keeps the last folder")
+        << QStringList{u"maps/level.kmp"_s} << QStringList{u"open other/missing.kmp"_s} << "maps";
+}
+
+void TestFileCommands::dialogsStartInTheLastMapsFolder()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, folder);
+    QDir dir(m_dir.path());
+    QVERIFY(dir.mkpath(u"maps"_s) && dir.mkpath(u"other"_s) && dir.mkpath(u"saved"_s));
+    QVERIFY(writeMapFile(path("maps/level.kmp"), MapGrid()).ok());
+    QVERIFY(writeFile(path("maps/junk.kmp"), QByteArray(726, 'x')));
+    for (QString &argument : arguments)
+        argument = path(argument);
+    Editor e(arguments);
+    frmMain &w = *e.window;
+    for (const QString &step : steps) {
+        if (step.startsWith(u"open "_s)) {
+            e.platform.openAnswers.push_back(path(step.mid(5)));
+            w.mnuFileOpen_Click();
+        } else {
+            e.platform.saveAnswers.push_back(path(step.mid(8)));
+            w.mnuFileSaveAs_Click();
+        }
+    }
+    e.platform.openAnswers.push_back(std::nullopt);
+    w.mnuFileOpen_Click();
+    e.platform.saveAnswers.push_back(std::nullopt);
+    w.mnuFileSaveAs_Click();
+
+    const QString expected = folder.isEmpty() ? QString() : path(folder);
+    QCOMPARE(e.platform.openRequests.back().directory, expected);
+    QCOMPARE(e.platform.saveRequests.back().directory, expected);
+    QCOMPARE(e.platform.unexpectedDialogs, 0);
+}
+
 void TestFileCommands::cancelChangesNothing()
 {
     Editor e;
@@ -134,15 +191,15 @@ void TestFileCommands::cancelChangesNothing()
     w.mnuFileSaveAs_Click();
     const QByteArray onDisk = readFile(path("kept.kmp"));
     putCell(w, 1, 1, MapCell{2, 2, 2, 2});
-    const MapGrid edited = w.MapCells;
+    const MapGrid edited = w.MapCells();
 
     e.platform.openAnswers.push_back(std::nullopt);
     w.mnuFileOpen_Click();
     e.platform.saveAnswers.push_back(std::nullopt);
     w.mnuFileSaveAs_Click();
 
-    QVERIFY(w.MapCells == edited);
-    QCOMPARE(w.MapFileName, path("kept.kmp"));
+    QVERIFY(w.MapCells() == edited);
+    QCOMPARE(w.MapFileName(), path("kept.kmp"));
     QCOMPARE(readFile(path("kept.kmp")), onDisk);
     QVERIFY(e.platform.messages.isEmpty());
 }
@@ -166,7 +223,7 @@ void TestFileCommands::openRejectedFileKeepsMapAndName()
     e.platform.saveAnswers.push_back(path("mine.kmp"));
     w.mnuFileSaveAs_Click();
     putCell(w, 2, 2, MapCell{4, 0, 0, 0});
-    const MapGrid edited = w.MapCells;
+    const MapGrid edited = w.MapCells();
     QString target = path("bad.kmp");
     if (message.isEmpty()) {
         target = path("folder.kmp");
@@ -177,8 +234,8 @@ void TestFileCommands::openRejectedFileKeepsMapAndName()
     const QImage canvasBefore = w.picMap->image().copy();
     e.platform.openAnswers.push_back(target);
     w.mnuFileOpen_Click();
-    QVERIFY(w.MapCells == edited);
-    QCOMPARE(w.MapFileName, path("mine.kmp"));
+    QVERIFY(w.MapCells() == edited);
+    QCOMPARE(w.MapFileName(), path("mine.kmp"));
     QCOMPARE(e.platform.messages.size(), 1);
     if (message.isEmpty())
         QVERIFY(e.platform.messages.first().contains(target));
@@ -201,12 +258,12 @@ void TestFileCommands::saveAfterOpenWritesToTheOpenedFile()
     QVERIFY(writeMapFile(path("level.kmp"), stored).ok());
     e.platform.openAnswers.push_back(path("level.kmp"));
     w.mnuFileOpen_Click();
-    QVERIFY(w.MapCells == stored);
-    QCOMPARE(w.MapFileName, path("level.kmp"));
+    QVERIFY(w.MapCells() == stored);
+    QCOMPARE(w.MapFileName(), path("level.kmp"));
     putCell(w, 0, 0, MapCell{8, 0, 0, 0});
     w.mnuFileSave_Click();
     QVERIFY(e.platform.saveRequests.empty());
-    QCOMPARE(readFile(path("level.kmp")), mapBytes(w.MapCells));
+    QCOMPARE(readFile(path("level.kmp")), mapBytes(w.MapCells()));
 }
 
 void TestFileCommands::failedSaveIsReportedAndKeepsTheMap()
@@ -215,19 +272,19 @@ void TestFileCommands::failedSaveIsReportedAndKeepsTheMap()
     frmMain &w = *e.window;
     QVERIFY(writeFile(path("plain.txt"), "not a folder"));
     putCell(w, 3, 3, MapCell{2, 2, 2, 2});
-    const MapGrid edited = w.MapCells;
+    const MapGrid edited = w.MapCells();
     const QString impossible = path("plain.txt/map.kmp");
 
     e.platform.saveAnswers.push_back(impossible);
     w.mnuFileSaveAs_Click();
-    QCOMPARE(w.MapFileName, impossible); // Save As keeps the new name
+    QCOMPARE(w.MapFileName(), impossible); // Save As keeps the new name
     QCOMPARE(e.platform.messages.size(), 1);
     QVERIFY(e.platform.messages[0].contains(impossible));
     QVERIFY(e.platform.messages[0].startsWith(QStringLiteral("Cannot save map file")));
 
     w.mnuFileSave_Click(); // and Save reports the same failure again
     QCOMPARE(e.platform.messages.size(), 2);
-    QVERIFY(w.MapCells == edited);
+    QVERIFY(w.MapCells() == edited);
     QCOMPARE(readFile(path("plain.txt")), QByteArray("not a folder"));
 }
 
@@ -240,14 +297,14 @@ void TestFileCommands::toolbarRunsTheSameCommands()
     putCell(w, 1, 2, MapCell{4, 4, 4, 4});
     e.platform.saveAnswers.push_back(path("bar.kmp"));
     click("Save"); // no name yet: Save As
-    QCOMPARE(w.MapFileName, path("bar.kmp"));
-    QCOMPARE(readFile(path("bar.kmp")), mapBytes(w.MapCells));
+    QCOMPARE(w.MapFileName(), path("bar.kmp"));
+    QCOMPARE(readFile(path("bar.kmp")), mapBytes(w.MapCells()));
     click("New");
-    QCOMPARE(w.MapCells.cell(1, 2), (MapCell{1, 1, 0, 0}));
-    QVERIFY(w.MapFileName.isEmpty());
+    QCOMPARE(w.MapCells().cell(1, 2), (MapCell{1, 1, 0, 0}));
+    QVERIFY(w.MapFileName().isEmpty());
     e.platform.openAnswers.push_back(path("bar.kmp"));
     click("Open");
-    QCOMPARE(w.MapCells.cell(1, 2), (MapCell{4, 4, 4, 4}));
+    QCOMPARE(w.MapCells().cell(1, 2), (MapCell{4, 4, 4, 4}));
     QCOMPARE(e.platform.openRequests.back().filter, OpenFilter);
     QCOMPARE(e.platform.saveRequests.back().filter, SaveAsFilter);
     QCOMPARE(e.platform.unexpectedDialogs, 0);

@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -29,6 +30,8 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void windowIsFixedAndTitled();
+    void windowSizeInFrame_data();
+    void windowSizeInFrame();
     void controlGeometry_data();
     void controlGeometry();
     void controlTexts();
@@ -54,17 +57,51 @@ void TestMainWindow::windowIsFixedAndTitled()
     QCOMPARE(w.windowTitle(), QStringLiteral("Kestrunle"));
     QCOMPARE(w.size(), QSize(780, 540)); // the offscreen platform has no frame
     QCOMPARE(w.minimumSize(), w.maximumSize());
+    // The canvas, not docked, leaves the status bar whole.
+    w.show();
+    QVERIFY(w.picMap->geometry().bottom() < w.sbStatusBar->geometry().top());
     QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!w.windowIcon().isNull());
     // The title never shows the map: not after opening or saving either.
-    e.platform.saveAnswers.push_back(QDir::temp().filePath(u"kestrun-title-test.kmp"_s));
+    // (A folder of its own: the suite's two font runs may go in parallel.)
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString saved = folder.filePath(u"title-test.kmp"_s);
+    e.platform.saveAnswers.push_back(saved);
     w.mnuFileSaveAs_Click();
-    e.platform.openAnswers.push_back(w.MapFileName);
+    QCOMPARE(w.MapFileName(), saved);
+    e.platform.openAnswers.push_back(saved);
     w.mnuFileOpen_Click();
+    QCOMPARE(w.MapFileName(), saved);
     QCOMPARE(w.windowTitle(), QStringLiteral("Kestrunle"));
-    QFile::remove(w.MapFileName);
+}
+
+void TestMainWindow::windowSizeInFrame_data()
+{
+    QTest::addColumn<QMargins>("frame"); // left, top, right, bottom
+    QTest::addColumn<int>("menuBarHeight");
+    QTest::addColumn<QSize>("size");
+    // 780 x 540 with the frame whenever the frame leaves room: the client
+    // area needs 128 + 642 across and the menu bar, 32 + 440 and the status
+    // bar's 18 down.
+    QTest::newRow("no frame") << QMargins() << 21 << QSize(780, 540);
+    QTest::newRow("thin border, 20 px title") << QMargins(1, 20, 1, 1) << 21 << QSize(778, 519);
+    QTest::newRow("exactly enough") << QMargins(5, 29, 5, 0) << 21 << QSize(770, 511);
+    QTest::newRow("37 px title bar") << QMargins(0, 37, 0, 0) << 21 << QSize(780, 511);
+    QTest::newRow("37 px title, border") << QMargins(1, 37, 1, 1) << 21 << QSize(778, 511);
+    QTest::newRow("wide border") << QMargins(10, 30, 10, 10) << 21 << QSize(770, 511);
+    QTest::newRow("tall menu bar, no frame") << QMargins() << 60 << QSize(780, 550);
+    QTest::newRow("menu bar elsewhere") << QMargins(0, 37, 0, 0) << 0 << QSize(780, 503);
+}
+
+void TestMainWindow::windowSizeInFrame()
+{
+    QFETCH(QMargins, frame);
+    QFETCH(int, menuBarHeight);
+    QFETCH(QSize, size);
+    QCOMPARE(frmMain::windowSizeInFrame(frame, menuBarHeight), size);
 }
 
 void TestMainWindow::controlGeometry_data()
@@ -97,6 +134,7 @@ void TestMainWindow::controlGeometry()
 
 void TestMainWindow::controlTexts()
 {
+    const QDate dayBefore = QDate::currentDate();
     Editor e;
     frmMain &w = *e.window;
     w.show();
@@ -123,8 +161,12 @@ void TestMainWindow::controlTexts()
     QVERIFY(w.sbStatusBar->panel(1)->width() >= 96);
     QVERIFY(w.sbStatusBar->panel(2)->width() >= 96);
     QVERIFY(w.sbStatusBar->panel(3)->width() >= 96);
-    QCOMPARE(w.sbStatusBar->panel(2)->text(),
-             QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    // The date the window was made on: the day this test began, or the
+    // next one when midnight passed in between.
+    const QString shownDate = w.sbStatusBar->panel(2)->text();
+    const auto dateText = [](QDate day) { return QLocale::system().toString(day, QLocale::ShortFormat); };
+    QVERIFY2(shownDate == dateText(dayBefore) || shownDate == dateText(QDate::currentDate()),
+             qPrintable(shownDate));
     QVERIFY(!w.sbStatusBar->panel(3)->text().isEmpty());
     // The canvas shares the panel's last column and lies over it.
     QCOMPARE(w.picTool->geometry().right(), w.picMap->geometry().left());
@@ -239,7 +281,7 @@ void TestMainWindow::ctrlNRunsNew()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     putCell(w, 3, 3, MapCell{9, 9, 9, 9});
     QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
-    QCOMPARE(w.MapCells.cell(3, 3), (MapCell{1, 1, 0, 0}));
+    QCOMPARE(w.MapCells().cell(3, 3), (MapCell{1, 1, 0, 0}));
 }
 
 void TestMainWindow::tabOrder()
@@ -300,7 +342,7 @@ void TestMainWindow::dispatch()
     giveSprites(w.Sprites, 1, 3);
     putCell(w, 2, 2, MapCell{4, 2, 3, 0});
     w.cmdLayer_Click(2);
-    const MapGrid before = w.MapCells;
+    const MapGrid before = w.MapCells();
     const QImage canvasBefore = w.picMap->image().copy();
     e.platform.messages.clear();
 
@@ -313,7 +355,7 @@ void TestMainWindow::dispatch()
     QCOMPARE(int(w.CurrentTerrain), terrain);
     QCOMPARE(int(w.CurrentLayer), layer);
     QCOMPARE(w.Label2->text(), label);
-    QVERIFY(w.MapCells == before);
+    QVERIFY(w.MapCells() == before);
     // Only a layer switch redraws: to terrain only.
     if (layer == 0)
         QCOMPARE(w.picMap->image().pixel(100, 100), qRgb(255, 255, 0));

@@ -92,14 +92,14 @@ void TestMouse::pressRules()
     frmMain &w = *e.window;
     putCell(w, 5, 6, MapCell{std::uint8_t(start[0]), std::uint8_t(start[1]), std::uint8_t(start[2]),
                              std::uint8_t(start[3])});
-    const MapGrid before = w.MapCells;
+    const MapGrid before = w.MapCells();
     const QImage canvasBefore = w.picMap->image().copy();
 
     e.press(QPointF(5 * 40 + 13, 6 * 40 + 27), Qt::MouseButton(button));
     QCOMPARE(e.frameColour(), Green);
-    const MapCell after = w.MapCells.cell(5, 6);
+    const MapCell after = w.MapCells().cell(5, 6);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(&after), 4), cell);
-    MapGrid others = w.MapCells;
+    MapGrid others = w.MapCells();
     others.setCell(5, 6, before.cell(5, 6));
     QVERIFY(others == before);
     if (shownSprite < 0)
@@ -137,12 +137,12 @@ void TestMouse::dragEdges()
     frmMain &w = *e.window;
     e.press(QPointF(300, 300), Qt::LeftButton); // cell (7, 7)
     w.document().paint({7, 7, Layer::Sprite2, 0});
-    const MapGrid before = w.MapCells;
+    const MapGrid before = w.MapCells();
     e.move(position, Qt::LeftButton);
     MapGrid expected = before;
     if (paintedCell.x() >= 0)
         expected.setLayerByte(paintedCell.x(), paintedCell.y(), Layer::Sprite2, 9);
-    QVERIFY(w.MapCells == expected);
+    QVERIFY(w.MapCells() == expected);
     QCOMPARE(e.frameColour(), Green);
     e.release(position, Qt::LeftButton);
     QCOMPARE(e.frameColour(), Blue);
@@ -174,14 +174,14 @@ void TestMouse::bothButtonsShowReadoutAndPaintNothing()
     PaintingEditor e(1);
     frmMain &w = *e.window;
     putCell(w, 3, 2, MapCell{16, 4, 5, 6});
-    const MapGrid before = w.MapCells;
+    const MapGrid before = w.MapCells();
     e.press(QPointF(130, 90), Qt::LeftButton); // paints (3, 2) with the sprite brush...
     putCell(w, 3, 2, before.cell(3, 2));       // ...which this test undoes
     e.move(QPointF(130, 90), Qt::LeftButton | Qt::RightButton);
-    QVERIFY(w.MapCells == before);
+    QVERIFY(w.MapCells() == before);
     QCOMPARE(e.readout(), QStringLiteral("Content = Water; S = 4; S2 = 5"));
     e.move(QPointF(10, 10), Qt::MiddleButton);
-    QVERIFY(w.MapCells == before);
+    QVERIFY(w.MapCells() == before);
     QCOMPARE(e.readout(), QStringLiteral("Content = Ground; S = 1; S2 = 0"));
 }
 
@@ -211,7 +211,7 @@ void TestMouse::paintingWithBrushZeroKeepsThePicture()
     frmMain &w = *e.window;
     w.CurrentSprite = 0;
     e.press(QPointF(20, 20), Qt::LeftButton);
-    QCOMPARE(int(w.MapCells.cell(0, 0).Sprite1), 0);
+    QCOMPARE(int(w.MapCells().cell(0, 0).Sprite1), 0);
     QCOMPARE(e.pixel(20, 20), spriteColour(1)); // the canvas still shows the old picture
     w.RedrawMap(1);
     QCOMPARE(e.pixel(20, 20), qRgb(0, 255, 0)); // until the next full redraw
@@ -227,7 +227,7 @@ void TestMouse::terrainBeforeAnyTerrainKey()
     QCOMPARE(int(w.CurrentTerrain), 0);
     e.press(QPointF(100, 100), Qt::LeftButton);
     e.release(QPointF(100, 100), Qt::LeftButton);
-    QCOMPARE(int(w.MapCells.cell(2, 2).Terrain), 0);
+    QCOMPARE(int(w.MapCells().cell(2, 2).Terrain), 0);
     QCOMPARE(e.pixel(100, 100), qRgb(0, 0, 0));
     e.move(QPointF(100, 100), Qt::NoButton);
     QCOMPARE(w.sbStatusBar->panel(1)->text(), QStringLiteral("Content = ; S = 1; S2 = 0"));
@@ -246,7 +246,7 @@ void TestMouse::rightDragPutsSprite1Back()
     e.release(QPointF(620, 180), Qt::RightButton);
     for (int x = 0; x < 16; ++x) {
         const int expected = (x == 0 || x % 2 == 1) ? 1 : 7;
-        QCOMPARE(int(w.MapCells.cell(x, 4).Sprite1), expected);
+        QCOMPARE(int(w.MapCells().cell(x, 4).Sprite1), expected);
         QCOMPARE(e.pixel(x * 40 + 20, 180), spriteColour(expected));
     }
 }
@@ -262,8 +262,8 @@ void TestMouse::dragOnLayer2CoversLayer3UntilRedraw()
     e.press(QPointF(100, 180), Qt::LeftButton);
     e.move(QPointF(180, 180), Qt::LeftButton);
     e.release(QPointF(180, 180), Qt::LeftButton);
-    QCOMPARE(int(w.MapCells.cell(4, 4).Sprite2), 9);
-    QCOMPARE(int(w.MapCells.cell(4, 4).Sprite3), 12);
+    QCOMPARE(int(w.MapCells().cell(4, 4).Sprite2), 9);
+    QCOMPARE(int(w.MapCells().cell(4, 4).Sprite3), 12);
     QCOMPARE(e.pixel(180, 180), spriteColour(9));
     w.RedrawMap(3);
     QCOMPARE(e.pixel(180, 180), spriteColour(12));

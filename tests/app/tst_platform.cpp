@@ -2,6 +2,7 @@
 // and the settings store in a temporary configuration folder.
 #include "app/AppInfo.h"
 #include "app/QtPlatformServices.h"
+#include "app/QtTranslation.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <QScopeGuard>
 
 #include <functional>
@@ -51,7 +53,11 @@ public:
 private slots:
     void fileDialogs_data();
     void fileDialogs();
+    void fileDialogsStartWhereAskedWithTheirOwnTitle_data();
+    void fileDialogsStartWhereAskedWithTheirOwnTitle();
     void settingsRoundTrip();
+    void qtTranslation_data();
+    void qtTranslation();
 
 private:
     QString m_config;
@@ -104,7 +110,7 @@ void TestPlatform::fileDialogs()
         static_cast<QDialog *>(dialog)->accept(); // as the Open or Save button does
     });
     QtPlatformServices platform;
-    const FileDialogRequest request{u"Все файлы (*.*)|*.*|Карты Kestrun (*.kmp)|*.kmp"_s, 2, offered};
+    const FileDialogRequest request{u"Все файлы (*.*)|*.*|Карты Kestrun (*.kmp)|*.kmp"_s, 2, offered, QString()};
     const std::optional<QString> answer =
         save ? platform.saveFileDialog(nullptr, request) : platform.openFileDialog(nullptr, request);
 
@@ -113,6 +119,49 @@ void TestPlatform::fileDialogs()
         QCOMPARE(answer.value_or(u"<none>"_s), chosen);
     else
         QVERIFY2(!answer, qPrintable(answer.value_or(QString())));
+}
+
+void TestPlatform::fileDialogsStartWhereAskedWithTheirOwnTitle_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("fileName"); // in the folder "named"; empty: none
+    QTest::addColumn<QString>("shownFolder");
+    QTest::addColumn<QString>("shownName");
+    QTest::newRow("Open in the folder") << false << "" << "asked" << "";
+    QTest::newRow("Save As in the folder") << true << "" << "asked" << "";
+    // Open's name field keeps the last chosen file, whose folder wins.
+    QTest::newRow("Open with a name elsewhere") << false << "level.kmp" << "named" << "level.kmp";
+}
+
+void TestPlatform::fileDialogsStartWhereAskedWithTheirOwnTitle()
+{
+    QFETCH(bool, save);
+    QFETCH(QString, fileName);
+    QFETCH(QString, shownFolder);
+    QFETCH(QString, shownName);
+    QVERIFY(m_dir.isValid());
+    QDir dir(m_dir.path());
+    QVERIFY(dir.mkpath(u"asked"_s) && dir.mkpath(u"named"_s));
+    QVERIFY(writeFile(m_dir.filePath(u"named/level.kmp"_s), "x"));
+
+    QString title, folder, name = u"<not shown>"_s;
+    whenDialogShown([&](QFileDialog *dialog) {
+        title = dialog->windowTitle();
+        folder = dialog->directory().absolutePath();
+        if (auto *field = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s))
+            name = field->text();
+        dialog->reject();
+    });
+    QtPlatformServices platform;
+    const FileDialogRequest request{u"Все файлы (*.*)|*.*"_s, 1,
+                                    fileName.isEmpty() ? QString() : m_dir.filePath(u"named/"_s + fileName),
+                                    m_dir.filePath(u"asked"_s)};
+    save ? platform.saveFileDialog(nullptr, request) : platform.openFileDialog(nullptr, request);
+
+    // Qt's own title, not the application's: no translation is loaded here.
+    QCOMPARE(title, save ? u"Save As"_s : u"Open"_s);
+    QCOMPARE(folder, QDir(m_dir.filePath(shownFolder)).absolutePath());
+    QCOMPARE(name, shownName);
 }
 
 void TestPlatform::settingsRoundTrip()
@@ -132,6 +181,33 @@ void TestPlatform::settingsRoundTrip()
     platform.deleteSetting(AppTitle, GameFolderSection, GameFolderKey);
     QCOMPARE(platform.setting(AppTitle, GameFolderSection, GameFolderKey, u"none"_s), u"none"_s);
     QVERIFY(!QSettings(file, QSettings::IniFormat).contains(u"settings/gamepath"_s));
+}
+
+void TestPlatform::qtTranslation_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("title"); // of the Save As dialog
+    QTest::newRow("Russian") << QLocale(QLocale::Russian, QLocale::Russia) << true << u"Сохранить как"_s;
+    QTest::newRow("the C locale: none") << QLocale::c() << false << u"Save As"_s;
+}
+
+void TestPlatform::qtTranslation()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(bool, installed);
+    QFETCH(QString, title);
+    // Whatever happens, no translation stays for the next test.
+    const auto uninstall = qScopeGuard([] { qDeleteAll(qApp->findChildren<QTranslator *>()); });
+    QCOMPARE(installQtTranslation(locale), installed);
+
+    QString shown;
+    whenDialogShown([&](QFileDialog *dialog) {
+        shown = dialog->windowTitle();
+        dialog->reject();
+    });
+    QtPlatformServices().saveFileDialog(nullptr, {u"Все файлы (*.*)|*.*"_s, 1, QString(), m_dir.path()});
+    QCOMPARE(shown, title);
 }
 
 int main(int argc, char **argv)

@@ -112,6 +112,7 @@ private slots:
     void cleanup();
 
     void clientAreaAndFrame();
+    void windowDecoration_data();
     void windowDecoration();
     void centredOnScreen_data();
     void centredOnScreen();
@@ -122,7 +123,7 @@ private slots:
     void versionOnEveryLoad();
     void versionGrowsToTheLeft();
     void noControlTakesFocus();
-    void showAndPaintReturnsPainted();
+    void waitUntilPaintedReturnsPainted();
     void anyKeyCloses_data();
     void anyKeyCloses();
     void clickDoesNotClose_data();
@@ -149,13 +150,27 @@ void TestSplash::clientAreaAndFrame()
     QVERIFY(splash.fraMainFrame->frameShape() != QFrame::NoFrame);
 }
 
+void TestSplash::windowDecoration_data()
+{
+    QTest::addColumn<bool>("atStartUp");
+    QTest::addColumn<Qt::WindowType>("type");
+    // Window managers neither decorate a splash window nor list it in task
+    // bars; the About box is a dialog over the editor.
+    QTest::newRow("start-up splash") << true << Qt::SplashScreen;
+    QTest::newRow("about") << false << Qt::Dialog;
+}
+
 void TestSplash::windowDecoration()
 {
+    QFETCH(bool, atStartUp);
+    QFETCH(Qt::WindowType, type);
     frmSplash splash;
+    if (atStartUp)
+        splash.showAtStartUp();
     QVERIFY(splash.windowTitle().isEmpty());
     QVERIFY(splash.windowIcon().isNull());
     const Qt::WindowFlags flags = splash.windowFlags();
-    QCOMPARE(splash.windowType(), Qt::Dialog);
+    QCOMPARE(splash.windowType(), type);
     QVERIFY(flags & Qt::CustomizeWindowHint);
     QVERIFY(!(flags & Qt::WindowTitleHint));
     QVERIFY(!(flags & Qt::FramelessWindowHint)); // it keeps its border
@@ -174,7 +189,10 @@ void TestSplash::centredOnScreen()
     QWidget owner;
     owner.setGeometry(10, 10, 200, 100); // far from the centre
     frmSplash splash(owned ? &owner : nullptr);
-    splash.show();
+    if (owned)
+        splash.show(); // as exec() shows the About box
+    else
+        splash.showAtStartUp();
     QVERIFY(QTest::qWaitForWindowExposed(&splash));
     const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
     const QPoint centre = splash.geometry().center();
@@ -329,7 +347,8 @@ void TestSplash::versionOnEveryLoad()
     for (int load = 0; load < 2; ++load) {
         auto splash = std::make_unique<frmSplash>();
         QCOMPARE(splash->lblVersion->text(), ExpectedVersion);
-        splash->showAndPaint();
+        splash->showAtStartUp();
+        splash->waitUntilPainted();
         QTest::keyClick(splash->windowHandle(), Qt::Key_Space);
         QVERIFY(!splash->isVisible());
     }
@@ -351,7 +370,8 @@ void TestSplash::versionGrowsToTheLeft()
 void TestSplash::noControlTakesFocus()
 {
     frmSplash splash;
-    splash.showAndPaint();
+    splash.showAtStartUp();
+    splash.waitUntilPainted();
     splash.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&splash));
     const QList<QWidget *> children = splash.findChildren<QWidget *>();
@@ -363,13 +383,14 @@ void TestSplash::noControlTakesFocus()
     QVERIFY(!splash.focusWidget() || splash.focusWidget() == &splash);
 }
 
-void TestSplash::showAndPaintReturnsPainted()
+void TestSplash::waitUntilPaintedReturnsPainted()
 {
     frmSplash splash;
     PaintCounter counter;
     splash.installEventFilter(&counter);
     splash.lblProductName->installEventFilter(&counter);
-    splash.showAndPaint();
+    splash.showAtStartUp();
+    splash.waitUntilPainted();
     // No event processing in between: the window is already up and drawn.
     QVERIFY(splash.isVisible());
     QVERIFY(splash.windowHandle() && splash.windowHandle()->isExposed());
@@ -377,7 +398,8 @@ void TestSplash::showAndPaintReturnsPainted()
 
     // Shown again while already on screen, it is drawn again at once.
     counter.paints = 0;
-    splash.showAndPaint();
+    splash.showAtStartUp();
+    splash.waitUntilPainted();
     QVERIFY2(counter.paints >= 2, qPrintable(QString::number(counter.paints)));
 }
 
@@ -407,7 +429,8 @@ void TestSplash::anyKeyCloses()
     // Modeless, as at start-up: the key arrives through the window system.
     {
         frmSplash splash;
-        splash.showAndPaint();
+        splash.showAtStartUp();
+        splash.waitUntilPainted();
         splash.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&splash));
         QTest::keyPress(splash.windowHandle(), key, modifiers);
@@ -448,7 +471,8 @@ void TestSplash::clickDoesNotClose()
     QFETCH(QString, target);
     QFETCH(Qt::MouseButton, button);
     frmSplash splash;
-    splash.showAndPaint();
+    splash.showAtStartUp();
+    splash.waitUntilPainted();
     QWidget *widget = target.isEmpty() ? static_cast<QWidget *>(&splash) : splash.findChild<QWidget *>(target);
     QVERIFY(widget);
     // Through the window system, at the target's middle, as a user clicks.
@@ -470,6 +494,7 @@ void TestSplash::startUpOrder()
         bool splashPaintedBeforeLoad = false;
         int inputBoxes = 0;
         bool splashUpDuringInputBox = false;
+        bool splashTypedAsSplash = false;
         bool mainWindowHiddenDuringInputBox = false;
         bool splashGoneWhenMainShown = false;
         int mainShows = 0;
@@ -503,6 +528,7 @@ void TestSplash::startUpOrder()
         const QList<frmSplash *> splashes = splashWindows();
         record.splashUpDuringInputBox = splashes.size() == 1 && splashes.first()->isVisible()
                                         && splashes.first()->windowHandle()->isExposed();
+        record.splashTypedAsSplash = splashes.size() == 1 && splashes.first()->windowType() == Qt::SplashScreen;
         frmMain *loading = mainWindowBeingLoaded();
         record.mainWindowHiddenDuringInputBox = loading && !loading->isVisible();
         watcher.watched = loading;
@@ -514,6 +540,7 @@ void TestSplash::startUpOrder()
     QVERIFY(record.splashPaintedBeforeLoad);
     QCOMPARE(record.inputBoxes, 1);
     QVERIFY(record.splashUpDuringInputBox);
+    QVERIFY(record.splashTypedAsSplash);
     QVERIFY(record.mainWindowHiddenDuringInputBox);
     QCOMPARE(record.mainShows, 1);
     QVERIFY(record.splashGoneWhenMainShown);
@@ -540,7 +567,7 @@ void TestSplash::aboutIsModalOverTheMainWindow()
     const Qt::Key closingKeys[] = {Qt::Key_Escape, Qt::Key_Q};
     QPointer<QWidget> previous;
     for (Qt::Key closingKey : closingKeys) {
-        bool isAbout = false, ownedByMain = false, modal = false, fresh = false;
+        bool isAbout = false, ownedByMain = false, modal = false, fresh = false, dialog = false;
         QString version;
         int clicksWhileOpen = -1;
         whenModal(
@@ -551,6 +578,7 @@ void TestSplash::aboutIsModalOverTheMainWindow()
                     return;
                 ownedByMain = about->parentWidget() == &mainWindow;
                 modal = about->isModal() && about->isVisible();
+                dialog = about->windowType() == Qt::Dialog;
                 fresh = previous.isNull(); // the last one is gone
                 previous = about;
                 version = about->lblVersion->text();
@@ -564,6 +592,7 @@ void TestSplash::aboutIsModalOverTheMainWindow()
         QVERIFY(isAbout);
         QVERIFY(ownedByMain);
         QVERIFY(modal);
+        QVERIFY(dialog);
         QVERIFY(fresh);
         QCOMPARE(version, ExpectedVersion);
         QCOMPARE(clicksWhileOpen, 0);

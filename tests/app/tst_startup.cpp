@@ -100,8 +100,8 @@ void TestStartup::firstMap()
         applyNewMapDefaults(grid);
     else if (expected == QLatin1String("stored"))
         grid = m_stored;
-    QVERIFY(w.MapCells == grid);
-    QVERIFY(w.MapFileName.isEmpty());
+    QVERIFY(w.MapCells() == grid);
+    QVERIFY(w.MapFileName().isEmpty());
     // Without a catalogue the edit layer stays 0 and the label untouched.
     QCOMPARE(int(w.CurrentLayer), 0);
     QCOMPARE(w.Label2->text(), QStringLiteral("Set layer"));
@@ -149,7 +149,7 @@ void TestStartup::commandLineNameIsTakenAsBytes()
     Editor e(QByteArrayList{quote + folder + argument});
     if (exists) {
         QVERIFY2(e.platform.messages.isEmpty(), qPrintable(e.platform.messages.join(u'\n')));
-        QVERIFY(e.window->MapCells == m_stored);
+        QVERIFY(e.window->MapCells() == m_stored);
     } else {
         // The message names the file as well as text can.
         QCOMPARE(e.platform.messages.size(), 1);
@@ -157,9 +157,9 @@ void TestStartup::commandLineNameIsTakenAsBytes()
         QVERIFY(e.platform.messages[0].contains(QFile::decodeName(name)));
         MapGrid fresh;
         applyNewMapDefaults(fresh);
-        QVERIFY(e.window->MapCells == fresh);
+        QVERIFY(e.window->MapCells() == fresh);
     }
-    QVERIFY(e.window->MapFileName.isEmpty());
+    QVERIFY(e.window->MapFileName().isEmpty());
 }
 
 QTEST_MAIN(TestStartup)

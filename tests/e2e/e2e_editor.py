@@ -11,14 +11,13 @@ import functools
 import os
 import re
 import struct
-import subprocess
 import sys
 import tempfile
-import threading
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from editorprocess import EditorProcess  # noqa: E402
 from xsession import XSession, scaled  # noqa: E402
 
 EDITOR = None
@@ -39,46 +38,6 @@ def bmp24(width, height, rgb):
 def map_file(terrain, sprites=(0, 0, 0)):
     header = struct.pack("<ihii8s", 0x12345678, 2, 15, 10, b"\0" * 8)
     return header + bytes([terrain, *sprites]) * 176
-
-
-class Editor:
-    """The editor process. Its standard output is read as it comes, for the
-    line that says the main window is shown; its stderr is kept in a file."""
-
-    def __init__(self, arguments, env, stderr_path):
-        self.stderr_path = stderr_path
-        with open(stderr_path, "wb") as stderr:
-            self.process = subprocess.Popen([EDITOR, *arguments], env=dict(env, KESTRUN_REPORT_SHOWN="1"),
-                                            stdout=subprocess.PIPE, stderr=stderr)
-        self._shown = threading.Event()
-        threading.Thread(target=self._read_output, daemon=True).start()
-
-    def _read_output(self):
-        for line in self.process.stdout:
-            if line.startswith(b"shown "):
-                self._shown.set()
-
-    def wait_shown(self, timeout=60.0):
-        """Returns once the main window is on screen and painted; fails at
-        once if the editor ends first, and after `timeout` seconds, scaled."""
-        limit = scaled(timeout)
-        deadline = time.monotonic() + limit
-        while not self._shown.wait(0.05):
-            status = self.process.poll()
-            if status is not None:
-                raise AssertionError(f"the editor ended with status {status} before its main window was shown")
-            if time.monotonic() >= deadline:
-                raise AssertionError(f"the editor did not show its main window within {limit:.1f} s")
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
-        self.process.wait()
-        self.process.stdout.close()
-
-    def stderr(self):
-        with open(self.stderr_path, "rb") as f:
-            return f.read().decode(errors="replace")
 
 
 def report_failures(test_class):
@@ -149,9 +108,11 @@ class EditorTest(unittest.TestCase):
         with open(os.path.join(self.config, "Kestrunle", "Kestrunle.conf"), "w") as f:
             f.write(f"[settings]\ngamepath={folder}\n")
 
-    def start(self, *arguments):
+    def start(self, *arguments, language=None):
         env = dict(self.x.env, XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.tmp.name)
-        self.editor = Editor(arguments, env, os.path.join(self.tmp.name, "editor.stderr"))
+        if language:
+            env["LANG"] = language
+        self.editor = EditorProcess(EDITOR, arguments, env, os.path.join(self.tmp.name, "editor.stderr"))
 
     def editor_alive(self):
         """True while the editor runs; fails the test at once if it ended."""
@@ -163,16 +124,16 @@ class EditorTest(unittest.TestCase):
     def main_window(self):
         """Waits for the editor's main window to be shown and returns it."""
         self.editor.wait_shown()
-        return self.x.wait_window("Kestrunle", 10)
+        return self.x.wait_window("Kestrunle", 10, kind="normal")
 
-    def start_on_water_map(self):
+    def start_on_water_map(self, language=None):
         """Starts the editor on a map whose every cell is Water with no
         sprites, so the canvas is plain blue; returns its window."""
         self.remember_folder(self.game)
         level = os.path.join(self.tmp.name, "water.kmp")
         with open(level, "wb") as f:
             f.write(map_file(16))
-        self.start(level)
+        self.start(level, language=language)
         return self.main_window()
 
     def close_and_wait(self, window):
@@ -229,14 +190,17 @@ class EditorTest(unittest.TestCase):
         self.wait_for_pixels([(left + 60, top + 100), (left + 20, top + 100)], YELLOW, "cells (1, 2) and (0, 2)")
         self.assertEqual(self.x.screen().pixel(left + 40 * 6 + 20, top + 20), BLUE)
 
-        # Save: the map came from the command line, so Save asks for a name.
+        # Save: the map came from the command line, so Save asks for a name,
+        # in a dialog with the platform's own title.
         self.x.click(toolbar[0] + 46 + 11, toolbar[1] + 14)
-        dialogs = self.x.wait_until(lambda: [w for w in self.x.visible_windows("^Kestrunle$") if w != window],
-                                    20, "the Save As dialog did not appear")
+        dialogs = self.x.wait_until(lambda: self.x.visible_windows("^Save As$"), 20,
+                                    "the Save As dialog did not appear")
         self.x.xdotool("windowfocus", "--sync", dialogs[0])
         self.settle()
+        # The dialog starts in the folder of the map it read: a bare name
+        # lands beside it.
         saved = os.path.join(self.tmp.name, "painted.kmp")
-        self.x.type_text(saved)
+        self.x.type_text("painted.kmp")
         self.x.key("Return")
         self.x.wait_until(lambda: os.path.exists(saved), 20, "the map was not saved")
         with open(saved, "rb") as f:
@@ -248,6 +212,18 @@ class EditorTest(unittest.TestCase):
         self.assertEqual(terrain[6:32], [16] * 26)
         self.assertEqual(terrain[32:34], [4] * 2)  # cells (0, 2) and (1, 2)
         self.assertEqual(terrain[34:], [16] * 142)
+        self.close_and_wait(window)
+
+    def test_qt_dialogs_speak_the_desktops_language(self):
+        window = self.start_on_water_map(language="ru_RU.UTF-8")
+        left, top = self.canvas_origin(window)
+        self.x.click(left - 128 + 46 + 11, top - 32 + 14)  # "Save"
+        dialog = self.x.wait_until(lambda: self.x.visible_windows("^Сохранить как$"), 20,
+                                   "no Save As dialog titled in Russian")[0]
+        self.x.xdotool("windowfocus", "--sync", dialog)
+        self.settle()
+        self.x.key("Escape")
+        self.x.wait_until(lambda: not self.x.visible_windows("^Сохранить как$"), 10, "the dialog stayed open")
         self.close_and_wait(window)
 
     def test_pick_a_sprite_paint_layer_2_and_switch_layers(self):
@@ -272,22 +248,13 @@ class EditorTest(unittest.TestCase):
 
     def test_about_box_opens_from_the_help_menu_and_any_key_closes_it(self):
         window = self.start_on_water_map()
-        wx, wy, _, _ = self.x.window_geometry(window)
 
         def about_boxes():
-            return self.x.visible_windows(size=(497, 205))
-
-        def open_menus():
-            return [w for w in self.x.visible_windows() if w != window and self.x.window_geometry(w)[1] > wy]
+            # A dialog over the editor, not a splash window.
+            return self.x.visible_windows(size=(497, 205), kind="dialog")
 
         for _ in range(2):  # a second About works like the first
-            # The menu titles' places depend on the fonts: open the first
-            # menu ("Файл", at the left end whatever its width) and move to
-            # the third, "Помощь", with the keyboard.
-            self.x.click(wx + 10, wy + 8)
-            self.x.wait_until(open_menus, 10, "the File menu did not open")
-            self.x.key("Right")
-            self.x.key("Right")
+            self.x.open_menu(window, 2)  # "Помощь"
             self.x.key("Down")  # "Contents" is disabled: the first choice is About
             self.x.key("Return")
             about = self.x.wait_until(about_boxes, 10, "the About box did not open")[0]
@@ -303,18 +270,21 @@ class EditorTest(unittest.TestCase):
         self.start()
         # The prompt comes before the main window: there is no signal to wait
         # on, and a first start may build the font cache.
-        prompt = self.x.wait_until(lambda: self.editor_alive() and self.x.visible_windows("^Kestrunle$"), 60,
-                                   "no visible window named 'Kestrunle'")[0]
+        prompt = self.x.wait_until(
+            lambda: self.editor_alive() and self.x.visible_windows("^Kestrunle$", kind="dialog"), 60,
+            "no visible dialog named 'Kestrunle'")[0]
         _, _, width, height = self.x.window_geometry(prompt)
         self.assertLess(width, 780)  # the input box, not the editor
-        self.assertTrue(self.x.visible_windows(size=(497, 205)),
+        # The splash is told by its window type (window managers neither
+        # decorate it nor list it), not by its name.
+        self.assertTrue(self.x.visible_windows(size=(497, 205), kind="splash"),
                         "the splash window is not on screen during the prompt")
         self.x.xdotool("windowfocus", "--sync", prompt)
         self.settle()
         self.x.type_text(self.game)
         self.x.key("Return")
         self.editor.wait_shown()
-        window = self.x.wait_window("Kestrunle", 10, size=(780, 540))
+        window = self.x.wait_window("Kestrunle", 10, size=(780, 540), kind="normal")
         with open(os.path.join(self.config, "Kestrunle", "Kestrunle.conf")) as f:
             self.assertIn(f"gamepath={self.game}", f.read())
         self.close_and_wait(window)

@@ -192,6 +192,9 @@ class Checks:
         for library in ("libqt6widgets6", "libqt6gui6", "libqt6core6", "libc6", "libstdc++6"):
             expect(library in depends, f"{library} is not among the dependencies {depends}")
         expect("qt6-qpa-plugins" in depends, "the package needs Qt's platform plugins to show a window")
+        recommends = field("Recommends").split(", ")
+        for package in ("qt6-translations-l10n", "fonts-liberation"):
+            expect(package in recommends, f"{package} is not among the recommended {recommends}")
         listed = set()
         for line in run("dpkg-deb", "--contents", deb).splitlines():
             path = line.split()[5]

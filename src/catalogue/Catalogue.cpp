@@ -52,7 +52,7 @@ CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprite
     QHash<QString, PictureReadResult> pictureOfPath;
     for (const QString &record : records) {
         const CatalogueRecord parts = splitCatalogueRecord(record);
-        const std::optional<int> index = spriteIndexOf(parts.indexText);
+        const std::optional<std::uint8_t> index = spriteIndexOf(parts.indexText);
         if (!index)
             return fail(result, QStringLiteral("index out of range 0..255 in record \"%1\"").arg(record));
         sprites.setFileName(*index, parts.fileName);

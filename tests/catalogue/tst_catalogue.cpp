@@ -168,7 +168,7 @@ void TestCatalogue::load()
         expected.insert(parts.at(0).toInt(), parts);
     }
     for (int i = 0; i < SpriteTable::SlotCount; ++i) {
-        const SpriteEntry &entry = sprites[i];
+        const SpriteEntry &entry = sprites[std::uint8_t(i)];
         const QStringList want = expected.value(i, QStringList{QString::number(i), u""_s, u""_s});
         QVERIFY2(entry.FileName == want.at(1), qPrintable(QStringLiteral("slot %1 holds \"%2\"").arg(i).arg(entry.FileName)));
         if (want.at(2).isEmpty()) {
@@ -176,7 +176,7 @@ void TestCatalogue::load()
         } else {
             QVERIFY2(!entry.Picture.isNull(), qPrintable(QStringLiteral("slot %1 has no picture").arg(i)));
             QCOMPARE(entry.Picture.pixelColor(0, 0), colourOf(want.at(2)));
-            QCOMPARE(sprites.block(i).pixelColor(20, 20), colourOf(want.at(2)));
+            QCOMPARE(sprites.block(std::uint8_t(i)).pixelColor(20, 20), colourOf(want.at(2)));
         }
     }
 }
@@ -219,8 +219,8 @@ void TestCatalogue::eachPictureFileIsReadOnce()
     QCOMPARE(result.listEntries, (QStringList{u"a.bmp"_s, u"b.bmp"_s, u"a.bmp"_s, u"A.BMP"_s, u"a.bmp"_s}));
     // "A.BMP" finds a.bmp too (by letter case), and is not read again.
     QCOMPARE(asked, (QStringList{folder() + u"a.bmp"_s, folder() + u"b.bmp"_s}));
-    for (int slot : {1, 3, 4})
-        QCOMPARE(sprites.block(slot).pixelColor(20, 20), colourOf(u"a.bmp"_s));
+    for (const int slot : {1, 3, 4})
+        QCOMPARE(sprites.block(std::uint8_t(slot)).pixelColor(20, 20), colourOf(u"a.bmp"_s));
     QCOMPARE(sprites[4].FileName, QStringLiteral("A.BMP"));
     QCOMPARE(sprites.block(2).pixelColor(20, 20), colourOf(u"b.bmp"_s));
 }

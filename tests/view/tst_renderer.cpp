@@ -111,7 +111,7 @@ QRgb spriteColour(int index)
 SpriteTable spritesOneToNine()
 {
     SpriteTable sprites;
-    for (int i = 1; i <= 9; ++i) {
+    for (std::uint8_t i = 1; i <= 9; ++i) {
         QImage picture(40, 40, QImage::Format_RGB32);
         picture.fill(spriteColour(i));
         sprites.setPicture(i, picture);

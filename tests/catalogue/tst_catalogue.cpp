@@ -66,6 +66,8 @@ private slots:
     void windowsNamesAreFound();
     void resolution_data();
     void resolution();
+    void eachFolderIsListedOnce();
+    void caseFoldKeyAgreesWithQtsComparison();
 
 private:
     QString folder() const { return m_dir.path() + QLatin1Char('/'); }
@@ -344,6 +346,17 @@ void TestCatalogue::resolution_data()
     QTest::newRow("a file is not a folder") << QStringList{u"a.bmp"_s} << "A.BMP\\b.bmp" << "A.BMP/b.bmp";
     QTest::newRow("blank in the name is kept") << QStringList{u"a.bmp"_s} << " A.bmp" << " A.bmp";
     QTest::newRow("dot folder") << QStringList{u"walls/a.bmp"_s} << ".\\WALLS\\.\\A.bmp" << "./walls/./a.bmp";
+    // Letter case as Qt compares it: each character folded on its own.
+    QTest::newRow("Greek final sigma") << QStringList{QStringLiteral("ΟΔΟΣ.bmp")} << QStringLiteral("οδος.bmp")
+                                       << QStringLiteral("ΟΔΟΣ.bmp");
+    QTest::newRow("Kelvin sign") << QStringList{QStringLiteral("\u212Aey.bmp")} << "key.bmp"
+                                 << QStringLiteral("\u212Aey.bmp");
+    QTest::newRow("beyond the BMP") << QStringList{QStringLiteral("\U00010400.bmp")} << QStringLiteral("\U00010428.BMP")
+                                    << QStringLiteral("\U00010400.bmp");
+    QTest::newRow("sharp s is not ss") << QStringList{u"strasse.bmp"_s} << QStringLiteral("straße.bmp")
+                                       << QStringLiteral("straße.bmp");
+    QTest::newRow("lowest of several, one folded differently")
+        << QStringList{QStringLiteral("\u212A.bmp"), u"k.bmp"_s} << "K.bmp" << QStringLiteral("k.bmp");
 }
 
 void TestCatalogue::resolution()
@@ -353,7 +366,50 @@ void TestCatalogue::resolution()
     QFETCH(QString, expected);
     for (const QString &name : onDisk)
         QVERIFY(writePicture(m_dir.path(), name));
-    QCOMPARE(resolveGamePath(m_dir.path() + u"\\"_s + asked), m_dir.path() + u"/"_s + expected);
+    QCOMPARE(GamePathResolver().resolve(m_dir.path() + u"\\"_s + asked), m_dir.path() + u"/"_s + expected);
+}
+
+void TestCatalogue::eachFolderIsListedOnce()
+{
+    // One resolver serves one catalogue: however many of its names differ
+    // from the disk in letter case, each folder is listed once, so a file
+    // that appears afterwards is not seen by it.
+    QVERIFY(writePicture(m_dir.path(), u"walls/A.bmp"_s));
+    GamePathResolver resolver;
+    QCOMPARE(resolver.resolve(folder() + u"WALLS\\a.bmp"_s), folder() + u"walls/A.bmp"_s);
+    QVERIFY(writePicture(m_dir.path(), u"walls/B.bmp"_s));
+    QVERIFY(writePicture(m_dir.path(), u"C.bmp"_s));
+    QCOMPARE(resolver.resolve(folder() + u"walls\\b.bmp"_s), folder() + u"walls/b.bmp"_s);
+    QCOMPARE(resolver.resolve(folder() + u"walls\\B.bmp"_s), folder() + u"walls/B.bmp"_s); // exact: no listing
+    QCOMPARE(resolver.resolve(folder() + u"c.bmp"_s), folder() + u"c.bmp"_s);
+    QCOMPARE(GamePathResolver().resolve(folder() + u"walls\\b.bmp"_s), folder() + u"walls/B.bmp"_s);
+}
+
+void TestCatalogue::caseFoldKeyAgreesWithQtsComparison()
+{
+    // Every code point against the forms Qt gives it in other letter cases.
+    const auto string = [](char32_t c) { return QString::fromUcs4(&c, 1); };
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (QChar::isSurrogate(c))
+            continue;
+        const QString name = string(c) + u".bmp"_s;
+        for (const char32_t other : {QChar::toCaseFolded(c), QChar::toLower(c), QChar::toUpper(c),
+                                     QChar::toTitleCase(c), char32_t(c + 1)}) {
+            const QString otherName = string(other) + u".BMP"_s;
+            const bool equal = name.compare(otherName, Qt::CaseInsensitive) == 0;
+            if ((caseFoldKey(name) == caseFoldKey(otherName)) != equal)
+                QFAIL(qPrintable(QStringLiteral("U+%1 and U+%2").arg(uint(c), 4, 16).arg(uint(other), 4, 16)));
+        }
+    }
+    // Surrogates that stand alone, or in pairs, as a name may hold them.
+    const QList<QPair<QString, QString>> pairs = {
+        {QString(QChar(0xD801)), QString(QChar(0xD801))},
+        {QString(QChar(0xDC00)), QString(QChar(0xDC28))},
+        {QString(QChar(0xDC00)) + QChar(0xD801), QString(QChar(0xDC28)) + QChar(0xD801)},
+        {QStringLiteral("\U00010400\U00010400"), QStringLiteral("\U00010428\U00010400")},
+        {QString(QChar(0xD801)) + u"x"_s, QString(QChar(0xD801)) + u"X"_s}};
+    for (const auto &[a, b] : pairs)
+        QCOMPARE(caseFoldKey(a) == caseFoldKey(b), a.compare(b, Qt::CaseInsensitive) == 0);
 }
 
 QTEST_GUILESS_MAIN(TestCatalogue)

@@ -68,6 +68,8 @@ private slots:
     void resolution();
     void eachFolderIsListedOnce();
     void caseFoldKeyAgreesWithQtsComparison();
+    void recordLimit_data();
+    void recordLimit();
 
 private:
     QString folder() const { return m_dir.path() + QLatin1Char('/'); }
@@ -410,6 +412,26 @@ void TestCatalogue::caseFoldKeyAgreesWithQtsComparison()
         {QString(QChar(0xD801)) + u"x"_s, QString(QChar(0xD801)) + u"X"_s}};
     for (const auto &[a, b] : pairs)
         QCOMPARE(caseFoldKey(a) == caseFoldKey(b), a.compare(b, Qt::CaseInsensitive) == 0);
+}
+
+void TestCatalogue::recordLimit_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("exactly the limit") << int(MaxCatalogueRecords) << true;
+    QTest::newRow("one more") << int(MaxCatalogueRecords) + 1 << false;
+}
+
+void TestCatalogue::recordLimit()
+{
+    QFETCH(int, records);
+    QFETCH(bool, ok);
+    QVERIFY(writePicture(m_dir.path(), u"a.bmp"_s));
+    QVERIFY(writeFile(folder() + u"tileset.dat"_s, QByteArray("1=a.bmp\r\n").repeated(records)));
+    SpriteTable sprites;
+    const CatalogueLoadResult result = loadCatalogue(folder(), sprites, loadPictureFile);
+    QCOMPARE(result.ok(), ok);
+    QCOMPARE(result.listEntries.size(), ok ? records : 0);
 }
 
 QTEST_GUILESS_MAIN(TestCatalogue)

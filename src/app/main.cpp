@@ -27,6 +27,7 @@ int main(int argc, char *argv[])
     // entry (its name and icon) through it.
     QGuiApplication::setDesktopFileName(QStringLiteral(KESTRUN_APP_ID));
 
+    kestrun::applyPictureAllocationLimit(); // on this thread, before any picture is decoded
     kestrun::QtPlatformServices platform;
     // Decoding the sprites overlaps with building the splash and the window.
     platform.prefetchRememberedCatalogue();

@@ -76,17 +76,12 @@ QSize declaredSize(QSize size)
 
 void applyPictureAllocationLimit()
 {
-    // Written only when it differs: once set, a call on any thread only reads
-    // it, which is no race with a decoding elsewhere.
+    // Written only when it differs: once set, a second call (a second
+    // prefetch, say) only reads it, which is no race with a decoding elsewhere.
     if (QImageReader::allocationLimit() != AllocationLimitMB)
         QImageReader::setAllocationLimit(AllocationLimitMB);
 }
 
-PictureReader::PictureReader(qint64 budget)
-    : m_budgetLeft(budget)
-{
-    applyPictureAllocationLimit();
-}
 
 bool isAcceptablePictureSize(QSize size)
 {

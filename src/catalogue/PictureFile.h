@@ -34,7 +34,8 @@ inline constexpr qint64 MaxDecodedPixels = qint64(64) * 1024 * 1024;
 // picture decoded whole; it guards the formats that tell their size only
 // while decoding. The limit is process-wide and read by every decoding: set
 // it on the main thread before any picture is decoded (the editor's main
-// does, and the prefetch before its worker starts); a reader applies it too.
+// does, and the prefetch before its worker starts; so do the tests and
+// tools that decode).
 void applyPictureAllocationLimit();
 
 // Whether a picture declaring `size` may be decoded. An unknown size (some
@@ -54,10 +55,8 @@ struct PictureReadResult : FileResult<PictureReadStatus> {
 // against MaxDecodedPixels.
 class PictureReader {
 public:
-    // `budget`: the pixels this reader may decode in all. Applies the
-    // allocation limit (see applyPictureAllocationLimit), so a tool that only
-    // makes readers has it too.
-    explicit PictureReader(qint64 budget = MaxDecodedPixels);
+    // `budget`: the pixels this reader may decode in all.
+    explicit PictureReader(qint64 budget = MaxDecodedPixels) : m_budgetLeft(budget) {}
 
     // The picture of a file; only a regular file is opened.
     PictureReadResult read(const QString &path);

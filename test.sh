@@ -34,7 +34,7 @@ if command -v clang++ >/dev/null; then
     fuzzed=0
     for target in mapfile catalogue picture; do
         scratch=$(mktemp -d)
-        if ! QT_QPA_PLATFORM=offscreen "$fuzz/fuzz/fuzz_$target" -max_total_time=20 -max_len=4096 \
+        if ! QT_QPA_PLATFORM=offscreen "$fuzz/fuzz/fuzz_$target" -max_total_time=20 -max_len=4096 -malloc_limit_mb=32 \
                 -artifact_prefix="$fuzz/findings/$target-" "$scratch" "$root/fuzz/corpus/$target" \
                 >"$fuzz/fuzz_$target.log" 2>&1; then
             tail -n 40 "$fuzz/fuzz_$target.log" >&2

@@ -16,8 +16,9 @@ QImage benchPicture(int index)
 void fillBenchMap(SpriteTable &sprites, MapGrid &grid)
 {
     for (int i = 1; i < 256; ++i) {
-        sprites.setFileName(i, QStringLiteral("s%1.bmp").arg(i));
-        sprites.setPicture(i, benchPicture(i));
+        const auto slot = std::uint8_t(i);
+        sprites.setFileName(slot, QStringLiteral("s%1.bmp").arg(i));
+        sprites.setPicture(slot, benchPicture(i));
     }
     for (int x = 0; x < 16; ++x) {
         for (int y = 0; y < 11; ++y) {

@@ -125,6 +125,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    applyPictureAllocationLimit(); // as the editor's start does
     GameFolder game;
     if (!makeGameFolder(game))
         return 1;

@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QImageReader>
 
 #include <array>
 #include <cstdlib>
@@ -16,6 +17,8 @@
 using namespace kestrun;
 
 namespace {
+
+constexpr int FuzzAllocationLimitMB = 16;
 
 void check(bool promise)
 {
@@ -29,6 +32,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     // The image-format plugins (GIF, ICO, JPEG) are found through the application.
     static QCoreApplication app(*argc, *argv);
+    // Qt's limit on one decoding, scaled down as the budget is: under the
+    // -malloc_limit_mb the fuzzer runs with, so that a large allocation is
+    // one that no guard saw (libjpeg's own buffers, say) and a finding.
+    QImageReader::setAllocationLimit(FuzzAllocationLimitMB);
     // The decoders' complaints about broken files are expected by the million.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     return 0;

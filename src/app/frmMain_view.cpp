@@ -59,7 +59,7 @@ void frmMain::lstSP_Click()
     // keeps the brush and the preview, and still leaves the terrain layer.
     if (slot >= 0) {
         CurrentSprite = static_cast<std::uint8_t>(slot);
-        picBuf->setPicture(Sprites.block(slot));
+        picBuf->setPicture(Sprites.block(CurrentSprite));
     }
     if (CurrentLayer == Layer::Terrain)
         cmdLayer_Click(1);

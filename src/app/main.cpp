@@ -31,6 +31,7 @@ int main(int argc, char *argv[])
     // The dialogs' buttons and titles in the desktop's language.
     kestrun::installQtTranslation(QLocale::system());
 
+    kestrun::applyPictureAllocationLimit(); // on this thread, before any picture is decoded
     kestrun::QtPlatformServices platform;
     // Decoding the sprites overlaps with building the splash and the window.
     platform.prefetchRememberedCatalogue();

@@ -25,17 +25,13 @@ QString catalogueFilePath(const QString &gameFolder)
     return gameFolder + QStringLiteral("tileset.dat");
 }
 
-QString resolvePicturePath(const QString &gameFolder, const QString &fileName)
-{
-    return resolveGamePath(gameFolder + fileName);
-}
-
 CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprites,
                                   const PictureLoader &loadPicture)
 {
     CatalogueLoadResult result;
 
-    const QString cataloguePath = resolveGamePath(catalogueFilePath(gameFolder));
+    GamePathResolver resolver;
+    const QString cataloguePath = resolver.resolve(catalogueFilePath(gameFolder));
     const ReadResult file = readRegularFile(cataloguePath, MaxCatalogueBytes + 1);
     if (!file.ok())
         return fail(result, QStringLiteral("cannot open %1: %2").arg(cataloguePath, file.reason));
@@ -52,13 +48,13 @@ CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprite
     QHash<QString, PictureReadResult> pictureOfPath;
     for (const QString &record : records) {
         const CatalogueRecord parts = splitCatalogueRecord(record);
-        const std::optional<int> index = spriteIndexOf(parts.indexText);
+        const std::optional<std::uint8_t> index = spriteIndexOf(parts.indexText);
         if (!index)
             return fail(result, QStringLiteral("index out of range 0..255 in record \"%1\"").arg(record));
         sprites.setFileName(*index, parts.fileName);
         auto path = pathOfName.constFind(parts.fileName);
         if (path == pathOfName.constEnd())
-            path = pathOfName.insert(parts.fileName, resolvePicturePath(gameFolder, parts.fileName));
+            path = pathOfName.insert(parts.fileName, resolver.resolve(gameFolder + parts.fileName));
         auto picture = pictureOfPath.constFind(*path);
         if (picture == pictureOfPath.constEnd())
             picture = pictureOfPath.insert(*path, loadPicture(*path));

@@ -29,7 +29,9 @@ inline constexpr qsizetype MaxCatalogueRecords = 4096;
 QString catalogueFilePath(const QString &gameFolder);
 
 // Reads gameFolder + "tileset.dat" into `sprites`, loading every picture with
-// `loadPicture`, each file once however many records name it. Stops at the
+// `loadPicture`, each file once however many records name it. A picture's
+// path is the game folder as a plain prefix followed by the file name, found
+// as Windows would find it (see GamePathResolver). Stops at the
 // first failure (catalogue unreadable or not a regular file, too large, index
 // out of range, picture not loadable) keeping what was loaded before; a
 // catalogue that lists nothing is a failure too. A record whose picture fails
@@ -37,10 +39,5 @@ QString catalogueFilePath(const QString &gameFolder);
 // picture) and gets no list entry.
 CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprites,
                                   const PictureLoader &loadPicture);
-
-// The picture path of a catalogue file name: the folder as a plain prefix,
-// "\" read as a separator, and each component matched ignoring case when the
-// exact path does not exist (see resolveGamePath).
-QString resolvePicturePath(const QString &gameFolder, const QString &fileName);
 
 } // namespace kestrun

@@ -1,5 +1,7 @@
 #include "catalogue/CatalogueRecords.h"
 
+#include "catalogue/CatalogueBlank.h"
+
 namespace kestrun {
 namespace {
 

@@ -8,13 +8,6 @@
 
 namespace kestrun {
 
-// A blank of catalogue text: a space or a tab. Blanks are skipped before a
-// record and ignored anywhere in an index.
-constexpr bool isBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
 // Splits the text of a catalogue (tileset.dat) into its records, in file order.
 //
 // A record ends at a line end (CR LF, a lone LF or a lone CR) or at a comma.

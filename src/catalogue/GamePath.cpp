@@ -5,25 +5,45 @@
 #include <QStringList>
 
 namespace kestrun {
-namespace {
 
-// The entry of `folder` whose name equals `name` ignoring case, or nothing.
-QString findIgnoringCase(const QString &folder, const QString &name)
+QString caseFoldKey(QStringView name)
 {
-    const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    QString best;
-    for (const QString &entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0 && (best.isNull() || entry < best))
-            best = entry;
+    // Unit by unit, as Qt's comparison folds: a low surrogate after a high
+    // one stands for the folded code point's low surrogate; the high
+    // surrogate itself stays (folding never leaves its plane block).
+    QString key(name.size(), Qt::Uninitialized);
+    char16_t previous = 0;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t unit = name[i].unicode();
+        char32_t codePoint = unit;
+        if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(previous))
+            codePoint = QChar::surrogateToUcs4(previous, unit);
+        previous = unit;
+        const char32_t folded = QChar::toCaseFolded(codePoint);
+        key[i] = QChar::requiresSurrogates(codePoint) ? QChar(QChar::lowSurrogate(folded)) : QChar(char16_t(folded));
     }
-    return best;
+    return key;
 }
 
-} // namespace
+QString GamePathResolver::findIgnoringCase(const QString &folder, const QString &name)
+{
+    auto listed = m_folders.constFind(folder);
+    if (listed == m_folders.constEnd()) {
+        QHash<QString, QString> lowest;
+        const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+        const QStringList entries =
+            dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+        for (const QString &entry : entries) {
+            QString &best = lowest[caseFoldKey(entry)];
+            if (best.isNull() || entry < best)
+                best = entry;
+        }
+        listed = m_folders.insert(folder, lowest);
+    }
+    return listed->value(caseFoldKey(name));
+}
 
-QString resolveGamePath(const QString &path)
+QString GamePathResolver::resolve(const QString &path)
 {
     QString exact = path;
     exact.replace(QLatin1Char('\\'), QLatin1Char('/'));

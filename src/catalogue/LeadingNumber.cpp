@@ -1,6 +1,6 @@
 #include "catalogue/LeadingNumber.h"
 
-#include "catalogue/CatalogueRecords.h"
+#include "catalogue/CatalogueBlank.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -45,7 +45,7 @@ private:
 
 } // namespace
 
-std::optional<int> spriteIndexOf(QStringView indexText)
+std::optional<std::uint8_t> spriteIndexOf(QStringView indexText)
 {
     Cursor cursor(indexText);
 
@@ -127,7 +127,7 @@ std::optional<int> spriteIndexOf(QStringView indexText)
         return 0; // -0.4 and -0.5 round to 0 whatever the sign
     if (negative || magnitude > HighestSlot)
         return std::nullopt;
-    return magnitude;
+    return static_cast<std::uint8_t>(magnitude);
 }
 
 } // namespace kestrun

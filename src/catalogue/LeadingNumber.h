@@ -2,6 +2,7 @@
 
 #include <QStringView>
 
+#include <cstdint>
 #include <optional>
 
 namespace kestrun {
@@ -17,6 +18,6 @@ namespace kestrun {
 // is rounded to the nearest whole number with exact halves going to the even
 // neighbour (2.5 -> 2, 3.5 -> 4, -0.4 -> 0). Nothing is returned when the
 // result lies outside 0..255, however large the written number is.
-std::optional<int> spriteIndexOf(QStringView indexText);
+std::optional<std::uint8_t> spriteIndexOf(QStringView indexText);
 
 } // namespace kestrun

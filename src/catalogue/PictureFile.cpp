@@ -1,5 +1,6 @@
 #include "catalogue/PictureFile.h"
 
+#include "catalogue/JpegFrame.h"
 #include "catalogue/PngCorner.h"
 #include "io/RegularFile.h"
 #include "map/CellGeometry.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 
 namespace kestrun {
 namespace {
@@ -20,16 +22,11 @@ constexpr int SpriteSide = CellSize; // only a cell's block of a picture is ever
 // Megabytes any single decode by Qt may allocate: room for the largest
 // picture decoded whole at 32 bits per pixel.
 constexpr int AllocationLimitMB = int(MaxWholeDecodePixels * 4 / (1024 * 1024)) + 1;
-
-void applyAllocationLimit()
-{
-    // The reader's limit is process-wide; set it once.
-    static const bool applied = [] {
-        QImageReader::setAllocationLimit(AllocationLimitMB);
-        return true;
-    }();
-    (void)applied;
-}
+// How far into a JPEG its frame and first scan are looked for: past the
+// largest metadata a camera or an editor puts before them.
+constexpr qint64 JpegHeadBytes = 256 * 1024;
+// libjpeg reads no JPEG of more components than this.
+constexpr int MaxJpegComponents = 10;
 
 PictureReadResult unreadable(const QString &reason)
 {
@@ -55,6 +52,15 @@ const QString TooLarge = QStringLiteral("the picture is too large to be a sprite
 const QString BudgetSpent = QStringLiteral("the game folder's pictures need more decoding than any game's");
 const QString NotAPicture = QStringLiteral("it is not a picture, or it is damaged");
 
+// What decoding a JPEG whole weighs, in pixels of 32 bits: libjpeg holds two
+// bytes for each sample of each component of the whole picture before the
+// first row comes out. A frame it could not read counts as the heaviest.
+qint64 wholeJpegCost(qint64 area, const std::optional<JpegFrame> &frame)
+{
+    const int components = frame ? frame->components : MaxJpegComponents;
+    return area * std::max(components, 2) / 2;
+}
+
 // The size a reader tells, sign aside: Qt gives a top-down BMP a negative
 // height, which would otherwise pass for an unknown size and escape the
 // guards. An unknown size stays unknown.
@@ -67,6 +73,15 @@ QSize declaredSize(QSize size)
 }
 
 } // namespace
+
+void applyPictureAllocationLimit()
+{
+    // Written only when it differs: once set, a second call (a second
+    // prefetch, say) only reads it, which is no race with a decoding elsewhere.
+    if (QImageReader::allocationLimit() != AllocationLimitMB)
+        QImageReader::setAllocationLimit(AllocationLimitMB);
+}
+
 
 bool isAcceptablePictureSize(QSize size)
 {
@@ -106,7 +121,8 @@ PictureReadResult PictureReader::decode(QIODevice &device, const QString &suffix
         return corner.isNull() ? unreadable(NotAPicture) : loaded(corner);
     }
 
-    applyAllocationLimit();
+    const bool jpeg = isJpegSignature(device.peek(2));
+    const std::optional<JpegFrame> jpegFrame = jpeg ? readJpegFrame(device.peek(JpegHeadBytes)) : std::nullopt;
     // Without auto-detection the extension's decoder is asked alone; with it,
     // Qt would load every image-format plugin just to ask each about the
     // extension, which costs milliseconds at start-up. The extension is the
@@ -125,20 +141,30 @@ PictureReadResult PictureReader::decode(QIODevice &device, const QString &suffix
     const QSize size = declaredSize(reader.size());
     if (!isAcceptablePictureSize(size))
         return unreadable(TooLarge);
+    qint64 charged = 0;
     if (size.isValid()) {
+        const qint64 area = qint64(size.width()) * size.height();
         const bool clipped = reader.supportsOption(QImageIOHandler::ClipRect);
-        if (!clipped && qint64(size.width()) * size.height() > MaxWholeDecodePixels)
+        // A clip rectangle spares the rows below it, unless the decoder has
+        // to take in the whole picture first, as libjpeg does with a
+        // progressive JPEG.
+        const bool firstRowsSuffice = clipped && (!jpeg || (jpegFrame && jpegFrame->rowByRow));
+        const qint64 wholeCost = jpeg ? wholeJpegCost(area, jpegFrame) : area;
+        if (!firstRowsSuffice && wholeCost > MaxWholeDecodePixels)
             return unreadable(TooLarge);
         if (clipped && (size.width() > SpriteSide || size.height() > SpriteSide))
             reader.setClipRect(QRect(0, 0, std::min(size.width(), SpriteSide), std::min(size.height(), SpriteSide)));
-        if (!spend(qint64(size.width()) * (clipped ? std::min(size.height(), SpriteSide) : size.height())))
+        charged = firstRowsSuffice ? qint64(size.width()) * std::min(size.height(), SpriteSide) : wholeCost;
+        if (!spend(charged))
             return unreadable(BudgetSpent);
     }
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return unreadable(NotAPicture);
-    // A size learnt only while decoding is counted afterwards.
-    if (!size.isValid() && !spend(qint64(image.width()) * image.height()))
+    // What a header understated (an icon's directory tells at most 256 x 256,
+    // whatever the picture inside holds) or did not tell is counted now, by
+    // the picture decoded.
+    if (!spend(std::max<qint64>(0, qint64(image.width()) * image.height() - charged)))
         return unreadable(BudgetSpent);
     return loaded(image);
 }

@@ -17,14 +17,26 @@ namespace kestrun {
 // A picture larger than this by either side, or by area:
 inline constexpr int MaxPictureSide = 16384;
 inline constexpr qint64 MaxPicturePixels = qint64(32) * 1024 * 1024;
-// A picture that has to be decoded whole (every format but PNG and JPEG,
-// whose first rows are enough) larger than this by area; the decoded image
-// then stays under 64 MiB:
+// A picture that has to be decoded whole larger than this by area; the
+// decoded image then stays under 64 MiB. Only a non-interlaced PNG and a
+// sequential JPEG are read no further than their first 40 rows; a JPEG
+// decoded whole (progressive, for one) weighs more than its area, as libjpeg
+// holds two bytes a sample of each of its components (three pixels for two,
+// in colour):
 inline constexpr qint64 MaxWholeDecodePixels = qint64(16) * 1024 * 1024;
 // The pixels one reader decodes in all, over every picture it is asked for
-// (a game folder's pictures are read by one reader); the pictures asked for
-// after that are refused:
+// (a game folder's pictures are read by one reader), counted as above, or by
+// the picture decoded where that is larger than its file told; the pictures
+// asked for after that are refused:
 inline constexpr qint64 MaxDecodedPixels = qint64(64) * 1024 * 1024;
+
+// Sets Qt's limit on what one decoding may allocate to room for the largest
+// picture decoded whole; it guards the formats that tell their size only
+// while decoding. The limit is process-wide and read by every decoding: set
+// it on the main thread before any picture is decoded (the editor's main
+// does, and the prefetch before its worker starts; so do the tests and
+// tools that decode).
+void applyPictureAllocationLimit();
 
 // Whether a picture declaring `size` may be decoded. An unknown size (some
 // formats only tell while decoding) is allowed; the reader's allocation limit
@@ -38,8 +50,9 @@ struct PictureReadResult : FileResult<PictureReadStatus> {
 
 // Decodes sprite pictures, keeping the top-left 40 x 40 (the only part ever
 // drawn): PNG through libpng row by row, JPEG through Qt with a clip
-// rectangle, every other format Qt has in whole. Guards the sizes above and
-// counts what it decodes against MaxDecodedPixels.
+// rectangle (libjpeg still decodes a progressive one whole), every other
+// format Qt has in whole. Guards the sizes above and counts what it decodes
+// against MaxDecodedPixels.
 class PictureReader {
 public:
     // `budget`: the pixels this reader may decode in all.

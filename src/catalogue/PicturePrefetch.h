@@ -14,6 +14,7 @@ namespace kestrun {
 // editor starts (the splash and the window are built meanwhile), so the load
 // finds them decoded. The worker runs the same catalogue load as the editor,
 // into a table of its own, and keeps every picture it decoded by path.
+// Where no thread can be started, nothing is decoded ahead.
 class PicturePrefetch {
 public:
     explicit PicturePrefetch(const QString &gameFolder);

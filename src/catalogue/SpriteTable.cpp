@@ -21,15 +21,15 @@ SpriteTable::SpriteTable()
     m_blocks.fill(m_blank);
 }
 
-void SpriteTable::setFileName(int index, const QString &fileName)
+void SpriteTable::setFileName(std::uint8_t index, const QString &fileName)
 {
-    m_slots[index & 0xFF].FileName = fileName;
+    m_slots[index].FileName = fileName;
 }
 
-void SpriteTable::setPicture(int index, const QImage &picture)
+void SpriteTable::setPicture(std::uint8_t index, const QImage &picture)
 {
-    m_slots[index & 0xFF].Picture = picture;
-    m_blocks[index & 0xFF] = blockOf(picture);
+    m_slots[index].Picture = picture;
+    m_blocks[index] = blockOf(picture);
 }
 
 QImage SpriteTable::blockOf(const QImage &picture) const

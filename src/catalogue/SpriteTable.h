@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 
 namespace kestrun {
 
@@ -27,14 +28,14 @@ public:
 
     SpriteTable();
 
-    const SpriteEntry &operator[](int index) const { return m_slots[index & 0xFF]; }
+    const SpriteEntry &operator[](std::uint8_t index) const { return m_slots[index]; }
 
-    void setFileName(int index, const QString &fileName);
+    void setFileName(std::uint8_t index, const QString &fileName);
     // Replaces the slot's picture (releasing the previous one) and its block.
-    void setPicture(int index, const QImage &picture);
+    void setPicture(std::uint8_t index, const QImage &picture);
 
     // The opaque 40 x 40 block (QImage::Format_RGB32) copied for this slot.
-    const QImage &block(int index) const { return m_blocks[index & 0xFF]; }
+    const QImage &block(std::uint8_t index) const { return m_blocks[index]; }
 
     // The lowest slot whose FileName equals `fileName` exactly, or -1.
     int findFileName(const QString &fileName) const;

@@ -57,7 +57,8 @@ std::array<std::uint8_t, MapHeaderSize> encodeMapHeader(const MapHeader &header)
 MapHeader decodeMapHeader(std::span<const std::uint8_t> data)
 {
     std::array<std::uint8_t, MapHeaderSize> raw{};
-    std::memcpy(raw.data(), data.data(), std::min<std::size_t>(data.size(), raw.size()));
+    if (!data.empty()) // an empty span may have no data pointer at all
+        std::memcpy(raw.data(), data.data(), std::min<std::size_t>(data.size(), raw.size()));
     MapHeader header;
     header.Signature = getLittleEndian<std::int32_t>(&raw[0]);
     header.Version = getLittleEndian<std::int16_t>(&raw[4]);

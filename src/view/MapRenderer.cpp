@@ -33,8 +33,8 @@ QRect MapRenderer::terrainBox(const QImage &canvas, int x, int y) const
 QRect MapRenderer::drawTerrain(QImage &canvas, int x, int y, std::uint8_t code) const
 {
     const QRect box = terrainBox(canvas, x, y);
-    if (box.isEmpty())
-        return box;
+    if (box.isEmpty() || !canDrawOn(canvas))
+        return {};
     const QRgb colour = terrainColor(code);
     // bits() once per box: scanLine() on a non-const image checks for
     // sharing on every row.
@@ -50,7 +50,7 @@ QRect MapRenderer::drawTerrain(QImage &canvas, int x, int y, std::uint8_t code) 
 QRect MapRenderer::drawBlock(QImage &canvas, int x, int y, const QImage &block)
 {
     const QRect target = cellRect(x, y).intersected(canvas.rect());
-    if (target.isEmpty() || block.format() != QImage::Format_RGB32)
+    if (target.isEmpty() || !canDrawOn(canvas) || block.format() != QImage::Format_RGB32)
         return {};
     const int width = std::min(target.width(), block.width());
     const int height = std::min(target.height(), block.height());
@@ -69,6 +69,8 @@ QRect MapRenderer::drawBlock(QImage &canvas, int x, int y, const QImage &block)
 std::uint8_t MapRenderer::drawMap(QImage &canvas, const MapGrid &grid, const SpriteTable &sprites,
                                   int topLayer)
 {
+    if (!canDrawOn(canvas))
+        return 0;
     // The first full redraw widens the boxes' edges for good: terrain painted
     // with the mouse afterwards shows 2-pixel edges too.
     setLineWidth(2);
@@ -89,6 +91,8 @@ std::uint8_t MapRenderer::drawMap(QImage &canvas, const MapGrid &grid, const Spr
 std::uint8_t MapRenderer::drawSpriteLayer(QImage &canvas, const MapGrid &grid, const SpriteTable &sprites,
                                           Layer layer)
 {
+    if (!canDrawOn(canvas))
+        return 0;
     std::uint8_t last = 0;
     for (int x = 0; x < MapGrid::Width; ++x) {
         for (int y = 0; y < MapGrid::Height; ++y) {

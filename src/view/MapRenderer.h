@@ -14,13 +14,18 @@ namespace kestrun {
 
 // Draws a level into a canvas image that the caller owns and passes in
 // (QImage::Format_RGB32, normally 642 x 440: the grid plus two spare columns
-// that the last column's boxes cover). Cell (x, y) covers pixels
-// x*40..x*40+39 and y*40..y*40+39. The editor's canvas, the benchmarks and
-// any tool that renders maps all draw through this one class.
+// that the last column's boxes cover; a canvas of another size is drawn
+// clipped to it). Cell (x, y) covers pixels x*40..x*40+39 and y*40..y*40+39.
+// A canvas of any other format is left alone: every operation then draws
+// nothing and returns so. The editor's canvas, the benchmarks and any tool
+// that renders maps all draw through this one class.
 class MapRenderer {
 public:
     // A canvas image of the usual size, filled with `background`.
     static QImage blankCanvas(QRgb background);
+    // Whether `canvas` is an image these operations draw into (32 bits a
+    // pixel, as they write them).
+    static bool canDrawOn(const QImage &canvas) { return canvas.format() == QImage::Format_RGB32; }
 
     // The width of the terrain boxes' edges: 1 until the first full redraw
     // sets it to 2, and it is never set back.

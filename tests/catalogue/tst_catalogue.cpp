@@ -66,6 +66,10 @@ private slots:
     void windowsNamesAreFound();
     void resolution_data();
     void resolution();
+    void eachFolderIsListedOnce();
+    void caseFoldKeyAgreesWithQtsComparison();
+    void recordLimit_data();
+    void recordLimit();
 
 private:
     QString folder() const { return m_dir.path() + QLatin1Char('/'); }
@@ -168,7 +172,7 @@ void TestCatalogue::load()
         expected.insert(parts.at(0).toInt(), parts);
     }
     for (int i = 0; i < SpriteTable::SlotCount; ++i) {
-        const SpriteEntry &entry = sprites[i];
+        const SpriteEntry &entry = sprites[std::uint8_t(i)];
         const QStringList want = expected.value(i, QStringList{QString::number(i), u""_s, u""_s});
         QVERIFY2(entry.FileName == want.at(1), qPrintable(QStringLiteral("slot %1 holds \"%2\"").arg(i).arg(entry.FileName)));
         if (want.at(2).isEmpty()) {
@@ -176,7 +180,7 @@ void TestCatalogue::load()
         } else {
             QVERIFY2(!entry.Picture.isNull(), qPrintable(QStringLiteral("slot %1 has no picture").arg(i)));
             QCOMPARE(entry.Picture.pixelColor(0, 0), colourOf(want.at(2)));
-            QCOMPARE(sprites.block(i).pixelColor(20, 20), colourOf(want.at(2)));
+            QCOMPARE(sprites.block(std::uint8_t(i)).pixelColor(20, 20), colourOf(want.at(2)));
         }
     }
 }
@@ -219,8 +223,8 @@ void TestCatalogue::eachPictureFileIsReadOnce()
     QCOMPARE(result.listEntries, (QStringList{u"a.bmp"_s, u"b.bmp"_s, u"a.bmp"_s, u"A.BMP"_s, u"a.bmp"_s}));
     // "A.BMP" finds a.bmp too (by letter case), and is not read again.
     QCOMPARE(asked, (QStringList{folder() + u"a.bmp"_s, folder() + u"b.bmp"_s}));
-    for (int slot : {1, 3, 4})
-        QCOMPARE(sprites.block(slot).pixelColor(20, 20), colourOf(u"a.bmp"_s));
+    for (const int slot : {1, 3, 4})
+        QCOMPARE(sprites.block(std::uint8_t(slot)).pixelColor(20, 20), colourOf(u"a.bmp"_s));
     QCOMPARE(sprites[4].FileName, QStringLiteral("A.BMP"));
     QCOMPARE(sprites.block(2).pixelColor(20, 20), colourOf(u"b.bmp"_s));
 }
@@ -344,6 +348,17 @@ void TestCatalogue::resolution_data()
     QTest::newRow("a file is not a folder") << QStringList{u"a.bmp"_s} << "A.BMP\\b.bmp" << "A.BMP/b.bmp";
     QTest::newRow("blank in the name is kept") << QStringList{u"a.bmp"_s} << " A.bmp" << " A.bmp";
     QTest::newRow("dot folder") << QStringList{u"walls/a.bmp"_s} << ".\\WALLS\\.\\A.bmp" << "./walls/./a.bmp";
+    // Letter case as Qt compares it: each character folded on its own.
+    QTest::newRow("Greek final sigma") << QStringList{QStringLiteral("ΟΔΟΣ.bmp")} << QStringLiteral("οδος.bmp")
+                                       << QStringLiteral("ΟΔΟΣ.bmp");
+    QTest::newRow("Kelvin sign") << QStringList{QStringLiteral("\u212Aey.bmp")} << "key.bmp"
+                                 << QStringLiteral("\u212Aey.bmp");
+    QTest::newRow("beyond the BMP") << QStringList{QStringLiteral("\U00010400.bmp")} << QStringLiteral("\U00010428.BMP")
+                                    << QStringLiteral("\U00010400.bmp");
+    QTest::newRow("sharp s is not ss") << QStringList{u"strasse.bmp"_s} << QStringLiteral("straße.bmp")
+                                       << QStringLiteral("straße.bmp");
+    QTest::newRow("lowest of several, one folded differently")
+        << QStringList{QStringLiteral("\u212A.bmp"), u"k.bmp"_s} << "K.bmp" << QStringLiteral("k.bmp");
 }
 
 void TestCatalogue::resolution()
@@ -353,7 +368,70 @@ void TestCatalogue::resolution()
     QFETCH(QString, expected);
     for (const QString &name : onDisk)
         QVERIFY(writePicture(m_dir.path(), name));
-    QCOMPARE(resolveGamePath(m_dir.path() + u"\\"_s + asked), m_dir.path() + u"/"_s + expected);
+    QCOMPARE(GamePathResolver().resolve(m_dir.path() + u"\\"_s + asked), m_dir.path() + u"/"_s + expected);
+}
+
+void TestCatalogue::eachFolderIsListedOnce()
+{
+    // One resolver serves one catalogue: however many of its names differ
+    // from the disk in letter case, each folder is listed once, so a file
+    // that appears afterwards is not seen by it.
+    QVERIFY(writePicture(m_dir.path(), u"walls/A.bmp"_s));
+    GamePathResolver resolver;
+    QCOMPARE(resolver.resolve(folder() + u"WALLS\\a.bmp"_s), folder() + u"walls/A.bmp"_s);
+    QVERIFY(writePicture(m_dir.path(), u"walls/B.bmp"_s));
+    QVERIFY(writePicture(m_dir.path(), u"C.bmp"_s));
+    QCOMPARE(resolver.resolve(folder() + u"walls\\b.bmp"_s), folder() + u"walls/b.bmp"_s);
+    QCOMPARE(resolver.resolve(folder() + u"walls\\B.bmp"_s), folder() + u"walls/B.bmp"_s); // exact: no listing
+    QCOMPARE(resolver.resolve(folder() + u"c.bmp"_s), folder() + u"c.bmp"_s);
+    QCOMPARE(GamePathResolver().resolve(folder() + u"walls\\b.bmp"_s), folder() + u"walls/B.bmp"_s);
+}
+
+void TestCatalogue::caseFoldKeyAgreesWithQtsComparison()
+{
+    // Every code point against the forms Qt gives it in other letter cases.
+    const auto string = [](char32_t c) { return QString::fromUcs4(&c, 1); };
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (QChar::isSurrogate(c))
+            continue;
+        const QString name = string(c) + u".bmp"_s;
+        for (const char32_t other : {QChar::toCaseFolded(c), QChar::toLower(c), QChar::toUpper(c),
+                                     QChar::toTitleCase(c), char32_t(c + 1)}) {
+            const QString otherName = string(other) + u".BMP"_s;
+            const bool equal = name.compare(otherName, Qt::CaseInsensitive) == 0;
+            if ((caseFoldKey(name) == caseFoldKey(otherName)) != equal)
+                QFAIL(qPrintable(QStringLiteral("U+%1 and U+%2").arg(uint(c), 4, 16).arg(uint(other), 4, 16)));
+        }
+    }
+    // Surrogates that stand alone, or in pairs, as a name may hold them.
+    const QList<QPair<QString, QString>> pairs = {
+        {QString(QChar(0xD801)), QString(QChar(0xD801))},
+        {QString(QChar(0xDC00)), QString(QChar(0xDC28))},
+        {QString(QChar(0xDC00)) + QChar(0xD801), QString(QChar(0xDC28)) + QChar(0xD801)},
+        {QStringLiteral("\U00010400\U00010400"), QStringLiteral("\U00010428\U00010400")},
+        {QString(QChar(0xD801)) + u"x"_s, QString(QChar(0xD801)) + u"X"_s}};
+    for (const auto &[a, b] : pairs)
+        QCOMPARE(caseFoldKey(a) == caseFoldKey(b), a.compare(b, Qt::CaseInsensitive) == 0);
+}
+
+void TestCatalogue::recordLimit_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("exactly the limit") << int(MaxCatalogueRecords) << true;
+    QTest::newRow("one more") << int(MaxCatalogueRecords) + 1 << false;
+}
+
+void TestCatalogue::recordLimit()
+{
+    QFETCH(int, records);
+    QFETCH(bool, ok);
+    QVERIFY(writePicture(m_dir.path(), u"a.bmp"_s));
+    QVERIFY(writeFile(folder() + u"tileset.dat"_s, QByteArray("1=a.bmp\r\n").repeated(records)));
+    SpriteTable sprites;
+    const CatalogueLoadResult result = loadCatalogue(folder(), sprites, loadPictureFile);
+    QCOMPARE(result.ok(), ok);
+    QCOMPARE(result.listEntries.size(), ok ? records : 0);
 }
 
 QTEST_GUILESS_MAIN(TestCatalogue)

@@ -1,10 +1,12 @@
 // Sprite pictures: decoding with the size guard, and the 40 x 40 block each
 // slot gives a cell.
+#include "catalogue/JpegFrame.h"
 #include "catalogue/PictureFile.h"
 #include "catalogue/SpriteTable.h"
 #include "support/TestFiles.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -39,6 +41,68 @@ QByteArray encoded(const QImage &image, const char *format)
     image.save(&buffer, format);
     return bytes;
 }
+
+QByteArray progressiveJpeg(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    return bytes;
+}
+
+// An icon file whose one entry declares a side of `declaredSide` (1 to 256)
+// and holds `png`, whatever size that is.
+QByteArray iconHolding(const QByteArray &png, int declaredSide)
+{
+    QByteArray ico(6 + 16, '\0');
+    auto put16 = [&](int at, quint16 v) { qToLittleEndian(v, ico.data() + at); };
+    auto put32 = [&](int at, quint32 v) { qToLittleEndian(v, ico.data() + at); };
+    put16(2, 1); // an icon
+    put16(4, 1); // one entry
+    ico[6] = char(declaredSide & 0xFF); // 0 means 256
+    ico[7] = char(declaredSide & 0xFF);
+    put16(6 + 4, 1);  // planes
+    put16(6 + 6, 32); // bits per pixel
+    put32(6 + 8, quint32(png.size()));
+    put32(6 + 12, quint32(ico.size()));
+    return ico + png;
+}
+
+// A JPEG marker segment: FF, the marker, the length, the contents.
+QByteArray segment(quint8 marker, const QByteArray &contents)
+{
+    QByteArray bytes(4, '\0');
+    bytes[0] = char(0xFF);
+    bytes[1] = char(marker);
+    qToBigEndian(quint16(contents.size() + 2), bytes.data() + 2);
+    return bytes + contents;
+}
+
+// A start-of-frame segment of `components` components, 40 x 40 unless told.
+QByteArray frameSegment(quint8 marker, int components, quint16 width = 40, quint16 height = 40)
+{
+    QByteArray contents(6, '\x08');
+    qToBigEndian(height, contents.data() + 1);
+    qToBigEndian(width, contents.data() + 3);
+    contents[5] = char(components);
+    for (int i = 1; i <= components; ++i)
+        contents += QByteArray(1, char(i)) + "\x11" + QByteArray(1, '\0');
+    return segment(marker, contents);
+}
+
+// A start-of-scan segment holding `components` components.
+QByteArray scanSegment(int components)
+{
+    QByteArray contents(1, char(components));
+    for (int i = 1; i <= components; ++i)
+        contents += QByteArray(1, char(i)) + QByteArray(1, '\0');
+    return segment(0xDA, contents + QByteArray("\x00\x3F\x00", 3));
+}
+
+const QByteArray StartOfImage("\xFF\xD8", 2);
 
 // A BMP header claiming width x height at 24 bits, followed by `pixelBytes` zero bytes.
 QByteArray bmpHeader(qint32 width, qint32 height, int pixelBytes = 0)
@@ -92,6 +156,7 @@ QByteArray pngHeader(quint32 width, quint32 height)
 class TestPictureFile : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init() { m_dir = QTemporaryDir(); QVERIFY(m_dir.isValid()); }
 
     void decodes_data();
@@ -105,6 +170,8 @@ private slots:
     void decodingCostsOnlyTheRowsDrawn_data();
     void decodingCostsOnlyTheRowsDrawn();
     void pngDamagedPastItsCornerLoads();
+    void jpegFrame_data();
+    void jpegFrame();
     void budgetCoversEveryPicture();
     void retinaNameMeansNothing();
 
@@ -116,6 +183,14 @@ private:
     QString path(QAnyStringView name) const { return m_dir.filePath(name.toString()); }
     QTemporaryDir m_dir;
 };
+
+void TestPictureFile::initTestCase()
+{
+    applyPictureAllocationLimit();
+    // Qt's JPEG, GIF and icon readers come with Qt's GUI library (libqt6gui6).
+    for (const char *format : {"jpeg", "gif", "ico"})
+        QVERIFY2(QImageReader::supportedImageFormats().contains(format), format);
+}
 
 void TestPictureFile::decodes_data()
 {
@@ -137,9 +212,12 @@ void TestPictureFile::decodes_data()
     QTest::newRow("no extension") << "a" << encoded(cornerPicture(40, 40), "BMP") << QSize(40, 40) << false;
     QTest::newRow("upper-case extension") << "A.BMP" << encoded(cornerPicture(40, 40), "BMP")
                                           << QSize(40, 40) << false;
-    if (QImageWriter::supportedImageFormats().contains(QByteArrayLiteral("jpeg")))
-        QTest::newRow("large JPEG, clipped while decoding")
-            << "a.jpg" << encoded(cornerPicture(400, 300), "JPEG") << QSize(40, 40) << true;
+    QTest::newRow("large JPEG, clipped while decoding")
+        << "a.jpg" << encoded(cornerPicture(400, 300), "JPEG") << QSize(40, 40) << true;
+    QTest::newRow("large progressive JPEG") << "a.jpg" << progressiveJpeg(cornerPicture(400, 300)) << QSize(40, 40)
+                                            << true;
+    QTest::newRow("icon holding a PNG") << "a.ico" << iconHolding(encoded(cornerPicture(64, 64), "PNG"), 64)
+                                        << QSize(40, 40) << false;
 }
 
 void TestPictureFile::decodes()
@@ -192,6 +270,9 @@ void TestPictureFile::refuses_data()
     // Qt tells a top-down BMP's height as negative: the size still counts.
     QTest::newRow("top-down BMP too large to decode whole") << "a.bmp" << bmpHeader(4097, -4096);
     QTest::newRow("a side too long, however thin") << "a.bmp" << encoded(cornerPicture(MaxPictureSide + 1, 1), "BMP");
+    // Decoded whole, it would outweigh the largest picture decoded whole.
+    QTest::newRow("progressive JPEG too large to decode whole")
+        << "a.jpg" << StartOfImage + frameSegment(0xC2, 3, 4096, 3000) + scanSegment(3) + QByteArray("\xFF\xD9", 2);
 }
 
 void TestPictureFile::refuses()
@@ -344,8 +425,15 @@ void TestPictureFile::decodingCostsOnlyTheRowsDrawn_data()
     const QByteArray interlaced =
         readFile(qEnvironmentVariable("KESTRUN_SOURCE_DIR") + u"/fuzz/corpus/picture/interlaced-45x43.png"_s).mid(1);
     QTest::newRow("interlaced PNG: all of it") << interlaced << qint64(45 * 43);
-    if (QImageWriter::supportedImageFormats().contains(QByteArrayLiteral("jpeg")))
-        QTest::newRow("JPEG: its first 40 rows") << encoded(tall, "JPEG") << qint64(2000 * 40);
+    QTest::newRow("JPEG: its first 40 rows") << encoded(tall, "JPEG") << qint64(2000 * 40);
+    // libjpeg takes a progressive JPEG in whole, at two bytes a sample.
+    const QImage wide = cornerPicture(400, 300);
+    QTest::newRow("progressive JPEG in colour: 3 pixels for 2") << progressiveJpeg(wide) << qint64(400 * 300 * 3 / 2);
+    QTest::newRow("progressive JPEG in grey: all of it")
+        << progressiveJpeg(wide.convertToFormat(QImage::Format_Grayscale8)) << qint64(400 * 300);
+    // The icon's directory says 16 x 16; the PNG inside is what is decoded.
+    QTest::newRow("icon understating its PNG: the PNG") << iconHolding(encoded(wide, "PNG"), 16)
+                                                        << qint64(400 * 300);
 }
 
 void TestPictureFile::decodingCostsOnlyTheRowsDrawn()
@@ -374,6 +462,63 @@ void TestPictureFile::pngDamagedPastItsCornerLoads()
     const PictureReadResult result = loadPictureFile(path(u"cut.png"_s));
     QVERIFY2(result.ok(), qPrintable(result.reason));
     QCOMPARE(result.picture.convertToFormat(QImage::Format_RGB32), tall.copy(0, 0, 40, 40));
+}
+
+void TestPictureFile::jpegFrame_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<bool>("read"); // a frame is told
+    QTest::addColumn<bool>("rowByRow");
+    QTest::addColumn<int>("components");
+
+    const QImage picture = cornerPicture(64, 48);
+    const QByteArray tables = segment(0xDB, QByteArray(65, '\1')) + segment(0xE0, "JFIF");
+    QTest::newRow("Qt's baseline colour") << encoded(picture, "JPEG") << true << true << 3;
+    QTest::newRow("Qt's baseline grey") << encoded(picture.convertToFormat(QImage::Format_Grayscale8), "JPEG")
+                                        << true << true << 1;
+    QTest::newRow("Qt's progressive") << progressiveJpeg(picture) << true << false << 3;
+    QTest::newRow("extended sequential") << StartOfImage + tables + frameSegment(0xC1, 3) + scanSegment(3)
+                                         << true << true << 3;
+    QTest::newRow("arithmetic sequential") << StartOfImage + frameSegment(0xC9, 3) + scanSegment(3) << true << true
+                                           << 3;
+    QTest::newRow("components in scans of their own") << StartOfImage + frameSegment(0xC0, 3) + scanSegment(1)
+                                                      << true << false << 3;
+    QTest::newRow("arithmetic progressive") << StartOfImage + frameSegment(0xCA, 1) + scanSegment(1) << true << false
+                                            << 1;
+    QTest::newRow("lossless") << StartOfImage + frameSegment(0xC3, 1) + scanSegment(1) << true << false << 1;
+    QTest::newRow("hierarchical") << StartOfImage + frameSegment(0xC5, 1) + scanSegment(1) << true << false << 1;
+    // Fill bytes before a marker, and markers that stand alone (a restart
+    // marker, TEM), as libjpeg reads them.
+    QTest::newRow("fill and lone markers")
+        << StartOfImage + QByteArray("\xFF\xFF\xFF\xD3\xFF\x01", 6) + frameSegment(0xC2, 3) + scanSegment(3)
+        << true << false << 3;
+    QTest::newRow("not a JPEG") << encoded(picture, "PNG") << false << false << 0;
+    QTest::newRow("ends before the scan") << StartOfImage + tables + frameSegment(0xC0, 3) << false << false << 0;
+    QTest::newRow("segment longer than the file") << (StartOfImage + frameSegment(0xC0, 3)).chopped(1) << false << false
+                                                  << 0;
+    QTest::newRow("scan before the frame") << StartOfImage + scanSegment(3) + frameSegment(0xC0, 3) << false << false
+                                           << 0;
+    QTest::newRow("second frame") << StartOfImage + frameSegment(0xC0, 3) + frameSegment(0xC2, 3) + scanSegment(3)
+                                  << false << false << 0;
+    QTest::newRow("bytes between markers") << StartOfImage + QByteArray("junk") + frameSegment(0xC0, 3) + scanSegment(3)
+                                           << false << false << 0;
+    QTest::newRow("end of image first") << StartOfImage + QByteArray("\xFF\xD9", 2) + frameSegment(0xC0, 3)
+                                               + scanSegment(3)
+                                        << false << false << 0;
+}
+
+void TestPictureFile::jpegFrame()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(bool, read);
+    QFETCH(bool, rowByRow);
+    QFETCH(int, components);
+    const std::optional<JpegFrame> frame = readJpegFrame(head);
+    QCOMPARE(frame.has_value(), read);
+    if (frame) {
+        QCOMPARE(frame->rowByRow, rowByRow);
+        QCOMPARE(frame->components, components);
+    }
 }
 
 void TestPictureFile::budgetCoversEveryPicture()

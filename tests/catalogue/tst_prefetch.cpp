@@ -2,8 +2,17 @@
 #include "catalogue/PicturePrefetch.h"
 #include "support/TestFiles.h"
 
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <grp.h>
+#include <unistd.h>
+
+#include <system_error>
+#include <thread>
 
 using namespace kestrun;
 using namespace kestrun::testing;
@@ -14,6 +23,8 @@ class TestPrefetch : public QObject {
 private slots:
     void decodesWhatTheLoadWouldDecode();
     void stopsWhereTheLoadStops();
+    void withoutAThreadNothingIsDecodedAhead();
+    void allocationLimitIsSetBeforeTheWorkerStarts();
 };
 
 void TestPrefetch::decodesWhatTheLoadWouldDecode()
@@ -47,6 +58,56 @@ void TestPrefetch::stopsWhereTheLoadStops()
 
     PicturePrefetch nowhere(folder + u"absent/"_s);
     QVERIFY(!nowhere.decoded(folder + u"a.bmp"_s));
+}
+
+void TestPrefetch::withoutAThreadNothingIsDecodedAhead()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    QVERIFY(writeSolidBmp(folder + u"a.bmp"_s, 40, 40, Qt::red));
+    QVERIFY(writeFile(folder + u"tileset.dat"_s, "1=a.bmp\r\n"));
+
+    // A child process that may start no thread: an unprivileged user held
+    // to no more processes than it has (root is never held).
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        constexpr uid_t Nobody = 65534;
+        const rlimit none{0, 0};
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
+            ::_exit(77);
+        if (::setrlimit(RLIMIT_NPROC, &none) != 0)
+            ::_exit(77);
+        try {
+            std::thread([] {}).join();
+            ::_exit(78); // the limit does not hold here
+        } catch (const std::system_error &) {
+        }
+        PicturePrefetch prefetch(folder);
+        ::_exit(prefetch.decoded(folder + u"a.bmp"_s) ? 1 : 0);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY2(WIFEXITED(status), "the prefetch let the failure to start a thread escape");
+    if (WEXITSTATUS(status) == 77)
+        QSKIP("Cannot drop root to an unprivileged user here.");
+    if (WEXITSTATUS(status) == 78)
+        QSKIP("The limit on processes does not stop threads here.");
+    QCOMPARE(WEXITSTATUS(status), 0);
+}
+
+void TestPrefetch::allocationLimitIsSetBeforeTheWorkerStarts()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    QVERIFY(writeFile(folder + u"tileset.dat"_s, "1=a.bmp\r\n"));
+    applyPictureAllocationLimit();
+    const int pictureLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(pictureLimit + 1);
+    PicturePrefetch prefetch(folder);
+    // Read at once, while the worker may still be running: a limit set
+    // by the worker would not be there yet, or be a race.
+    QCOMPARE(QImageReader::allocationLimit(), pictureLimit);
 }
 
 QTEST_GUILESS_MAIN(TestPrefetch)

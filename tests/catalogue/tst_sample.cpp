@@ -45,7 +45,7 @@ void TestSample::catalogueLoads()
     for (const QString &name : result.listEntries) {
         const int slot = sprites.findFileName(name);
         QVERIFY2(slot > 0, qPrintable(name));
-        QCOMPARE(sprites[slot].Picture.size(), QSize(40, 40));
+        QCOMPARE(sprites[std::uint8_t(slot)].Picture.size(), QSize(40, 40));
     }
 }
 
@@ -92,7 +92,7 @@ void TestSample::levelUsesEveryTerrainAndLayer()
                 if (sprite == 0)
                     continue;
                 ++used[layer];
-                QVERIFY2(!sprites[sprite].Picture.isNull(),
+                QVERIFY2(!sprites[std::uint8_t(sprite)].Picture.isNull(),
                          qPrintable(QStringLiteral("cell %1,%2 layer %3: sprite %4").arg(x).arg(y).arg(layer).arg(sprite)));
             }
         }

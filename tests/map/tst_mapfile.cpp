@@ -94,6 +94,10 @@ void TestMapFile::headerFieldsArePackedWithoutPadding()
     const MapHeader back = decodeMapHeader({raw, 22});
     QCOMPARE(back.MaxX, 0x01020304);
     QCOMPARE(back.MaxY, 0x0a0b0c0d);
+    // No bytes at all (a span without a data pointer) read as a zero header.
+    QCOMPARE(decodeMapHeader({}).Signature, 0);
+    MapGrid grid;
+    QCOMPARE(decodeMap({}, grid), MapReadStatus::NotValidMapFile);
 }
 
 void TestMapFile::roundTripKeepsEveryByteValue()

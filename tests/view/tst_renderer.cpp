@@ -3,6 +3,9 @@
 
 #include <QTest>
 
+#include <algorithm>
+#include <vector>
+
 using namespace kestrun;
 
 class TestRenderer : public QObject {
@@ -16,6 +19,8 @@ private slots:
     void wholeMap_data();
     void wholeMap();
     void spriteLayerKeepsEmptyCells();
+    void canvasOfAnotherFormatIsLeftAlone_data();
+    void canvasOfAnotherFormatIsLeftAlone();
 };
 
 void TestRenderer::terrainColoursMatchTheWholeByte()
@@ -106,7 +111,7 @@ QRgb spriteColour(int index)
 SpriteTable spritesOneToNine()
 {
     SpriteTable sprites;
-    for (int i = 1; i <= 9; ++i) {
+    for (std::uint8_t i = 1; i <= 9; ++i) {
         QImage picture(40, 40, QImage::Format_RGB32);
         picture.fill(spriteColour(i));
         sprites.setPicture(i, picture);
@@ -164,6 +169,42 @@ void TestRenderer::spriteLayerKeepsEmptyCells()
     QCOMPARE(canvas.pixel(639, 439), spriteColour(6));
     QCOMPARE(canvas.pixel(60, 60), qRgb(1, 2, 3));
     QCOMPARE(int(MapRenderer::drawSpriteLayer(canvas, grid, sprites, Layer::Sprite2)), 0);
+}
+
+void TestRenderer::canvasOfAnotherFormatIsLeftAlone_data()
+{
+    QTest::addColumn<QImage::Format>("format");
+    QTest::newRow("24-bit RGB") << QImage::Format_RGB888;
+    QTest::newRow("16-bit RGB") << QImage::Format_RGB16;
+    QTest::newRow("8-bit grey") << QImage::Format_Grayscale8;
+    QTest::newRow("8-bit palette") << QImage::Format_Indexed8;
+    QTest::newRow("1-bit") << QImage::Format_Mono;
+    // 32 bits a pixel, but not the opaque layout the blocks are copied in.
+    QTest::newRow("32-bit with alpha") << QImage::Format_ARGB32_Premultiplied;
+}
+
+void TestRenderer::canvasOfAnotherFormatIsLeftAlone()
+{
+    QFETCH(QImage::Format, format);
+    // The canvas lies in memory of exactly its own size, followed by guard
+    // bytes: a drawing that took it for 32 bits a pixel would run over them.
+    const int bytesPerLine = (CanvasWidth * QImage::toPixelFormat(format).bitsPerPixel() + 31) / 32 * 4;
+    const qsizetype size = qsizetype(bytesPerLine) * CanvasHeight;
+    std::vector<uchar> memory(std::size_t(size) + 4096, 0xAB);
+    QImage canvas(memory.data(), CanvasWidth, CanvasHeight, bytesPerLine, format);
+    if (format == QImage::Format_Indexed8 || format == QImage::Format_Mono)
+        canvas.setColorTable(QList<QRgb>(format == QImage::Format_Mono ? 2 : 256, qRgb(0, 0, 0)));
+
+    MapGrid grid;
+    grid.setCell(15, 10, MapCell{16, 1, 2, 3});
+    const SpriteTable sprites = spritesOneToNine();
+    MapRenderer renderer;
+    QCOMPARE(int(renderer.drawMap(canvas, grid, sprites, 3)), 0);
+    QCOMPARE(renderer.lineWidth(), 1);
+    QCOMPARE(int(MapRenderer::drawSpriteLayer(canvas, grid, sprites, Layer::Sprite1)), 0);
+    QVERIFY(renderer.drawTerrain(canvas, 15, 10, 16).isEmpty());
+    QVERIFY(MapRenderer::drawBlock(canvas, 15, 10, sprites.block(1)).isEmpty());
+    QCOMPARE(std::count(memory.begin(), memory.end(), uchar(0xAB)), qsizetype(memory.size()));
 }
 
 QTEST_APPLESS_MAIN(TestRenderer)

@@ -3,7 +3,8 @@
 #include "io/RegularFile.h"
 
 #include <QFile>
-#include <QRegularExpression>
+
+#include <algorithm>
 
 #ifdef Q_OS_UNIX
 #include <QRandomGenerator>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #else
 #include <QFileInfo>
@@ -20,16 +22,21 @@
 namespace kestrun {
 namespace {
 
-const QString TemporaryInfix = QStringLiteral(".kestrun-save-");
+constexpr char TemporaryInfix[] = ".kestrun-save-";
 constexpr int TemporarySuffixLength = 6;
 
 } // namespace
 
-bool isSaveTemporaryOf(const QString &fileName, const QString &name)
+bool isSaveTemporaryOf(QByteArrayView fileName, QByteArrayView name)
 {
-    static const QRegularExpression suffix(QStringLiteral("^[A-Za-z0-9]{%1}$").arg(TemporarySuffixLength));
-    const QString prefix = fileName + TemporaryInfix;
-    return name.startsWith(prefix) && suffix.match(QStringView(name).sliced(prefix.size())).hasMatch();
+    const QByteArrayView prefix = TemporaryInfix;
+    if (name.size() != fileName.size() + prefix.size() + TemporarySuffixLength || !name.startsWith(fileName)
+        || !name.sliced(fileName.size()).startsWith(prefix))
+        return false;
+    const QByteArrayView suffix = name.last(TemporarySuffixLength);
+    return std::all_of(suffix.begin(), suffix.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
 }
 
 namespace detail {
@@ -84,20 +91,51 @@ TargetResult resolveTarget(QByteArray path)
     return result;
 }
 
-// A new temporary file beside `target`, open for writing, or -1 with errno set.
+// A new temporary file beside `target`, open for writing and locked for as
+// long as it is open, or -1 with errno set. The lock tells the leftover
+// cleanup of another save of the same file that this one is alive; should
+// that cleanup have removed the file before it was locked, another is made.
 int createTemporary(const QByteArray &target, mode_t mode, QByteArray &name)
 {
     static const char Alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + TemporaryInfix.toLatin1();
+        name = target + TemporaryInfix;
         for (int i = 0; i < TemporarySuffixLength; ++i)
             name += Alphabet[QRandomGenerator::global()->bounded(int(sizeof Alphabet) - 1)];
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-        if (fd >= 0 || errno != EEXIST)
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return -1;
+        // Without locks (some network file systems) the cleanup locks
+        // nothing either, and so removes nothing.
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && info.st_nlink > 0)
             return fd;
+        ::close(fd);
     }
     errno = EEXIST;
     return -1;
+}
+
+// Removes the temporary at `path` unless a save holds its lock. The type is
+// checked before it is opened, as opening a device may act on it.
+void removeIfAbandoned(const QByteArray &path)
+{
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    constexpr int Flags = O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
+    int fd = ::open(path.constData(), O_RDONLY | Flags);
+    if (fd < 0 && errno == EACCES) // a temporary of a write-only file
+        fd = ::open(path.constData(), O_WRONLY | Flags);
+    if (fd < 0)
+        return;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        ::unlink(path.constData());
+    ::close(fd);
 }
 
 // Gives the temporary file the old file's owner and group where the system
@@ -168,18 +206,16 @@ QString syncAndClose(int fd)
 
 void removeStaleTemporaries(const QByteArray &target)
 {
+    // Compared as bytes: decoded, two names that are not valid UTF-8 may
+    // read the same.
     const QByteArray folder = folderOf(target);
-    const QString fileName = QFile::decodeName(baseNameOf(target));
+    const QByteArray fileName = baseNameOf(target);
     DIR *dir = ::opendir(folder.constData());
     if (!dir)
         return;
     while (const dirent *entry = ::readdir(dir)) {
-        if (!isSaveTemporaryOf(fileName, QFile::decodeName(entry->d_name)))
-            continue;
-        const QByteArray path = folder + '/' + entry->d_name;
-        struct stat info {};
-        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode))
-            ::unlink(path.constData());
+        if (isSaveTemporaryOf(fileName, entry->d_name))
+            removeIfAbandoned(folder + '/' + entry->d_name);
     }
     ::closedir(dir);
 }
@@ -201,17 +237,16 @@ Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill
         ::unlink(temporary.constData());
         return filled;
     }
-    reason = syncAndClose(fd);
-    if (reason.isEmpty() && ::rename(temporary.constData(), target.path.constData()) != 0) {
+    // Renamed before it is closed: closing drops the lock that keeps
+    // another save's cleanup away from it.
+    if (::fsync(fd) != 0 || ::rename(temporary.constData(), target.path.constData()) != 0) {
         const int error = errno;
         reason = errnoText(error);
         ::unlink(temporary.constData());
+        ::close(fd);
         return error == EACCES || error == EPERM ? Replaced::NotAllowedHere : Replaced::Failed;
     }
-    if (!reason.isEmpty()) {
-        ::unlink(temporary.constData());
-        return Replaced::Failed;
-    }
+    ::close(fd); // synced: what close could still report is already on disk
     syncFolder(folderOf(target.path));
     return Replaced::Done;
 }

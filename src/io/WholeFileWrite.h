@@ -24,8 +24,8 @@ using WriteResult = FileResult<WriteStatus>;
 WriteResult writeWholeFile(const QString &path, QByteArrayView data);
 
 // Whether `name` is a temporary file of a write of `fileName` (both without
-// a folder): `fileName` followed by ".kestrun-save-" and six letters or
-// digits.
-bool isSaveTemporaryOf(const QString &fileName, const QString &name);
+// a folder, as the system's bytes): `fileName` followed by ".kestrun-save-"
+// and six letters or digits.
+bool isSaveTemporaryOf(QByteArrayView fileName, QByteArrayView name);
 
 } // namespace kestrun

@@ -2,18 +2,21 @@
 // its mode, owner and group, its other hard links; a save into a folder that
 // may not be written, over a symbolic link, or killed half-way.
 #include "io/FileHeadWrite.h"
+#include "io/NativeFileName.h"
 #include "map/MapFile.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,6 +54,12 @@ QByteArray readAt(const QString &path, qint64 offset, qint64 size)
     return file.read(size);
 }
 
+bool exists(const QByteArray &name)
+{
+    struct stat info {};
+    return ::lstat(name.constData(), &info) == 0;
+}
+
 QByteArray patterned(qint64 size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -73,6 +82,9 @@ private slots:
     void symbolicLinks_data();
     void symbolicLinks();
     void removesOnlyItsOwnLeftovers();
+    void leftoversAreMatchedByTheirBytes();
+    void keepsTheTemporaryOfASaveInProgress();
+    void twoEditorsSavingOneMapBothSucceed();
     void killedSavesLeaveTheOldOrTheNewMap_data();
     void killedSavesLeaveTheOldOrTheNewMap();
 
@@ -259,12 +271,84 @@ void TestMapSave::removesOnlyItsOwnLeftovers()
     }
     QVERIFY(writeFile(path(u"level.kmp.kestrun-save-Ab12Cd"_s), "left by a killed save"));
     QVERIFY(writeFile(path(u"level.kmp.kestrun-save-000000"_s), ""));
-    QVERIFY(isSaveTemporaryOf(u"level.kmp"_s, u"level.kmp.kestrun-save-Ab12Cd"_s));
+    QVERIFY(isSaveTemporaryOf("level.kmp", "level.kmp.kestrun-save-Ab12Cd"));
 
     QVERIFY(writeMapFile(path(u"level.kmp"_s), gridOf(2)).ok());
     QStringList expected = kept;
     expected.sort();
     QCOMPARE(entriesOf(m_dir.path()), expected);
+}
+
+void TestMapSave::leftoversAreMatchedByTheirBytes()
+{
+    // Two maps whose names are not valid UTF-8 and differ in the one byte
+    // that decodes to U+FFFD: only the saved map's own leftover goes.
+    const QByteArray folder = QFile::encodeName(m_dir.path());
+    const QByteArray saved = folder + "/bad\xff.kmp";
+    const QByteArray other = folder + "/bad\xfe.kmp";
+    const QByteArray Leftover = ".kestrun-save-AbCdEf";
+    // QTemporaryDir cannot remove what it cannot name.
+    const auto removeAll = qScopeGuard([&] {
+        for (const QByteArray &name : {saved, other, saved + Leftover, other + Leftover})
+            ::unlink(name.constData());
+    });
+    for (const QByteArray &name : {saved, other}) {
+        QVERIFY(writeFileByName(name, encodeMap(gridOf(1))));
+        QVERIFY(writeFileByName(name + Leftover, "left by a killed save"));
+    }
+    const NativeFileName name(saved);
+    QVERIFY(name.isExact());
+
+    QVERIFY(writeMapFile(name.openName(), gridOf(2)).ok());
+    QCOMPARE(readFileByName(saved), encodeMap(gridOf(2)));
+    QVERIFY(!exists(saved + Leftover));
+    QVERIFY(exists(other + Leftover));
+    QCOMPARE(readFileByName(other), encodeMap(gridOf(1)));
+}
+
+void TestMapSave::keepsTheTemporaryOfASaveInProgress()
+{
+    // Another editor saving the same map holds a lock on its temporary.
+    const QString file = path(u"level.kmp"_s);
+    QVERIFY(writeFile(file, encodeMap(gridOf(1))));
+    const QByteArray busy = QFile::encodeName(file + u".kestrun-save-Busy01"_s);
+    const QByteArray killed = QFile::encodeName(file + u".kestrun-save-Dead01"_s);
+    const int fd = ::open(busy.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::flock(fd, LOCK_EX), 0);
+    QVERIFY(writeFileByName(killed, "left by a killed save"));
+
+    const bool saved = writeMapFile(file, gridOf(2)).ok();
+    ::close(fd);
+    QVERIFY(saved);
+    QVERIFY(exists(busy));
+    QVERIFY(!exists(killed));
+}
+
+void TestMapSave::twoEditorsSavingOneMapBothSucceed()
+{
+    const QString file = path(u"shared.kmp"_s);
+    QVERIFY(writeFile(file, encodeMap(gridOf(1)) + "tail"));
+    constexpr int Saves = 150;
+    pid_t editors[2];
+    for (pid_t &editor : editors) {
+        editor = ::fork();
+        QVERIFY(editor >= 0);
+        if (editor == 0) {
+            int failed = 0;
+            for (int save = 0; save < Saves; ++save)
+                failed += !writeMapFile(file, gridOf(std::uint8_t(2 + save % 2))).ok();
+            ::_exit(failed == 0 ? 0 : 1);
+        }
+    }
+    for (const pid_t editor : editors) {
+        int status = 0;
+        QCOMPARE(::waitpid(editor, &status, 0), editor);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+    }
+    QCOMPARE(readFile(file).mid(MapFileSize), QByteArray("tail"));
+    QCOMPARE(entriesOf(m_dir.path()), QStringList{u"shared.kmp"_s});
 }
 
 void TestMapSave::killedSavesLeaveTheOldOrTheNewMap_data()

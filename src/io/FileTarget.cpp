@@ -23,15 +23,42 @@ namespace kestrun {
 namespace {
 
 constexpr char TemporaryInfix[] = ".kestrun-save-";
-constexpr int TemporarySuffixLength = 6;
+constexpr qsizetype TemporarySuffixLength = 6;
+// The longest file name most file systems take (Linux's NAME_MAX).
+constexpr qsizetype MaxNameBytes = 255;
+constexpr qsizetype MaxStemBytes = MaxNameBytes - qsizetype(sizeof TemporaryInfix - 1) - TemporarySuffixLength;
+constexpr qsizetype HashDigits = 8;
+
+// FNV-1a: a fixed hash, the same in every process.
+quint32 fixedHash(QByteArrayView bytes)
+{
+    quint32 hash = 2166136261u;
+    for (const char byte : bytes)
+        hash = (hash ^ quint8(byte)) * 16777619u;
+    return hash;
+}
+
+// What a temporary file's name starts with: the file's name, or, for a name
+// too long to take the infix and suffix as well, its start (cut between
+// UTF-8 characters), "~" and a hash of the whole name, so that two long names
+// alike at the start still have temporaries of their own.
+QByteArray temporaryStem(QByteArrayView fileName)
+{
+    if (fileName.size() <= MaxStemBytes)
+        return fileName.toByteArray();
+    qsizetype cut = MaxStemBytes - 1 - HashDigits;
+    for (int back = 0; back < 3 && (quint8(fileName[cut]) & 0xC0) == 0x80; ++back)
+        --cut;
+    return fileName.first(cut).toByteArray() + '~'
+        + QByteArray::number(fixedHash(fileName), 16).rightJustified(HashDigits, '0');
+}
 
 } // namespace
 
 bool isSaveTemporaryOf(QByteArrayView fileName, QByteArrayView name)
 {
-    const QByteArrayView prefix = TemporaryInfix;
-    if (name.size() != fileName.size() + prefix.size() + TemporarySuffixLength || !name.startsWith(fileName)
-        || !name.sliced(fileName.size()).startsWith(prefix))
+    const QByteArray prefix = temporaryStem(fileName) + TemporaryInfix;
+    if (name.size() != prefix.size() + TemporarySuffixLength || !name.startsWith(prefix))
         return false;
     const QByteArrayView suffix = name.last(TemporarySuffixLength);
     return std::all_of(suffix.begin(), suffix.end(), [](char c) {
@@ -98,8 +125,9 @@ TargetResult resolveTarget(QByteArray path)
 int createTemporary(const QByteArray &target, mode_t mode, QByteArray &name)
 {
     static const char Alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const QByteArray prefix = folderOf(target) + '/' + temporaryStem(baseNameOf(target)) + TemporaryInfix;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + TemporaryInfix;
+        name = prefix;
         for (int i = 0; i < TemporarySuffixLength; ++i)
             name += Alphabet[QRandomGenerator::global()->bounded(int(sizeof Alphabet) - 1)];
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
@@ -225,9 +253,12 @@ Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill
     QByteArray temporary;
     const int fd = createTemporary(target.path, target.exists ? 0600 : 0666, temporary);
     if (fd < 0) {
-        reason = errnoText(errno);
-        return target.exists && (errno == EACCES || errno == EPERM || errno == EROFS) ? Replaced::NotAllowedHere
-                                                                                       : Replaced::Failed;
+        // A path too long for the temporary's name (past PATH_MAX, or a
+        // file system with shorter names) leaves the file where it is too.
+        const int error = errno;
+        reason = errnoText(error);
+        const bool inPlace = error == EACCES || error == EPERM || error == EROFS || error == ENAMETOOLONG;
+        return target.exists && inPlace ? Replaced::NotAllowedHere : Replaced::Failed;
     }
     if (target.exists)
         keepOwnerAndMode(fd, target.info);

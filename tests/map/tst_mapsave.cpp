@@ -60,6 +60,24 @@ bool exists(const QByteArray &name)
     return ::lstat(name.constData(), &info) == 0;
 }
 
+QString cyrillicName(int letters)
+{
+    QString name;
+    for (int i = 0; i < letters; ++i)
+        name += QChar(u'а' + i % 32);
+    return name + u".kmp"_s;
+}
+
+// `base` extended by nested folders to `bytes` bytes.
+QString deepFolder(QString base, qsizetype bytes)
+{
+    while (base.size() < bytes) {
+        const qsizetype left = bytes - base.size();
+        base += u'/' + QString(left <= 201 ? left - 1 : 100, u'd');
+    }
+    return base;
+}
+
 QByteArray patterned(qint64 size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -81,6 +99,8 @@ private slots:
     void unwritableFolderWritesTheFileInPlace();
     void symbolicLinks_data();
     void symbolicLinks();
+    void longNames_data();
+    void longNames();
     void removesOnlyItsOwnLeftovers();
     void leftoversAreMatchedByTheirBytes();
     void keepsTheTemporaryOfASaveInProgress();
@@ -256,6 +276,42 @@ void TestMapSave::symbolicLinks()
     }
     QVERIFY(S_ISLNK(statOf(path(saved)).st_mode));
     QCOMPARE(entriesOf(m_dir.path()), entries);
+}
+
+void TestMapSave::longNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("deep"); // the map's path just under PATH_MAX, its temporary's past it
+    QTest::addColumn<bool>("inPlace");
+
+    QTest::newRow("120 Cyrillic letters (244 bytes): replaced") << cyrillicName(120) << false << false;
+    QTest::newRow("255 bytes: replaced") << QString(251, u'x') + u".kmp"_s << false << false;
+    QTest::newRow("path of 4090 bytes: in place") << u"level.kmp"_s << true << true;
+}
+
+void TestMapSave::longNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, deep);
+    QFETCH(bool, inPlace);
+    const QString folder = deep ? deepFolder(m_dir.path(), 4090 - 1 - name.size()) : m_dir.path();
+    QVERIFY(QDir().mkpath(folder));
+    const QString file = folder + u'/' + name;
+    QVERIFY(writeFile(file, encodeMap(gridOf(1)) + "tail"));
+    const ino_t inode = statOf(file).st_ino;
+
+    const MapWriteResult saved = writeMapFile(file, gridOf(2));
+    QVERIFY2(saved.ok(), qPrintable(saved.reason));
+    QCOMPARE(readFile(file), encodeMap(gridOf(2)) + "tail");
+    QCOMPARE(statOf(file).st_ino == inode, inPlace);
+    QCOMPARE(entriesOf(folder), QStringList{name});
+    // A new map whose temporary cannot be named is refused, never half-made.
+    if (deep) {
+        const MapWriteResult made = writeMapFile(folder + u"/new.kmp"_s, gridOf(2));
+        QCOMPARE(made.status, MapWriteStatus::Failed);
+        QVERIFY(!made.reason.isEmpty());
+        QCOMPARE(entriesOf(folder), QStringList{name});
+    }
 }
 
 void TestMapSave::removesOnlyItsOwnLeftovers()

@@ -103,13 +103,13 @@ WriteResult writeFileHead(const QString &path, QByteArrayView head)
     if (!inPlace) {
         QString reason;
         const auto fill = [&](int fd, QString &why) { return fillHeadAndTail(fd, target, head, why); };
-        switch (replaceThroughTemporary(target, fill, reason)) {
+        switch (replaceThroughTemporary(target, fill, Keeping::Exactly, reason)) {
         case Replaced::Done:
             return {};
         case Replaced::Failed:
             return writeFailure(reason);
         case Replaced::NotAllowedHere:
-            break; // the folder is closed to us, the file is not
+            break; // the folder is closed to us, or the file's attributes would not pass
         }
     }
     return writeInPlace(target, head);

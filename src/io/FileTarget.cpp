@@ -15,6 +15,9 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#ifdef Q_OS_LINUX
+#include <sys/xattr.h>
+#endif
 #else
 #include <QFileInfo>
 #endif
@@ -166,16 +169,73 @@ void removeIfAbandoned(const QByteArray &path)
     ::close(fd);
 }
 
-// Gives the temporary file the old file's owner and group where the system
-// allows it (a user may give a file only a group of its own), then its mode;
-// in that order, since a change of owner clears the set-id bits.
-void keepOwnerAndMode(int fd, const struct stat &old)
+#ifdef Q_OS_LINUX
+// Reads an attribute list or value into `bytes` through `get`, which the
+// *xattr calls answer: asked for 0 bytes it gives the size. False with errno
+// set on failure.
+template<typename Get>
+bool readAttribute(QByteArray &bytes, const Get &get)
 {
-    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-            (void)::fchown(fd, uid_t(-1), old.st_gid);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const ssize_t size = get(nullptr, 0);
+        if (size < 0)
+            return false;
+        bytes.resize(size);
+        const ssize_t got = size == 0 ? 0 : get(bytes.data(), size_t(size));
+        if (got >= 0) {
+            bytes.resize(got);
+            return true;
+        }
+        if (errno != ERANGE) // ERANGE: it grew in between
+            return false;
     }
-    ::fchmod(fd, old.st_mode & 07777);
+    return false;
+}
+
+// Copies the extended attributes of the file at `from` (its access ACL,
+// user attributes such as tags) onto `to`; false if one could not be set.
+bool copyExtendedAttributes(const QByteArray &from, int to)
+{
+    QByteArray names;
+    if (!readAttribute(names, [&](char *out, size_t size) { return ::listxattr(from.constData(), out, size); }))
+        return errno == ENOTSUP;
+    for (const QByteArray &name : names.split('\0')) {
+        if (name.isEmpty())
+            continue;
+        QByteArray value, present;
+        if (!readAttribute(value, [&](char *out, size_t size) { return ::getxattr(from.constData(), name.constData(), out, size); }))
+            return false;
+        // A label the system gave the new file already (SELinux) may be
+        // one the user could not set.
+        if (readAttribute(present, [&](char *out, size_t size) { return ::fgetxattr(to, name.constData(), out, size); })
+            && present == value)
+            continue;
+        if (::fsetxattr(to, name.constData(), value.constData(), size_t(value.size()), 0) != 0)
+            return false;
+    }
+    return true;
+}
+#else
+bool copyExtendedAttributes(const QByteArray &, int)
+{
+    return true;
+}
+#endif
+
+// Gives the temporary file the old file's owner, group, mode and extended
+// attributes: owner and group first, since a change of owner clears the
+// set-id bits. False when one of them could not be given (a user may not
+// give a file away; then the group alone, where the user is a member of it).
+bool keepOwnerModeAndAttributes(int fd, const Target &old)
+{
+    const struct stat &info = old.info;
+    bool kept = true;
+    if ((info.st_uid != ::geteuid() || info.st_gid != ::getegid()) && ::fchown(fd, info.st_uid, info.st_gid) != 0) {
+        kept = false;
+        (void)::fchown(fd, uid_t(-1), info.st_gid);
+    }
+    kept = ::fchmod(fd, info.st_mode & 07777) == 0 && kept;
+    return copyExtendedAttributes(old.path, fd) && kept;
 }
 
 void syncFolder(const QByteArray &folder)
@@ -248,7 +308,7 @@ void removeStaleTemporaries(const QByteArray &target)
     ::closedir(dir);
 }
 
-Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill, QString &reason)
+Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping, QString &reason)
 {
     QByteArray temporary;
     const int fd = createTemporary(target.path, target.exists ? 0600 : 0666, temporary);
@@ -260,8 +320,12 @@ Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill
         const bool inPlace = error == EACCES || error == EPERM || error == EROFS || error == ENAMETOOLONG;
         return target.exists && inPlace ? Replaced::NotAllowedHere : Replaced::Failed;
     }
-    if (target.exists)
-        keepOwnerAndMode(fd, target.info);
+    if (target.exists && !keepOwnerModeAndAttributes(fd, target) && keeping == Keeping::Exactly) {
+        reason = QStringLiteral("the file's owner, group, mode or attributes cannot be kept");
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return Replaced::NotAllowedHere;
+    }
     const Replaced filled = fill(fd, reason);
     if (filled != Replaced::Done) {
         ::close(fd);

@@ -62,11 +62,17 @@ enum class Replaced { Done, Failed, NotAllowedHere };
 // the reason unless it returns Done.
 using TemporaryFill = std::function<Replaced(int fd, QString &reason)>;
 
-// Makes a temporary file beside the target (with the old file's owner, group
-// and mode), lets `fill` write it, syncs it and renames it over the target.
-// NotAllowedHere: the folder refused the temporary file or the rename, or
-// `fill` did; nothing was changed. On any failure the temporary file is gone.
-Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill, QString &reason);
+// How the old file's owner, group, mode and extended attributes (its ACL
+// among them) pass to the new one: exactly, or as far as the system allows.
+enum class Keeping { Exactly, AsAllowed };
+
+// Makes a temporary file beside the target (with the old file's owner, group,
+// mode and extended attributes), lets `fill` write it, syncs it and renames
+// it over the target.
+// NotAllowedHere: the folder refused the temporary file or the rename, its
+// name would be too long, what `keeping` asks could not be kept, or `fill`
+// said so; nothing was changed. On any failure the temporary file is gone.
+Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping, QString &reason);
 
 #else
 

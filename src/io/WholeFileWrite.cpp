@@ -20,7 +20,7 @@ WriteResult writeWholeFile(const QString &path, QByteArrayView data)
         return why.isEmpty() ? Replaced::Done : Replaced::Failed;
     };
     // A folder closed to the temporary file is a failure like any other.
-    if (replaceThroughTemporary(resolved.target, fill, reason) != Replaced::Done)
+    if (replaceThroughTemporary(resolved.target, fill, Keeping::AsAllowed, reason) != Replaced::Done)
         return writeFailure(reason);
     return {};
 }

@@ -14,11 +14,14 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstring>
+#include <functional>
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace kestrun;
@@ -60,6 +63,42 @@ bool exists(const QByteArray &name)
     return ::lstat(name.constData(), &info) == 0;
 }
 
+// An access ACL as the system stores it (system.posix_acl_access): the
+// owner, group and others of mode 0664, and user `uid` with read and write.
+QByteArray aclGranting(uid_t uid)
+{
+    struct Entry {
+        quint16 tag, permissions;
+        quint32 id;
+    };
+    constexpr quint32 NoId = 0xFFFFFFFF;
+    const Entry entries[] = {{0x01, 6, NoId}, {0x02, 6, quint32(uid)}, {0x04, 6, NoId}, {0x10, 6, NoId}, {0x20, 4, NoId}};
+    const quint32 version = 2;
+    return QByteArray(reinterpret_cast<const char *>(&version), sizeof version)
+        + QByteArray(reinterpret_cast<const char *>(entries), sizeof entries);
+}
+
+QByteArray attributeOf(const QByteArray &path, const QByteArray &name)
+{
+    QByteArray value(1024, '\0');
+    const ssize_t size = ::getxattr(path.constData(), name.constData(), value.data(), size_t(value.size()));
+    return size < 0 ? QByteArray() : value.left(size);
+}
+
+// Runs `work` in a child process as user and group `id`; its exit status,
+// or 77 when the user could not be changed.
+int asUser(uid_t id, const std::function<bool()> &work)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(id) != 0 || ::setuid(id) != 0)
+            ::_exit(77);
+        ::_exit(work() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 QString cyrillicName(int letters)
 {
     QString name;
@@ -96,6 +135,8 @@ private slots:
     void replacedOrWrittenInPlace_data();
     void replacedOrWrittenInPlace();
     void keepsModeOwnerAndGroup();
+    void keepsExtendedAttributes_data();
+    void keepsExtendedAttributes();
     void unwritableFolderWritesTheFileInPlace();
     void symbolicLinks_data();
     void symbolicLinks();
@@ -184,6 +225,54 @@ void TestMapSave::keepsModeOwnerAndGroup()
         QSKIP("Giving the file back another user's owner and group needs root; only the mode was checked.");
     QCOMPARE(after.st_uid, Nobody);
     QCOMPARE(after.st_gid, gid_t(Nobody));
+}
+
+void TestMapSave::keepsExtendedAttributes_data()
+{
+    QTest::addColumn<QByteArray>("attribute");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("inPlace");
+
+    QTest::newRow("a user attribute (tags): kept through the rename") << QByteArray("user.xdg.tags") << QByteArray("level,done") << false;
+    QTest::newRow("an ACL granting uid 1234 read and write: kept through the rename")
+        << QByteArray("system.posix_acl_access") << aclGranting(1234) << false;
+    QTest::newRow("one the saver may not set (security.*): in place")
+        << QByteArray("security.kestrun-test") << QByteArray("label") << true;
+}
+
+void TestMapSave::keepsExtendedAttributes()
+{
+    QFETCH(QByteArray, attribute);
+    QFETCH(QByteArray, value);
+    QFETCH(bool, inPlace);
+    // Saved by the map's owner, an unprivileged user, in a folder of its own.
+    constexpr uid_t Owner = 1234;
+    if (::geteuid() != 0)
+        QSKIP("Needs root, to save as another user who may not set every attribute.");
+    const QString folder = path(u"levels"_s);
+    QVERIFY(QDir().mkdir(folder));
+    const QString file = folder + u"/level.kmp"_s;
+    const QByteArray name = QFile::encodeName(file);
+    QVERIFY(writeFile(file, encodeMap(gridOf(1)) + "tail"));
+    QCOMPARE(::chmod(name.constData(), 0664), 0);
+    QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    QCOMPARE(::chown(QFile::encodeName(folder).constData(), Owner, Owner), 0);
+    QCOMPARE(::chown(name.constData(), Owner, Owner), 0);
+    if (::setxattr(name.constData(), attribute.constData(), value.constData(), size_t(value.size()), 0) != 0)
+        QSKIP(qPrintable(u"This file system refuses the attribute %1: %2"_s.arg(QString::fromLatin1(attribute),
+                                                                                 QString::fromLocal8Bit(std::strerror(errno)))));
+    const QByteArray kept = attributeOf(name, attribute);
+    const struct stat before = statOf(file);
+
+    const int saved = asUser(Owner, [&] { return writeMapFile(file, gridOf(2)).ok(); });
+    QCOMPARE(saved, 0);
+    const struct stat after = statOf(file);
+    QCOMPARE(readFile(file), encodeMap(gridOf(2)) + "tail");
+    QCOMPARE(after.st_ino == before.st_ino, inPlace);
+    QCOMPARE(attributeOf(name, attribute), kept);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_uid, Owner);
+    QCOMPARE(entriesOf(folder), QStringList{u"level.kmp"_s});
 }
 
 void TestMapSave::unwritableFolderWritesTheFileInPlace()

@@ -1,5 +1,6 @@
 #include "io/FileTarget.h"
 
+#include "io/PosixFile.h"
 #include "io/RegularFile.h"
 
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -249,11 +249,6 @@ void syncFolder(const QByteArray &folder)
 
 } // namespace
 
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 TargetResult writableTarget(const QString &path)
 {
     if (path.isEmpty())
@@ -308,7 +303,7 @@ void removeStaleTemporaries(const QByteArray &target)
     ::closedir(dir);
 }
 
-Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping, QString &reason)
+Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping)
 {
     QByteArray temporary;
     const int fd = createTemporary(target.path, target.exists ? 0600 : 0666, temporary);
@@ -316,34 +311,26 @@ Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill
         // A path too long for the temporary's name (past PATH_MAX, or a
         // file system with shorter names) leaves the file where it is too.
         const int error = errno;
-        reason = errnoText(error);
-        const bool inPlace = error == EACCES || error == EPERM || error == EROFS || error == ENAMETOOLONG;
-        return target.exists && inPlace ? Replaced::NotAllowedHere : Replaced::Failed;
+        const bool closed = error == EACCES || error == EPERM || error == EROFS || error == ENAMETOOLONG;
+        return {target.exists && closed ? Replaced::Impossible : Replaced::Failed, errnoText(error)};
     }
-    if (target.exists && !keepOwnerModeAndAttributes(fd, target) && keeping == Keeping::Exactly) {
-        reason = QStringLiteral("the file's owner, group, mode or attributes cannot be kept");
-        ::close(fd);
-        ::unlink(temporary.constData());
-        return Replaced::NotAllowedHere;
-    }
-    const Replaced filled = fill(fd, reason);
-    if (filled != Replaced::Done) {
-        ::close(fd);
-        ::unlink(temporary.constData());
-        return filled;
-    }
+    Replacement result;
+    if (target.exists && !keepOwnerModeAndAttributes(fd, target) && keeping == Keeping::Exactly)
+        result = {Replaced::Impossible, QStringLiteral("the file's owner, group, mode or attributes cannot be kept")};
+    else
+        result = fill(fd);
     // Renamed before it is closed: closing drops the lock that keeps
     // another save's cleanup away from it.
-    if (::fsync(fd) != 0 || ::rename(temporary.constData(), target.path.constData()) != 0) {
+    if (result.ok() && (::fsync(fd) != 0 || ::rename(temporary.constData(), target.path.constData()) != 0)) {
         const int error = errno;
-        reason = errnoText(error);
-        ::unlink(temporary.constData());
-        ::close(fd);
-        return error == EACCES || error == EPERM ? Replaced::NotAllowedHere : Replaced::Failed;
+        result = {error == EACCES || error == EPERM ? Replaced::Impossible : Replaced::Failed, errnoText(error)};
     }
-    ::close(fd); // synced: what close could still report is already on disk
-    syncFolder(folderOf(target.path));
-    return Replaced::Done;
+    if (!result.ok())
+        ::unlink(temporary.constData());
+    ::close(fd); // after a sync: what close could still report is on disk
+    if (result.ok())
+        syncFolder(folderOf(target.path));
+    return result;
 }
 
 #else

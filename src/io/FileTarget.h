@@ -45,8 +45,6 @@ struct TargetResult : FileResult<WriteStatus> {
 // device, pipe, read-only file or symbolic-link loop is a failure.
 TargetResult writableTarget(const QString &path);
 
-QString errnoText(int error);
-
 // Writes all of `data` at `offset`; an empty string, or why not.
 QString writeAllAt(int fd, const char *data, qint64 size, qint64 offset);
 
@@ -56,11 +54,15 @@ QString syncAndClose(int fd);
 // Removes the temporaries that killed writes of `target` left beside it.
 void removeStaleTemporaries(const QByteArray &target);
 
-enum class Replaced { Done, Failed, NotAllowedHere };
+// Impossible: the file cannot be replaced here (the folder refused the
+// temporary file or the rename, the temporary's name would be too long, the
+// old file's attributes would not pass, its tail cannot be read); nothing
+// was changed. Changed: the file changed on disk while it was being copied.
+enum class Replaced { Done, Failed, Impossible, Changed };
+using Replacement = FileResult<Replaced>;
 
-// Writes the new file's content into the temporary file's descriptor; sets
-// the reason unless it returns Done.
-using TemporaryFill = std::function<Replaced(int fd, QString &reason)>;
+// Writes the new file's content into the temporary file's descriptor.
+using TemporaryFill = std::function<Replacement(int fd)>;
 
 // How the old file's owner, group, mode and extended attributes (its ACL
 // among them) pass to the new one: exactly, or as far as the system allows.
@@ -68,11 +70,9 @@ enum class Keeping { Exactly, AsAllowed };
 
 // Makes a temporary file beside the target (with the old file's owner, group,
 // mode and extended attributes), lets `fill` write it, syncs it and renames
-// it over the target.
-// NotAllowedHere: the folder refused the temporary file or the rename, its
-// name would be too long, what `keeping` asks could not be kept, or `fill`
-// said so; nothing was changed. On any failure the temporary file is gone.
-Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping, QString &reason);
+// it over the target. Impossible also when what `keeping` asks could not be
+// kept. On any failure the temporary file is gone.
+Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping);
 
 #else
 

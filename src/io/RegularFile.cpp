@@ -5,8 +5,9 @@
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include "io/PosixFile.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,19 +55,14 @@ OpenResult openRegularFile(QFile &file)
     // for reading waits for a writer.
     struct stat info {};
     if (::stat(name.constData(), &info) != 0)
-        return refused(QString::fromLocal8Bit(std::strerror(errno)));
+        return refused(detail::errnoText(errno));
     if (QString why = whyNotRegular(info.st_mode); !why.isEmpty())
         return refused(why);
-    // Non-blocking, in case the name was swapped for a pipe since the check;
-    // the descriptor's own type is what counts from here on.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return refused(QString::fromLocal8Bit(std::strerror(errno)));
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return refused(whyNotRegular(info.st_mode));
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // The descriptor's own type is what counts from here on.
+    const detail::OpenedFile opened = detail::openRegularDescriptor(name, O_RDONLY);
+    if (!opened.ok())
+        return refused(opened.reason);
+    const int fd = opened.fd;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return refused(file.errorString());

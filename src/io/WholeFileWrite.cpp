@@ -14,14 +14,13 @@ WriteResult writeWholeFile(const QString &path, QByteArrayView data)
     if (!resolved.ok())
         return writeFailure(resolved.reason);
     removeStaleTemporaries(resolved.target.path);
-    QString reason;
-    const auto fill = [data](int fd, QString &why) {
-        why = writeAllAt(fd, data.data(), data.size(), 0);
-        return why.isEmpty() ? Replaced::Done : Replaced::Failed;
+    const auto fill = [data](int fd) {
+        const QString why = writeAllAt(fd, data.data(), data.size(), 0);
+        return Replacement{why.isEmpty() ? Replaced::Done : Replaced::Failed, why};
     };
     // A folder closed to the temporary file is a failure like any other.
-    if (replaceThroughTemporary(resolved.target, fill, Keeping::AsAllowed, reason) != Replaced::Done)
-        return writeFailure(reason);
+    if (const Replacement replaced = replaceThroughTemporary(resolved.target, fill, Keeping::AsAllowed); !replaced.ok())
+        return writeFailure(replaced.reason);
     return {};
 }
 

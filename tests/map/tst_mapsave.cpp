@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -33,6 +34,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr uid_t Nobody = 65534;
+constexpr uid_t Saver = 1234;
+constexpr uid_t OtherUser = 1235;
+constexpr gid_t SharedGroup = 2345;
 constexpr qint64 GiB = qint64(1) << 30;
 
 MapGrid gridOf(std::uint8_t seed)
@@ -87,20 +91,6 @@ QByteArray attributeOf(const QByteArray &path, const QByteArray &name)
     return size < 0 ? QByteArray() : value.left(size);
 }
 
-// Runs `work` in a child process as user and group `id`; its exit status,
-// or 77 when the user could not be changed.
-int asUser(uid_t id, const std::function<bool()> &work)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(id) != 0 || ::setuid(id) != 0)
-            ::_exit(77);
-        ::_exit(work() ? 0 : 1);
-    }
-    int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 QString cyrillicName(int letters)
 {
     QString name;
@@ -140,6 +130,8 @@ private slots:
     void keepsExtendedAttributes_data();
     void keepsExtendedAttributes();
     void unwritableFolderWritesTheFileInPlace();
+    void savedByAnotherUser_data();
+    void savedByAnotherUser();
     void symbolicLinks_data();
     void symbolicLinks();
     void longNames_data();
@@ -248,7 +240,7 @@ void TestMapSave::keepsExtendedAttributes()
     QFETCH(QByteArray, value);
     QFETCH(bool, inPlace);
     // Saved by the map's owner, an unprivileged user, in a folder of its own.
-    constexpr uid_t Owner = 1234;
+    constexpr uid_t Owner = Saver;
     if (::geteuid() != 0)
         QSKIP("Needs root, to save as another user who may not set every attribute.");
     const QString folder = path(u"levels"_s);
@@ -266,7 +258,7 @@ void TestMapSave::keepsExtendedAttributes()
     const QByteArray kept = attributeOf(name, attribute);
     const struct stat before = statOf(file);
 
-    const int saved = asUser(Owner, [&] { return writeMapFile(file, gridOf(2)).ok(); });
+    const int saved = runAsUser(Owner, {}, [&] { return writeMapFile(file, gridOf(2)).ok(); });
     QCOMPARE(saved, 0);
     const struct stat after = statOf(file);
     QCOMPARE(readFile(file), encodeMap(gridOf(2)) + "tail");
@@ -328,6 +320,56 @@ void TestMapSave::unwritableFolderWritesTheFileInPlace()
     QCOMPARE(entriesOf(open), QStringList{u"write-only.kmp"_s});
 }
 
+void TestMapSave::savedByAnotherUser_data()
+{
+    QTest::addColumn<uint>("owner"); // of the map; the saver is Saver
+    QTest::addColumn<uint>("group");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<bool>("inPlace");
+
+    // The rename would be refused (a sticky folder keeps others' files), and
+    // the owner could not be given to the temporary anyway.
+    QTest::newRow("another user's map (0666) in a sticky folder open to all: in place")
+        << uint(OtherUser) << uint(OtherUser) << 0666 << 01777 << true;
+    QTest::newRow("another user's map, group-shared (0664), group-writable folder: in place")
+        << uint(OtherUser) << uint(SharedGroup) << 0664 << 0775 << true;
+    QTest::newRow("the saver's map of another of its groups: replaced, group kept")
+        << uint(Saver) << uint(SharedGroup) << 0664 << 0775 << false;
+}
+
+void TestMapSave::savedByAnotherUser()
+{
+    QFETCH(uint, owner);
+    QFETCH(uint, group);
+    QFETCH(int, mode);
+    QFETCH(int, folderMode);
+    QFETCH(bool, inPlace);
+    if (::geteuid() != 0)
+        QSKIP("Needs root, to save as other users.");
+    const QString folder = path(u"shared"_s);
+    const QString file = folder + u"/level.kmp"_s;
+    const QByteArray name = QFile::encodeName(file);
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(writeFile(file, encodeMap(gridOf(1)) + "tail"));
+    QCOMPARE(::chown(name.constData(), owner, group), 0);
+    QCOMPARE(::chmod(name.constData(), mode_t(mode)), 0);
+    QCOMPARE(::chown(QFile::encodeName(folder).constData(), 0, SharedGroup), 0);
+    QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)), 0);
+    QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    const struct stat before = statOf(file);
+
+    const int saved = runAsUser(Saver, {SharedGroup}, [&] { return writeMapFile(file, gridOf(2)).ok(); });
+    QCOMPARE(saved, 0);
+    const struct stat after = statOf(file);
+    QCOMPARE(readFile(file), encodeMap(gridOf(2)) + "tail");
+    QCOMPARE(after.st_ino == before.st_ino, inPlace);
+    QCOMPARE(after.st_uid, uid_t(owner));
+    QCOMPARE(after.st_gid, gid_t(group));
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(entriesOf(folder), QStringList{u"level.kmp"_s});
+}
+
 void TestMapSave::symbolicLinks_data()
 {
     QTest::addColumn<QStringList>("links");   // "name>target" pairs made first
@@ -339,6 +381,12 @@ void TestMapSave::symbolicLinks_data()
         << QStringList{u"link.kmp>map.kmp"_s} << "link.kmp" << "map.kmp" << QStringList{u"link.kmp"_s, u"map.kmp"_s};
     QTest::newRow("dangling link: its target is made")
         << QStringList{u"link.kmp>made.kmp"_s} << "link.kmp" << "made.kmp" << QStringList{u"link.kmp"_s, u"made.kmp"_s, u"map.kmp"_s};
+    QTest::newRow("relative link into another folder: levels/link.kmp -> ../real/x.kmp")
+        << QStringList{u"levels/link.kmp>../real/x.kmp"_s} << "levels/link.kmp" << "real/x.kmp"
+        << QStringList{u"levels"_s, u"map.kmp"_s, u"real"_s};
+    QTest::newRow("link reached through a folder alias: alias/l.kmp -> ../real/x.kmp")
+        << QStringList{u"alias>real"_s, u"real/l.kmp>../real/x.kmp"_s} << "alias/l.kmp" << "real/x.kmp"
+        << QStringList{u"alias"_s, u"map.kmp"_s, u"real"_s};
     QTest::newRow("link to itself: reported")
         << QStringList{u"loop.kmp>loop.kmp"_s} << "loop.kmp" << "" << QStringList{u"loop.kmp"_s, u"map.kmp"_s};
     QTest::newRow("two links in a ring: reported")
@@ -352,8 +400,11 @@ void TestMapSave::symbolicLinks()
     QFETCH(QString, written);
     QFETCH(QStringList, entries);
     QVERIFY(writeFile(path(u"map.kmp"_s), encodeMap(gridOf(1))));
+    if (!written.isEmpty())
+        QVERIFY(QDir(m_dir.path()).mkpath(QFileInfo(written).path()));
     for (const QString &link : links) {
         const QStringList parts = link.split(u'>');
+        QVERIFY(QDir(m_dir.path()).mkpath(QFileInfo(parts[0]).path()));
         QCOMPARE(::symlink(QFile::encodeName(parts[1]).constData(), QFile::encodeName(path(parts[0])).constData()), 0);
     }
 

@@ -1,9 +1,10 @@
 #include "io/FileHeadWrite.h"
 
-#include "io/FileTarget.h"
+#include "io/TemporaryReplace.h"
 
 #ifdef Q_OS_UNIX
 #include "io/PosixFile.h"
+#include "io/SaveTemporary.h"
 
 #include <algorithm>
 
@@ -79,7 +80,7 @@ WriteResult writeInPlace(const Target &target, QByteArrayView head)
     QString reason;
     const ssize_t written = ::pwrite(file.fd, head.data(), size_t(head.size()), 0);
     if (written < 0)
-        reason = errno == EFBIG || errno == ENOSPC ? DiskFull : errnoText(errno);
+        reason = writeErrorText(errno);
     else if (written != head.size())
         reason = DiskFull;
     const QString closed = syncAndClose(file.fd);

@@ -7,11 +7,6 @@
 
 namespace kestrun::detail {
 
-QString errnoText(int error)
-{
-    return qt_error_string(error);
-}
-
 OpenedFile openRegularDescriptor(const QByteArray &path, int access)
 {
     OpenedFile opened;
@@ -35,6 +30,30 @@ OpenedFile openRegularDescriptor(const QByteArray &path, int access)
     opened.status = OpenStatus::Opened;
     opened.fd = fd;
     return opened;
+}
+
+QString writeAllAt(int fd, const char *data, qint64 size, qint64 offset)
+{
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd, data, size_t(size), off_t(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return writeErrorText(errno);
+        if (written == 0)
+            return DiskFull;
+        data += written;
+        size -= written;
+        offset += written;
+    }
+    return QString();
+}
+
+QString syncAndClose(int fd)
+{
+    const QString synced = ::fsync(fd) == 0 ? QString() : errnoText(errno);
+    const QString closed = ::close(fd) == 0 ? QString() : errnoText(errno);
+    return synced.isEmpty() ? closed : synced;
 }
 
 } // namespace kestrun::detail

@@ -1,8 +1,9 @@
 #pragma once
 
-// The POSIX calls the readers and writers of src/io share: error texts and
-// opening a regular file by descriptor. For src/io only.
+// The POSIX calls the readers and writers of src/io share: opening a regular
+// file by descriptor, writing and syncing it. For src/io only.
 
+#include "io/FileErrors.h"
 #include "io/RegularFile.h"
 
 #include <QByteArray>
@@ -12,9 +13,6 @@
 #include <sys/stat.h>
 
 namespace kestrun::detail {
-
-// The system's text for an errno value ("Permission denied"), thread-safe.
-QString errnoText(int error);
 
 struct OpenedFile : FileResult<OpenStatus> {
     int fd = -1;
@@ -27,6 +25,12 @@ struct OpenedFile : FileResult<OpenStatus> {
 // check, say) is refused without blocking; the descriptor of a regular file
 // then blocks as usual. The caller closes `fd`.
 OpenedFile openRegularDescriptor(const QByteArray &path, int access);
+
+// Writes all of `data` at `offset`; an empty string, or why not.
+QString writeAllAt(int fd, const char *data, qint64 size, qint64 offset);
+
+// Syncs and closes `fd`; an empty string, or why either failed.
+QString syncAndClose(int fd);
 
 } // namespace kestrun::detail
 

@@ -1,5 +1,7 @@
 #include "io/RegularFile.h"
 
+#include "io/FileErrors.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
@@ -14,6 +16,9 @@
 #endif
 
 namespace kestrun {
+
+using namespace detail;
+
 namespace {
 
 OpenResult refused(const QString &reason)
@@ -32,34 +37,34 @@ QString whyNotRegular(unsigned mode)
     case S_IFREG:
         return QString();
     case S_IFDIR:
-        return QStringLiteral("it is a folder, not a file");
+        return IsFolder;
     case S_IFIFO:
-        return QStringLiteral("it is not a regular file (a named pipe)");
+        return NotRegular + QStringLiteral(" (a named pipe)");
     case S_IFSOCK:
-        return QStringLiteral("it is not a regular file (a socket)");
+        return NotRegular + QStringLiteral(" (a socket)");
     case S_IFCHR:
-        return QStringLiteral("it is not a regular file (a character device)");
+        return NotRegular + QStringLiteral(" (a character device)");
     case S_IFBLK:
-        return QStringLiteral("it is not a regular file (a block device)");
+        return NotRegular + QStringLiteral(" (a block device)");
     default:
-        return QStringLiteral("it is not a regular file");
+        return NotRegular;
     }
 }
 
 OpenResult openRegularFile(QFile &file)
 {
     if (file.fileName().isEmpty())
-        return refused(QStringLiteral("no file name was given"));
+        return refused(NoFileName);
     const QByteArray name = QFile::encodeName(file.fileName());
     // The type is checked before anything is opened: opening a named pipe
     // for reading waits for a writer.
     struct stat info {};
     if (::stat(name.constData(), &info) != 0)
-        return refused(detail::errnoText(errno));
+        return refused(errnoText(errno));
     if (QString why = whyNotRegular(info.st_mode); !why.isEmpty())
         return refused(why);
     // The descriptor's own type is what counts from here on.
-    const detail::OpenedFile opened = detail::openRegularDescriptor(name, O_RDONLY);
+    const OpenedFile opened = openRegularDescriptor(name, O_RDONLY);
     if (!opened.ok())
         return refused(opened.reason);
     const int fd = opened.fd;
@@ -77,15 +82,19 @@ QString whyNotRegular(unsigned)
     return QString();
 }
 
+QString whyNotRegular(const QFileInfo &info)
+{
+    if (info.isDir())
+        return IsFolder;
+    return info.exists() && !info.isFile() ? NotRegular : QString();
+}
+
 OpenResult openRegularFile(QFile &file)
 {
     if (file.fileName().isEmpty())
-        return refused(QStringLiteral("no file name was given"));
-    const QFileInfo info(file.fileName());
-    if (info.isDir())
-        return refused(QStringLiteral("it is a folder, not a file"));
-    if (info.exists() && !info.isFile())
-        return refused(QStringLiteral("it is not a regular file"));
+        return refused(NoFileName);
+    if (QString why = whyNotRegular(QFileInfo(file.fileName())); !why.isEmpty())
+        return refused(why);
     if (!file.open(QIODevice::ReadOnly))
         return refused(file.errorString());
     return {};

@@ -1,6 +1,11 @@
 #include "io/WholeFileWrite.h"
 
-#include "io/FileTarget.h"
+#include "io/TemporaryReplace.h"
+
+#ifdef Q_OS_UNIX
+#include "io/PosixFile.h"
+#include "io/SaveTemporary.h"
+#endif
 
 namespace kestrun {
 

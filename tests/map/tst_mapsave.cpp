@@ -539,12 +539,12 @@ void TestMapSave::twoEditorsSavingOneMapBothSucceed()
             ::_exit(failed == 0 ? 0 : 1);
         }
     }
-    for (const pid_t editor : editors) {
-        int status = 0;
-        QCOMPARE(::waitpid(editor, &status, 0), editor);
-        QVERIFY(WIFEXITED(status));
-        QCOMPARE(WEXITSTATUS(status), 0);
-    }
+    // Both are waited for before anything is checked, so none outlives the test.
+    int statuses[2] = {-1, -1};
+    for (int i = 0; i < 2; ++i)
+        ::waitpid(editors[i], &statuses[i], 0);
+    for (const int status : statuses)
+        QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "a save failed");
     QCOMPARE(readFile(file).mid(MapFileSize), QByteArray("tail"));
     QCOMPARE(entriesOf(m_dir.path()), QStringList{u"shared.kmp"_s});
 }

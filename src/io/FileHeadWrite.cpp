@@ -1,9 +1,12 @@
 #include "io/FileHeadWrite.h"
 
-#include "io/FileTarget.h"
+#include "io/TemporaryReplace.h"
 
 #ifdef Q_OS_UNIX
-#include "io/RegularFile.h"
+#include "io/PosixFile.h"
+#include "io/SaveTemporary.h"
+
+#include <algorithm>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -27,62 +30,60 @@ constexpr qint64 ChunkBytes = 64 * 1024;
 #ifdef Q_OS_UNIX
 namespace {
 
-// Copies what `from` holds past `offset` to the same place in `to`, a chunk
-// at a time.
-QString copyTail(int from, int to, qint64 offset)
+const QString ChangedWhileSaved = QStringLiteral("it changed on disk while it was being saved");
+constexpr int MaxAttempts = 5;
+
+// Copies the bytes from `offset` to `end` of `from` to the same place in
+// `to`, a chunk at a time; Changed if `from` ends sooner.
+Replacement copyTail(int from, int to, qint64 offset, qint64 end)
 {
     QByteArray chunk(ChunkBytes, Qt::Uninitialized);
-    for (;;) {
-        const ssize_t got = ::pread(from, chunk.data(), size_t(chunk.size()), off_t(offset));
+    while (offset < end) {
+        const auto wanted = size_t(std::min<qint64>(chunk.size(), end - offset));
+        const ssize_t got = ::pread(from, chunk.data(), wanted, off_t(offset));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0)
-            return errnoText(errno);
-        if (got == 0)
-            return QString();
+        if (got <= 0)
+            return {got == 0 ? Replaced::Changed : Replaced::Failed, got == 0 ? ChangedWhileSaved : errnoText(errno)};
         if (QString why = writeAllAt(to, chunk.constData(), got, offset); !why.isEmpty())
-            return why;
+            return {Replaced::Failed, why};
         offset += got;
     }
+    return {};
 }
 
-// The temporary file's content: the head, then the old file's tail.
-// NotAllowedHere for a file that may be written but not read: its tail stays
-// only where it is.
-Replaced fillHeadAndTail(int fd, const Target &target, QByteArrayView head, QString &reason)
+// The temporary file's content: the head, then the tail of the file as it
+// was examined, no more, should it have grown since. Impossible for a file
+// that may be written but not read: its tail stays only where it is.
+Replacement fillHeadAndTail(int fd, const Target &target, QByteArrayView head)
 {
-    reason = writeAllAt(fd, head.data(), head.size(), 0);
-    if (!reason.isEmpty())
-        return Replaced::Failed;
+    if (QString why = writeAllAt(fd, head.data(), head.size(), 0); !why.isEmpty())
+        return {Replaced::Failed, why};
     if (!target.exists || target.info.st_size <= head.size())
-        return Replaced::Done;
-    const int old = ::open(target.path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (old < 0 && errno == EACCES)
-        return Replaced::NotAllowedHere;
-    reason = old < 0 ? errnoText(errno) : copyTail(old, fd, head.size());
-    if (old >= 0)
-        ::close(old);
-    return reason.isEmpty() ? Replaced::Done : Replaced::Failed;
+        return {};
+    const OpenedFile old = openRegularDescriptor(target.path, O_RDONLY);
+    if (!old.ok())
+        return {old.error == EACCES ? Replaced::Impossible : Replaced::Failed, old.reason};
+    const bool examined = old.info.st_dev == target.info.st_dev && old.info.st_ino == target.info.st_ino;
+    const Replacement copied = examined ? copyTail(old.fd, fd, head.size(), target.info.st_size)
+                                        : Replacement{Replaced::Changed, ChangedWhileSaved};
+    ::close(old.fd);
+    return copied;
 }
 
 WriteResult writeInPlace(const Target &target, QByteArrayView head)
 {
-    const int fd = ::open(target.path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return writeFailure(errnoText(errno));
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return writeFailure(whyNotRegular(info.st_mode));
-    }
+    const OpenedFile file = openRegularDescriptor(target.path, O_WRONLY);
+    if (!file.ok())
+        return writeFailure(file.reason);
     // One write of the whole head: a reader never sees part of it.
     QString reason;
-    const ssize_t written = ::pwrite(fd, head.data(), size_t(head.size()), 0);
+    const ssize_t written = ::pwrite(file.fd, head.data(), size_t(head.size()), 0);
     if (written < 0)
-        reason = errno == EFBIG || errno == ENOSPC ? DiskFull : errnoText(errno);
+        reason = writeErrorText(errno);
     else if (written != head.size())
         reason = DiskFull;
-    const QString closed = syncAndClose(fd);
+    const QString closed = syncAndClose(file.fd);
     if (reason.isEmpty())
         reason = closed;
     return reason.isEmpty() ? WriteResult{} : writeFailure(reason);
@@ -92,27 +93,27 @@ WriteResult writeInPlace(const Target &target, QByteArrayView head)
 
 WriteResult writeFileHead(const QString &path, QByteArrayView head)
 {
-    const TargetResult resolved = writableTarget(path);
-    if (!resolved.ok())
-        return writeFailure(resolved.reason);
-    const Target &target = resolved.target;
-
-    const bool inPlace = target.exists
-        && (target.info.st_nlink > 1 || target.info.st_size - head.size() > MaxCopiedTail);
-    removeStaleTemporaries(target.path);
-    if (!inPlace) {
-        QString reason;
-        const auto fill = [&](int fd, QString &why) { return fillHeadAndTail(fd, target, head, why); };
-        switch (replaceThroughTemporary(target, fill, reason)) {
-        case Replaced::Done:
-            return {};
-        case Replaced::Failed:
-            return writeFailure(reason);
-        case Replaced::NotAllowedHere:
-            break; // the folder is closed to us, the file is not
-        }
+    // Another save may replace the file between its examination here and the
+    // copy of its tail: this one then starts again, from the file it left.
+    Replacement replaced;
+    for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
+        const TargetResult resolved = writableTarget(path);
+        if (!resolved.ok())
+            return writeFailure(resolved.reason);
+        const Target &target = resolved.target;
+        removeStaleTemporaries(target.path);
+        const bool inPlace = target.exists
+            && (target.info.st_nlink > 1 || target.info.st_size - head.size() > MaxCopiedTail);
+        if (inPlace)
+            return writeInPlace(target, head);
+        const auto fill = [&](int fd) { return fillHeadAndTail(fd, target, head); };
+        replaced = replaceThroughTemporary(target, fill, Keeping::Exactly);
+        if (replaced.status == Replaced::Impossible)
+            return writeInPlace(target, head); // the folder, the name or the attributes
+        if (replaced.status != Replaced::Changed)
+            return replaced.ok() ? WriteResult{} : writeFailure(replaced.reason);
     }
-    return writeInPlace(target, head);
+    return writeFailure(replaced.reason);
 }
 
 #else

@@ -1,56 +1,23 @@
 #include "io/FileTarget.h"
 
+#include "io/FileErrors.h"
 #include "io/RegularFile.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #ifdef Q_OS_UNIX
-#include <QRandomGenerator>
-
 #include <cerrno>
-#include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
 #include <unistd.h>
 #else
 #include <QFileInfo>
 #endif
 
-namespace kestrun {
-namespace {
-
-const QString TemporaryInfix = QStringLiteral(".kestrun-save-");
-constexpr int TemporarySuffixLength = 6;
-
-} // namespace
-
-bool isSaveTemporaryOf(const QString &fileName, const QString &name)
-{
-    static const QRegularExpression suffix(QStringLiteral("^[A-Za-z0-9]{%1}$").arg(TemporarySuffixLength));
-    const QString prefix = fileName + TemporaryInfix;
-    return name.startsWith(prefix) && suffix.match(QStringView(name).sliced(prefix.size())).hasMatch();
-}
-
-namespace detail {
-
-const QString DiskFull = QStringLiteral("the disk is full or the file too large");
+namespace kestrun::detail {
 
 #ifdef Q_OS_UNIX
 namespace {
 
 constexpr int MaxLinkHops = 40;
-
-QByteArray folderOf(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
-}
-
-QByteArray baseNameOf(const QByteArray &path)
-{
-    return path.mid(path.lastIndexOf('/') + 1);
-}
 
 TargetResult resolveTarget(QByteArray path)
 {
@@ -84,180 +51,47 @@ TargetResult resolveTarget(QByteArray path)
     return result;
 }
 
-// A new temporary file beside `target`, open for writing, or -1 with errno set.
-int createTemporary(const QByteArray &target, mode_t mode, QByteArray &name)
-{
-    static const char Alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + TemporaryInfix.toLatin1();
-        for (int i = 0; i < TemporarySuffixLength; ++i)
-            name += Alphabet[QRandomGenerator::global()->bounded(int(sizeof Alphabet) - 1)];
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-// Gives the temporary file the old file's owner and group where the system
-// allows it (a user may give a file only a group of its own), then its mode;
-// in that order, since a change of owner clears the set-id bits.
-void keepOwnerAndMode(int fd, const struct stat &old)
-{
-    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-            (void)::fchown(fd, uid_t(-1), old.st_gid);
-    }
-    ::fchmod(fd, old.st_mode & 07777);
-}
-
-void syncFolder(const QByteArray &folder)
-{
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
-QString errnoText(int error)
+QByteArray folderOf(const QByteArray &path)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray baseNameOf(const QByteArray &path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
 }
 
 TargetResult writableTarget(const QString &path)
 {
     if (path.isEmpty())
-        return {{WriteStatus::Failed, QStringLiteral("no file name was given")}, {}};
+        return {{WriteStatus::Failed, NoFileName}, {}};
     TargetResult resolved = resolveTarget(QFile::encodeName(path));
     if (!resolved.ok() || !resolved.target.exists)
         return resolved;
     if (QString why = whyNotRegular(resolved.target.info.st_mode); !why.isEmpty())
         return {{WriteStatus::Failed, why}, {}};
     if (::access(resolved.target.path.constData(), W_OK) != 0)
-        return {{WriteStatus::Failed, QStringLiteral("the file may not be written (permission denied)")}, {}};
+        return {{WriteStatus::Failed, NotWritable}, {}};
     return resolved;
-}
-
-QString writeAllAt(int fd, const char *data, qint64 size, qint64 offset)
-{
-    while (size > 0) {
-        const ssize_t written = ::pwrite(fd, data, size_t(size), off_t(offset));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return errno == EFBIG || errno == ENOSPC ? DiskFull : errnoText(errno);
-        if (written == 0)
-            return DiskFull;
-        data += written;
-        size -= written;
-        offset += written;
-    }
-    return QString();
-}
-
-QString syncAndClose(int fd)
-{
-    const QString synced = ::fsync(fd) == 0 ? QString() : errnoText(errno);
-    const QString closed = ::close(fd) == 0 ? QString() : errnoText(errno);
-    return synced.isEmpty() ? closed : synced;
-}
-
-void removeStaleTemporaries(const QByteArray &target)
-{
-    const QByteArray folder = folderOf(target);
-    const QString fileName = QFile::decodeName(baseNameOf(target));
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return;
-    while (const dirent *entry = ::readdir(dir)) {
-        if (!isSaveTemporaryOf(fileName, QFile::decodeName(entry->d_name)))
-            continue;
-        const QByteArray path = folder + '/' + entry->d_name;
-        struct stat info {};
-        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode))
-            ::unlink(path.constData());
-    }
-    ::closedir(dir);
-}
-
-Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill, QString &reason)
-{
-    QByteArray temporary;
-    const int fd = createTemporary(target.path, target.exists ? 0600 : 0666, temporary);
-    if (fd < 0) {
-        reason = errnoText(errno);
-        return target.exists && (errno == EACCES || errno == EPERM || errno == EROFS) ? Replaced::NotAllowedHere
-                                                                                       : Replaced::Failed;
-    }
-    if (target.exists)
-        keepOwnerAndMode(fd, target.info);
-    const Replaced filled = fill(fd, reason);
-    if (filled != Replaced::Done) {
-        ::close(fd);
-        ::unlink(temporary.constData());
-        return filled;
-    }
-    reason = syncAndClose(fd);
-    if (reason.isEmpty() && ::rename(temporary.constData(), target.path.constData()) != 0) {
-        const int error = errno;
-        reason = errnoText(error);
-        ::unlink(temporary.constData());
-        return error == EACCES || error == EPERM ? Replaced::NotAllowedHere : Replaced::Failed;
-    }
-    if (!reason.isEmpty()) {
-        ::unlink(temporary.constData());
-        return Replaced::Failed;
-    }
-    syncFolder(folderOf(target.path));
-    return Replaced::Done;
 }
 
 #else
 
-namespace {
-
 QString whyNotWritable(const QString &path)
 {
     if (path.isEmpty())
-        return QStringLiteral("no file name was given");
+        return NoFileName;
     const QFileInfo target(path);
     if (!target.exists())
         return QString();
-    if (target.isDir())
-        return QStringLiteral("it is a folder, not a file");
-    if (!target.isFile())
-        return QStringLiteral("it is not a regular file");
-    if (!target.isWritable())
-        return QStringLiteral("the file may not be written (permission denied)");
-    return QString();
-}
-
-} // namespace
-
-WriteResult saveWithQt(const QString &path, const std::function<bool(QSaveFile &)> &fill)
-{
-    if (QString why = whyNotWritable(path); !why.isEmpty())
-        return writeFailure(why);
-    // Unbuffered, so a short write (a full disk) shows in write()'s count
-    // instead of vanishing in a final flush.
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return writeFailure(out.errorString());
-    if (!fill(out)) {
-        const QString reason = out.error() != QFileDevice::NoError ? out.errorString() : DiskFull;
-        out.cancelWriting();
-        return writeFailure(reason);
-    }
-    if (!out.commit())
-        return writeFailure(out.errorString());
-    return {};
+    if (QString why = whyNotRegular(target); !why.isEmpty())
+        return why;
+    return target.isWritable() ? QString() : NotWritable;
 }
 
 #endif
 
-} // namespace detail
-} // namespace kestrun
+} // namespace kestrun::detail

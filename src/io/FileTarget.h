@@ -1,25 +1,19 @@
 #pragma once
 
-// What the file writers of src/io (writeFileHead, writeWholeFile) share: the
-// file a write goes to, and, on POSIX systems, replacing it through a
-// temporary file beside it. For those writers only.
+// The file a write of src/io (writeFileHead, writeWholeFile) goes to, once
+// symbolic links are followed and it is known that it may be written. For
+// those writers only.
 
 #include "io/WholeFileWrite.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
-
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
-#else
-#include <QSaveFile>
 #endif
 
 namespace kestrun::detail {
-
-extern const QString DiskFull;
 
 inline WriteResult writeFailure(const QString &reason)
 {
@@ -45,35 +39,15 @@ struct TargetResult : FileResult<WriteStatus> {
 // device, pipe, read-only file or symbolic-link loop is a failure.
 TargetResult writableTarget(const QString &path);
 
-QString errnoText(int error);
-
-// Writes all of `data` at `offset`; an empty string, or why not.
-QString writeAllAt(int fd, const char *data, qint64 size, qint64 offset);
-
-// Syncs and closes `fd`; an empty string, or why either failed.
-QString syncAndClose(int fd);
-
-// Removes the temporaries that killed writes of `target` left beside it.
-void removeStaleTemporaries(const QByteArray &target);
-
-enum class Replaced { Done, Failed, NotAllowedHere };
-
-// Writes the new file's content into the temporary file's descriptor; sets
-// the reason unless it returns Done.
-using TemporaryFill = std::function<Replaced(int fd, QString &reason)>;
-
-// Makes a temporary file beside the target (with the old file's owner, group
-// and mode), lets `fill` write it, syncs it and renames it over the target.
-// NotAllowedHere: the folder refused the temporary file or the rename, or
-// `fill` did; nothing was changed. On any failure the temporary file is gone.
-Replaced replaceThroughTemporary(const Target &target, const TemporaryFill &fill, QString &reason);
+// The folder of a path ("." for a bare name) and its last part.
+QByteArray folderOf(const QByteArray &path);
+QByteArray baseNameOf(const QByteArray &path);
 
 #else
 
-// Writes the file at `path` through QSaveFile, once it is known that it may
-// be written: `fill` writes the content and says whether every byte went (a
-// short write is a full disk). Committed, or cancelled on any failure.
-WriteResult saveWithQt(const QString &path, const std::function<bool(QSaveFile &)> &fill);
+// Why the file at `path` may not be written; empty for a missing file or a
+// regular file the user may write.
+QString whyNotWritable(const QString &path);
 
 #endif
 

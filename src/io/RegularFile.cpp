@@ -1,18 +1,24 @@
 #include "io/RegularFile.h"
 
+#include "io/FileErrors.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include "io/PosixFile.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace kestrun {
+
+using namespace detail;
+
 namespace {
 
 OpenResult refused(const QString &reason)
@@ -31,42 +37,37 @@ QString whyNotRegular(unsigned mode)
     case S_IFREG:
         return QString();
     case S_IFDIR:
-        return QStringLiteral("it is a folder, not a file");
+        return IsFolder;
     case S_IFIFO:
-        return QStringLiteral("it is not a regular file (a named pipe)");
+        return NotRegular + QStringLiteral(" (a named pipe)");
     case S_IFSOCK:
-        return QStringLiteral("it is not a regular file (a socket)");
+        return NotRegular + QStringLiteral(" (a socket)");
     case S_IFCHR:
-        return QStringLiteral("it is not a regular file (a character device)");
+        return NotRegular + QStringLiteral(" (a character device)");
     case S_IFBLK:
-        return QStringLiteral("it is not a regular file (a block device)");
+        return NotRegular + QStringLiteral(" (a block device)");
     default:
-        return QStringLiteral("it is not a regular file");
+        return NotRegular;
     }
 }
 
 OpenResult openRegularFile(QFile &file)
 {
     if (file.fileName().isEmpty())
-        return refused(QStringLiteral("no file name was given"));
+        return refused(NoFileName);
     const QByteArray name = QFile::encodeName(file.fileName());
     // The type is checked before anything is opened: opening a named pipe
     // for reading waits for a writer.
     struct stat info {};
     if (::stat(name.constData(), &info) != 0)
-        return refused(QString::fromLocal8Bit(std::strerror(errno)));
+        return refused(errnoText(errno));
     if (QString why = whyNotRegular(info.st_mode); !why.isEmpty())
         return refused(why);
-    // Non-blocking, in case the name was swapped for a pipe since the check;
-    // the descriptor's own type is what counts from here on.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return refused(QString::fromLocal8Bit(std::strerror(errno)));
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return refused(whyNotRegular(info.st_mode));
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // The descriptor's own type is what counts from here on.
+    const OpenedFile opened = openRegularDescriptor(name, O_RDONLY);
+    if (!opened.ok())
+        return refused(opened.reason);
+    const int fd = opened.fd;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return refused(file.errorString());
@@ -81,15 +82,19 @@ QString whyNotRegular(unsigned)
     return QString();
 }
 
+QString whyNotRegular(const QFileInfo &info)
+{
+    if (info.isDir())
+        return IsFolder;
+    return info.exists() && !info.isFile() ? NotRegular : QString();
+}
+
 OpenResult openRegularFile(QFile &file)
 {
     if (file.fileName().isEmpty())
-        return refused(QStringLiteral("no file name was given"));
-    const QFileInfo info(file.fileName());
-    if (info.isDir())
-        return refused(QStringLiteral("it is a folder, not a file"));
-    if (info.exists() && !info.isFile())
-        return refused(QStringLiteral("it is not a regular file"));
+        return refused(NoFileName);
+    if (QString why = whyNotRegular(QFileInfo(file.fileName())); !why.isEmpty())
+        return refused(why);
     if (!file.open(QIODevice::ReadOnly))
         return refused(file.errorString());
     return {};

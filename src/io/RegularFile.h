@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 namespace kestrun {
@@ -33,5 +34,11 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes);
 // map: "it is a folder, not a file", "it is not a regular file (a named
 // pipe)"; empty for a regular file.
 QString whyNotRegular(unsigned mode);
+
+#ifndef Q_OS_UNIX
+// The same where only what QFileInfo says is known: a folder, or another
+// kind of file than a regular one.
+QString whyNotRegular(const QFileInfo &info);
+#endif
 
 } // namespace kestrun

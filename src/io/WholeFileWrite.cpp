@@ -1,6 +1,11 @@
 #include "io/WholeFileWrite.h"
 
-#include "io/FileTarget.h"
+#include "io/TemporaryReplace.h"
+
+#ifdef Q_OS_UNIX
+#include "io/PosixFile.h"
+#include "io/SaveTemporary.h"
+#endif
 
 namespace kestrun {
 
@@ -14,14 +19,13 @@ WriteResult writeWholeFile(const QString &path, QByteArrayView data)
     if (!resolved.ok())
         return writeFailure(resolved.reason);
     removeStaleTemporaries(resolved.target.path);
-    QString reason;
-    const auto fill = [data](int fd, QString &why) {
-        why = writeAllAt(fd, data.data(), data.size(), 0);
-        return why.isEmpty() ? Replaced::Done : Replaced::Failed;
+    const auto fill = [data](int fd) {
+        const QString why = writeAllAt(fd, data.data(), data.size(), 0);
+        return Replacement{why.isEmpty() ? Replaced::Done : Replaced::Failed, why};
     };
     // A folder closed to the temporary file is a failure like any other.
-    if (replaceThroughTemporary(resolved.target, fill, reason) != Replaced::Done)
-        return writeFailure(reason);
+    if (const Replacement replaced = replaceThroughTemporary(resolved.target, fill, Keeping::AsAllowed); !replaced.ok())
+        return writeFailure(replaced.reason);
     return {};
 }
 

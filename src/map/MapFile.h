@@ -60,9 +60,13 @@ enum class MapWriteStatus { Saved, Failed };
 using MapWriteResult = FileResult<MapWriteStatus>;
 
 // Writes the map's 726 bytes over the start of the file at `path`, keeping
-// whatever a longer file holds after them (see writeFileHead: a temporary
-// file renamed over the map, or in place where that is what keeps the file
-// as it is). A failure never leaves a half-written or emptied map.
+// whatever a longer file holds after them (see writeFileHead). Usually a
+// temporary file is renamed over the map, which replaces it atomically: a
+// failure or a crash leaves the old map. Where the map is written in place
+// instead (a second hard link, a long tail, a folder closed to the
+// temporary), the 726 bytes go in one pwrite followed by an fsync: a reader
+// sees the old or the new head, but a crash of the system during that write
+// is not guarded against.
 MapWriteResult writeMapFile(const QString &path, const MapGrid &grid);
 
 } // namespace kestrun

@@ -29,6 +29,7 @@ private slots:
     void writtenOrRefused_data();
     void writtenOrRefused();
     void fullDiskLeavesTheOldFile();
+    void keepsTheGroupWhereTheOwnerCannotBeKept();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -112,6 +113,29 @@ void TestWholeFileWrite::fullDiskLeavesTheOldFile()
     QCOMPARE(replaced.reason, u"the disk is full or the file too large"_s);
     QCOMPARE(readFile(old), OldBytes);
     QCOMPARE(entriesOf(m_dir.path()), QStringList{u"old.png"_s});
+}
+
+void TestWholeFileWrite::keepsTheGroupWhereTheOwnerCannotBeKept()
+{
+    // A file of another user and a group the writer is a member of: the
+    // new file is the writer's, in the old group, with the old mode.
+    constexpr unsigned Writer = 1234, OtherUser = 1235, SharedGroup = 2345;
+    if (::geteuid() != 0)
+        QSKIP("Needs root, to write as another user.");
+    const QString out = path(u"out.png"_s);
+    const QByteArray name = QFile::encodeName(out);
+    QVERIFY(writeFile(out, OldBytes));
+    QCOMPARE(::chown(name.constData(), OtherUser, SharedGroup), 0);
+    QCOMPARE(::chmod(name.constData(), 0664), 0);
+    QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0777), 0);
+
+    QCOMPARE(runAsUser(Writer, {SharedGroup}, [&] { return writeWholeFile(out, NewBytes).ok(); }), 0);
+    struct stat info {};
+    QCOMPARE(::stat(name.constData(), &info), 0);
+    QCOMPARE(readFile(out), NewBytes);
+    QCOMPARE(info.st_uid, uid_t(Writer));
+    QCOMPARE(info.st_gid, gid_t(SharedGroup));
+    QCOMPARE(info.st_mode & 07777, mode_t(0664));
 }
 
 QTEST_GUILESS_MAIN(TestWholeFileWrite)

@@ -7,11 +7,15 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace kestrun::testing {
 
@@ -92,6 +96,19 @@ bool makeSocket(const QString &path)
     if (fd >= 0)
         ::close(fd); // the socket file stays
     return bound;
+}
+
+int runAsUser(unsigned id, const QList<unsigned> &groups, const std::function<bool()> &work)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const std::vector<gid_t> list(groups.begin(), groups.end());
+        if (::setgroups(list.size(), list.data()) != 0 || ::setgid(id) != 0 || ::setuid(id) != 0)
+            ::_exit(77);
+        ::_exit(work() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 bool writeSolidBmp(const QString &path, int width, int height, const QColor &colour)

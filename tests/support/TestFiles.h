@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,12 @@ bool underFileSizeLimit(qint64 bytes, const std::function<void()> &writes);
 // Makes a named pipe, or a socket (bound, and left so), at `path`.
 bool makeNamedPipe(const QString &path);
 bool makeSocket(const QString &path);
+
+// Runs `work` in a child process as user and group `id`, with `groups` as
+// its supplementary groups (the caller must be root); the child's exit
+// status: 0 when `work` returned true, 1 when not, 77 when the user could
+// not be changed.
+int runAsUser(unsigned id, const QList<unsigned> &groups, const std::function<bool()> &work);
 
 // Writes a 24-bit BMP of the given size filled with one colour.
 bool writeSolidBmp(const QString &path, int width, int height, const QColor &colour);

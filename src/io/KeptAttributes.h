@@ -1,0 +1,20 @@
+#pragma once
+
+// What a file's replacement keeps of it besides its content: owner, group,
+// mode and extended attributes. For the writers of src/io only.
+
+#include "io/FileTarget.h"
+
+#ifdef Q_OS_UNIX
+
+namespace kestrun::detail {
+
+// Gives the new file `fd` the owner, group, mode and extended attributes
+// (the access ACL, user attributes such as tags) of the old file. False when
+// one of them could not be given; a user may not give a file away, and then
+// gets the group alone where the user is a member of it.
+bool keepOwnerModeAndAttributes(int fd, const Target &old);
+
+} // namespace kestrun::detail
+
+#endif

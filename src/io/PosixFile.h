@@ -1,0 +1,37 @@
+#pragma once
+
+// The POSIX calls the readers and writers of src/io share: opening a regular
+// file by descriptor, writing and syncing it. For src/io only.
+
+#include "io/FileErrors.h"
+#include "io/RegularFile.h"
+
+#include <QByteArray>
+#include <QString>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+
+namespace kestrun::detail {
+
+struct OpenedFile : FileResult<OpenStatus> {
+    int fd = -1;
+    int error = 0; // errno when the open itself failed
+    struct stat info {};
+};
+
+// Opens the regular file at `path` with `access` (O_RDONLY or O_WRONLY),
+// after symbolic links. A named pipe or device met there (swapped in after a
+// check, say) is refused without blocking; the descriptor of a regular file
+// then blocks as usual. The caller closes `fd`.
+OpenedFile openRegularDescriptor(const QByteArray &path, int access);
+
+// Writes all of `data` at `offset`; an empty string, or why not.
+QString writeAllAt(int fd, const char *data, qint64 size, qint64 offset);
+
+// Syncs and closes `fd`; an empty string, or why either failed.
+QString syncAndClose(int fd);
+
+} // namespace kestrun::detail
+
+#endif

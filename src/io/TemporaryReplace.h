@@ -1,0 +1,47 @@
+#pragma once
+
+// Replacing a file whole through a temporary file beside it, as the writers
+// of src/io (writeFileHead, writeWholeFile) do. For those writers only.
+
+#include "io/FileTarget.h"
+
+#include <functional>
+
+#ifndef Q_OS_UNIX
+#include <QSaveFile>
+#endif
+
+namespace kestrun::detail {
+
+#ifdef Q_OS_UNIX
+
+// Impossible: the file cannot be replaced here (the folder refused the
+// temporary file or the rename, the temporary's name would be too long, the
+// old file's attributes would not pass, its tail cannot be read); nothing
+// was changed. Changed: the file changed on disk while it was being copied.
+enum class Replaced { Done, Failed, Impossible, Changed };
+using Replacement = FileResult<Replaced>;
+
+// Writes the new file's content into the temporary file's descriptor.
+using TemporaryFill = std::function<Replacement(int fd)>;
+
+// How the old file's owner, group, mode and extended attributes (its ACL
+// among them) pass to the new one: exactly, or as far as the system allows.
+enum class Keeping { Exactly, AsAllowed };
+
+// Makes a temporary file beside the target (with the old file's owner, group,
+// mode and extended attributes), lets `fill` write it, syncs it and renames
+// it over the target. Impossible also when what `keeping` asks could not be
+// kept. On any failure the temporary file is gone.
+Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping);
+
+#else
+
+// Writes the file at `path` through QSaveFile, once it is known that it may
+// be written: `fill` writes the content and says whether every byte went (a
+// short write is a full disk). Committed, or cancelled on any failure.
+WriteResult saveWithQt(const QString &path, const std::function<bool(QSaveFile &)> &fill);
+
+#endif
+
+} // namespace kestrun::detail

@@ -2,7 +2,17 @@
 
 #include <QListWidget>
 
+class QFontMetrics;
+
 namespace kestrun {
+
+// A catalogue file name as shown in a list of the given text width. The
+// file's own name tells entries apart, as a folder holds many that start
+// alike ("bases\player_base.bmp", "bases\enemy_base.bmp"); so a file name
+// too long keeps its name whole and cuts the folder from its end
+// ("bas…\player_base.bmp", then "…\player_base.bmp", then "…player_base.bmp"),
+// and a name that alone is too long is cut in its middle.
+QString elideFileName(const QString &fileName, const QFontMetrics &metrics, int width);
 
 // The sprite list: the catalogue's file names, one entry selected at a time.
 // Its pick (the list's click) comes once for every change of selection, by
@@ -12,8 +22,7 @@ namespace kestrun {
 // entry is selected the list never goes empty: Ctrl+click or Ctrl+Space on
 // the selected entry leaves it selected.
 //
-// An entry too long for the list is cut in its middle: the folder's start
-// and the name's end, which tell entries apart, stay in view; its tool tip
+// An entry too long for the list is shortened by elideFileName; its tool tip
 // is the whole file name.
 class SpriteList : public QListWidget {
     Q_OBJECT

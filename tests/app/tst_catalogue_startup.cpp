@@ -44,6 +44,8 @@ private slots:
     void failedLoad_data();
     void failedLoad();
     void longEntriesKeepTheirEndsInView();
+    void elideFileName_data();
+    void elideFileName();
 
 private:
     QString folder() const { return m_dir.path() + QLatin1Char('/'); }
@@ -211,12 +213,62 @@ void TestCatalogueStartup::longEntriesKeepTheirEndsInView()
     QVERIFY(QFontMetrics(list->font()).horizontalAdvance(start) > list->viewport()->width());
     QVERIFY(!list->horizontalScrollBar()->isVisible());
     QCOMPARE(list->visualItemRect(list->item(1)).width(), list->viewport()->width());
-    // ...in its middle: rows 1 and 2, neither selected, do not look alike
-    // (cut at their right, both would show the same start).
+    // ...keeping their ends: rows 1 and 2, neither selected, do not look
+    // alike (cut at their right, both would show the same start).
     const auto shown = [list](int row) {
         return list->viewport()->grab(list->visualItemRect(list->item(row))).toImage();
     };
     QVERIFY(shown(1) != shown(2));
+}
+
+void TestCatalogueStartup::elideFileName_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("widthOf"); // the width given is this text's
+    QTest::addColumn<int>("extra");       // plus this many pixels
+    QTest::addColumn<QString>("shown");   // empty: the name cut in its middle
+
+    const QString name = u"bases\\player_base.bmp"_s;
+    QTest::newRow("fits") << name << name << 0 << name;
+    QTest::newRow("fits, with room") << name << name << 30 << name;
+    QTest::newRow("the folder is cut first")
+        << u"objects\\bush.bmp"_s << u"obj\u2026\\bush.bmp"_s << 0 << u"obj\u2026\\bush.bmp"_s;
+    QTest::newRow("most of the folder cut")
+        << name << u"b\u2026\\player_base.bmp"_s << 0 << u"b\u2026\\player_base.bmp"_s;
+    QTest::newRow("no folder left") << name << u"\u2026\\player_base.bmp"_s << 0
+                                    << u"\u2026\\player_base.bmp"_s;
+    QTest::newRow("the folder's mark only") << name << u"\u2026player_base.bmp"_s << 0
+                                            << u"\u2026player_base.bmp"_s;
+    QTest::newRow("the name alone is too long") << name << u"player_base.bmp"_s << -1 << QString();
+    QTest::newRow("slash folders") << u"bases/enemy_base.bmp"_s << u"ba\u2026/enemy_base.bmp"_s << 0
+                                   << u"ba\u2026/enemy_base.bmp"_s;
+    QTest::newRow("no folder") << u"enemy_base_of_the_north.bmp"_s << u"enemy_base"_s << 0
+                               << QString();
+    QTest::newRow("last separator counts")
+        << u"abc\\def\\c.bmp"_s << u"abc\u2026\\c.bmp"_s << 0 << u"abc\u2026\\c.bmp"_s;
+}
+
+void TestCatalogueStartup::elideFileName()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, widthOf);
+    QFETCH(int, extra);
+    QFETCH(QString, shown);
+    const QFontMetrics metrics(QApplication::font());
+    const int width = metrics.horizontalAdvance(widthOf) + extra;
+    const QString result = kestrun::elideFileName(fileName, metrics, width);
+    QVERIFY2(metrics.horizontalAdvance(result) <= width, qPrintable(result));
+    if (shown.isEmpty()) {
+        // A name too long even alone: its middle cut, after the folder's mark.
+        const qsizetype separator = fileName.lastIndexOf(u'\\');
+        const QString mark = separator >= 0 ? u"\u2026"_s : QString();
+        const QString ownName = fileName.mid(separator + 1);
+        QCOMPARE(result, mark + metrics.elidedText(ownName, Qt::ElideMiddle,
+                                                   width - metrics.horizontalAdvance(mark)));
+        QVERIFY(result.count(QChar(0x2026)) == (separator >= 0 ? 2 : 1));
+    } else {
+        QCOMPARE(result, shown);
+    }
 }
 
 QTEST_MAIN(TestCatalogueStartup)

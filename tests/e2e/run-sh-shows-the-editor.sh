@@ -8,6 +8,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$root/tools/ensure-packages.sh"
+source "$root/tests/e2e/private-display.sh"
 kestrun_ensure_packages xvfb xdotool
 
 work=$(mktemp -d)
@@ -20,41 +21,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number spread by process id: Xvfb writes it to fd 3 once it takes
-# connections, and ends at once if the number is taken.
-for ((number = 100 + $$ % 800, tries = 0; tries < 50; number++, tries++)); do
-    Xvfb ":$number" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/ready" 2>/dev/null &
-    xvfb=$!
-    while kill -0 "$xvfb" 2>/dev/null && [ ! -s "$work/ready" ]; do sleep 0.1; done
-    if [ -s "$work/ready" ]; then
-        started+=("$xvfb")
-        export DISPLAY=":$number"
-        break
-    fi
-    wait "$xvfb" || true
-done
-[ -n "${DISPLAY:-}" ] || { echo "could not start Xvfb" >&2; exit 1; }
+start_private_display "$work"
+started+=("$xvfb_pid")
 
 "$root/run.sh" >"$work/run.log" 2>&1 &
 run=$!
 started+=("$run")
-
-limit=$(awk -v scale="${KESTRUN_E2E_TIME_SCALE:-1}" 'BEGIN { scale += 0; if (scale <= 0) scale = 1; printf "%d", 3600 * scale }')
-deadline=$((SECONDS + limit))
-until window=$(xdotool search --onlyvisible --name '^Kestrunle$' 2>/dev/null); do
-    if ! kill -0 "$run" 2>/dev/null; then
-        echo "run.sh ended before the editor's window appeared:" >&2
-        tail -n 40 "$work/run.log" >&2
-        exit 1
-    fi
-    if ((SECONDS >= deadline)); then
-        echo "no editor window within $limit s; run.sh said:" >&2
-        tail -n 40 "$work/run.log" >&2
-        exit 1
-    fi
-    sleep 1
-done
-window=${window%%$'\n'*}
+wait_for_editor_window "$run" "$work/run.log" "$(scaled_limit 3600)"
 size=$(xdotool getwindowgeometry "$window" | sed -n 's/^ *Geometry: //p')
 echo "run.sh: the editor's main window is on screen after ${SECONDS} s:" \
      "window $window on Xvfb $DISPLAY, named '$(xdotool getwindowname "$window")', $size"

@@ -11,8 +11,9 @@ namespace kestrun {
 // by its bytes, with O_PATH (no data is read, a named pipe does not block),
 // and the file is reached through /proc/self/fd for as long as this object
 // lives: reading it, and replacing it, since the writers follow that link to
-// the file's own name. Where that is not possible (no such file, or no
-// /proc) the decoded name is used, and opening it fails as for a missing file.
+// the file's own name. Where that is not possible (no such file, or a system
+// other than Linux) the decoded name is used, and opening it fails as for a
+// missing file.
 class NativeFileName {
 public:
     explicit NativeFileName(const QByteArray &bytes);

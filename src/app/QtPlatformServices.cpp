@@ -5,6 +5,7 @@
 #include "catalogue/PicturePrefetch.h"
 
 #include <QFileDialog>
+#include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QSettings>
@@ -41,6 +42,21 @@ std::optional<QString> runFileDialog(QWidget *owner, const FileDialogRequest &re
     return dialog.selectedFiles().constFirst();
 }
 
+// The window a message or prompt belongs to. During start-up its owner is
+// not on screen yet (or there is none) while the splash is: the splash owns
+// it then, so that window managers stack it above the splash, not under it.
+QWidget *ownerOnScreen(QWidget *owner)
+{
+    if (owner && owner->isVisible())
+        return owner;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->isVisible() && window->windowType() == Qt::SplashScreen)
+            return window;
+    }
+    return owner;
+}
+
 } // namespace
 
 QStringList qtNameFilters(const QString &filter)
@@ -68,14 +84,14 @@ void QtPlatformServices::prefetchRememberedCatalogue()
 
 void QtPlatformServices::showMessage(QWidget *owner, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, AppTitle, text, QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::NoIcon, AppTitle, text, QMessageBox::Ok, ownerOnScreen(owner));
     box.exec();
 }
 
 QString QtPlatformServices::inputBox(QWidget *owner, const QString &prompt, const QString &defaultText)
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(owner, AppTitle, prompt, QLineEdit::Normal,
+    const QString answer = QInputDialog::getText(ownerOnScreen(owner), AppTitle, prompt, QLineEdit::Normal,
                                                  defaultText, &ok);
     return ok ? answer : QString();
 }

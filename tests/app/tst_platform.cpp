@@ -26,13 +26,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Runs `answer` on the file dialog once it is up and waiting.
-void whenDialogShown(const std::function<void(QFileDialog *)> &answer)
+// Runs `answer` on whichever modal dialog is up first.
+void whenModalShown(const std::function<void(QWidget *)> &answer)
 {
     auto *poll = new QTimer(qApp);
     const QDeadlineTimer deadline(10000);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, deadline] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QWidget *dialog = QApplication::activeModalWidget();
         if (!dialog && !deadline.hasExpired())
             return;
         poll->stop();
@@ -41,6 +41,15 @@ void whenDialogShown(const std::function<void(QFileDialog *)> &answer)
             answer(dialog);
     });
     poll->start(10);
+}
+
+// Runs `answer` on the file dialog once it is up and waiting.
+void whenDialogShown(const std::function<void(QFileDialog *)> &answer)
+{
+    whenModalShown([answer](QWidget *modal) {
+        if (auto *dialog = qobject_cast<QFileDialog *>(modal))
+            answer(dialog);
+    });
 }
 
 } // namespace
@@ -56,6 +65,8 @@ private slots:
     void fileDialogsStartWhereAskedWithTheirOwnTitle_data();
     void fileDialogsStartWhereAskedWithTheirOwnTitle();
     void settingsRoundTrip();
+    void startUpDialogsBelongToTheSplash_data();
+    void startUpDialogsBelongToTheSplash();
     void qtTranslation_data();
     void qtTranslation();
 
@@ -162,6 +173,62 @@ void TestPlatform::fileDialogsStartWhereAskedWithTheirOwnTitle()
     QCOMPARE(title, save ? u"Save As"_s : u"Open"_s);
     QCOMPARE(folder, QDir(m_dir.filePath(shownFolder)).absolutePath());
     QCOMPARE(name, shownName);
+}
+
+void TestPlatform::startUpDialogsBelongToTheSplash_data()
+{
+    QTest::addColumn<bool>("prompt"); // the input box, or else a message
+    QTest::addColumn<bool>("splashShown");
+    QTest::addColumn<int>("owner");    // 0 none, 1 a hidden window, 2 a window on screen
+    QTest::addColumn<int>("expected"); // 0 none, 1 the splash, 2 the owner
+
+    for (const bool prompt : {true, false}) {
+        const char *kind = prompt ? "prompt" : "message";
+        QTest::addRow("%s, no owner, splash up", kind) << prompt << true << 0 << 1;
+        QTest::addRow("%s, owner not shown yet, splash up", kind) << prompt << true << 1 << 1;
+        QTest::addRow("%s, owner on screen, splash up", kind) << prompt << true << 2 << 2;
+        QTest::addRow("%s, no owner, no splash", kind) << prompt << false << 0 << 0;
+        QTest::addRow("%s, owner not shown, no splash", kind) << prompt << false << 1 << 2;
+    }
+}
+
+void TestPlatform::startUpDialogsBelongToTheSplash()
+{
+    QFETCH(bool, prompt);
+    QFETCH(bool, splashShown);
+    QFETCH(int, owner);
+    QFETCH(int, expected);
+
+    QWidget splash(nullptr, Qt::SplashScreen);
+    splash.resize(200, 100);
+    if (splashShown) {
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    }
+    QWidget window;
+    window.resize(300, 200);
+    if (owner == 2) {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+    QWidget *given = owner == 0 ? nullptr : &window;
+
+    QWidget *shownOver = &splash; // anything but the answers below
+    bool answered = false;
+    whenModalShown([&](QWidget *dialog) {
+        answered = true;
+        shownOver = dialog->parentWidget();
+        dialog->close();
+    });
+    QtPlatformServices platform;
+    if (prompt)
+        platform.inputBox(given, u"Folder?"_s, QString());
+    else
+        platform.showMessage(given, u"Message"_s);
+
+    QVERIFY(answered);
+    QWidget *const answers[] = {nullptr, &splash, &window};
+    QCOMPARE(shownOver, answers[expected]);
 }
 
 void TestPlatform::settingsRoundTrip()

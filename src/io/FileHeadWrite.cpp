@@ -7,6 +7,7 @@
 #include "io/SaveTemporary.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -31,7 +32,9 @@ constexpr qint64 ChunkBytes = 64 * 1024;
 namespace {
 
 const QString ChangedWhileSaved = QStringLiteral("it changed on disk while it was being saved");
-constexpr int MaxAttempts = 5;
+// Another save of the same map makes this one start again only by finishing
+// its own, so trying again always follows progress; it stops after this long.
+constexpr std::chrono::milliseconds RetryTime{1000};
 
 // Copies the bytes from `offset` to `end` of `from` to the same place in
 // `to`, a chunk at a time; Changed if `from` ends sooner.
@@ -96,7 +99,8 @@ WriteResult writeFileHead(const QString &path, QByteArrayView head)
     // Another save may replace the file between its examination here and the
     // copy of its tail: this one then starts again, from the file it left.
     Replacement replaced;
-    for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
+    const auto giveUp = std::chrono::steady_clock::now() + RetryTime;
+    do {
         const TargetResult resolved = writableTarget(path);
         if (!resolved.ok())
             return writeFailure(resolved.reason);
@@ -112,7 +116,7 @@ WriteResult writeFileHead(const QString &path, QByteArrayView head)
             return writeInPlace(target, head); // the folder, the name or the attributes
         if (replaced.status != Replaced::Changed)
             return replaced.ok() ? WriteResult{} : writeFailure(replaced.reason);
-    }
+    } while (std::chrono::steady_clock::now() < giveUp);
     return writeFailure(replaced.reason);
 }
 

@@ -5,6 +5,7 @@
 #include "kmp/DumpFormat.h"
 #include "kmp/Invocation.h"
 #include "kmp/MapSource.h"
+#include "kmp/OutputRule.h"
 
 #include <QFile>
 
@@ -90,18 +91,28 @@ int runUndump(const QStringList &arguments, Console &io)
 {
     Invocation invocation(u"undump"_s, u"Writes the map file that a text from \"kmp dump\" describes."_s,
                           FormatHelp + u"\nOUT.kmp is replaced as a whole (a temporary file renamed over it), or\n"
-                                       u"left as it was on any error.\n"
+                                       u"left as it was on any error. It is never the text itself, and an existing\n"
+                                       u"file that is not a map is replaced only with --force.\n"
                                        u"Exit status: 0 done, 2 an error, 64 a wrong command line.\n"_s);
     QCommandLineParser &parser = invocation.parser();
+    const QCommandLineOption output = outputOption();
+    const QCommandLineOption force = forceOption(u"Replace OUT.kmp even if it is not a map."_s);
+    parser.addOptions({output, force});
     parser.addPositionalArgument(u"TEXT"_s, u"The text, or - for the standard input."_s);
     parser.addPositionalArgument(u"OUT.kmp"_s, u"The map file to write."_s);
     if (const auto done = invocation.parse(arguments, io))
         return *done;
-    if (parser.positionalArguments().size() != 2)
-        return invocation.usageError(io, u"give the text and the map file to write"_s);
-
-    const QString textPath = parser.positionalArguments().at(0);
-    const QString outPath = parser.positionalArguments().at(1);
+    QStringList positional = parser.positionalArguments();
+    QString problem;
+    const QString outPath = chosenOutput(parser, output, positional, 1,
+                                         u"give the text and the map file to write"_s, problem);
+    if (!problem.isEmpty())
+        return invocation.usageError(io, problem);
+    const QString textPath = positional.constFirst();
+    OutputRule rule;
+    rule.addInput(textPath);
+    if (const auto refused = rule.refusal(outPath, FileKind::Map, parser.isSet(force)))
+        return reportFailure(io, invocation.command(), outPath, *refused);
     const ReadResult text = readText(textPath);
     if (!text.ok())
         return reportFailure(io, invocation.command(), textPath, text.reason);

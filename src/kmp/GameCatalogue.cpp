@@ -33,7 +33,10 @@ std::unique_ptr<GameCatalogue> loadGameCatalogue(const QString &folder)
     // One reader for the whole folder, as in the editor: its decoding budget
     // bounds what a hostile folder costs.
     PictureReader reader;
-    game->load = loadCatalogue(folder, game->sprites, [&reader](const QString &path) { return reader.read(path); });
+    game->load = loadCatalogue(folder, game->sprites, [&reader, &game](const QString &path) {
+        game->picturePaths << path;
+        return reader.read(path);
+    });
     return game;
 }
 

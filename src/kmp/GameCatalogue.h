@@ -24,6 +24,7 @@ struct GameCatalogue {
     QString cataloguePath;
     SpriteTable sprites;
     CatalogueLoadResult load;
+    QStringList picturePaths; // every picture the catalogue named, as opened
 };
 
 std::unique_ptr<GameCatalogue> loadGameCatalogue(const QString &folder);

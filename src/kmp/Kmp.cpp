@@ -22,10 +22,10 @@ const Subcommand Subcommands[] = {
 const std::pair<QString, QString> Synopses[] = {
     {u"info [--json] MAP..."_s, u"header fields, terrain and sprites of maps"_s},
     {u"check [--game DIR] [--json] MAP..."_s, u"validates maps for a game"_s},
-    {u"render [options] MAP OUT.png"_s, u"draws a map as the editor's canvas shows it"_s},
+    {u"render [options] MAP OUT.png|-"_s, u"draws a map as the editor's canvas shows it"_s},
     {u"render [options] --out-dir DIR MAP..."_s, u"draws each map to DIR/NAME.png"_s},
     {u"dump MAP"_s, u"a map as text, one line per row"_s},
-    {u"undump TEXT OUT.kmp"_s, u"the map file a dump describes"_s},
+    {u"undump [--force] TEXT OUT.kmp"_s, u"the map file a dump describes"_s},
     {u"diff A.kmp B.kmp"_s, u"the cells that differ"_s},
     {u"new [--force] OUT.kmp"_s, u"a new map, as the editor's File > New makes it"_s},
 };

@@ -2,6 +2,7 @@
 #include "kmp/Commands.h"
 
 #include "kmp/Invocation.h"
+#include "kmp/OutputRule.h"
 #include "map/MapFile.h"
 
 #include <QFileInfo>
@@ -22,15 +23,17 @@ int runNew(const QStringList &arguments, Console &io)
         u"editor's Save does.\n\n"
         u"Exit status: 0 done, 2 an error, 64 a wrong command line.\n"_s);
     QCommandLineParser &parser = invocation.parser();
-    const QCommandLineOption force(u"force"_s, u"Replace OUT.kmp if it exists."_s);
-    parser.addOption(force);
+    const QCommandLineOption force = forceOption(u"Replace OUT.kmp if it exists."_s);
+    const QCommandLineOption output = outputOption();
+    parser.addOptions({force, output});
     parser.addPositionalArgument(u"OUT.kmp"_s, u"The map file to write."_s);
     if (const auto done = invocation.parse(arguments, io))
         return *done;
-    if (parser.positionalArguments().size() != 1)
-        return invocation.usageError(io, u"give one map file to write"_s);
-
-    const QString path = parser.positionalArguments().constFirst();
+    QStringList positional = parser.positionalArguments();
+    QString problem;
+    const QString path = chosenOutput(parser, output, positional, 0, u"give one map file to write"_s, problem);
+    if (!problem.isEmpty())
+        return invocation.usageError(io, problem);
     if (!parser.isSet(force) && QFileInfo(path).exists())
         return reportFailure(io, invocation.command(), path, u"it exists already (give --force to replace it)"_s);
     MapGrid grid;

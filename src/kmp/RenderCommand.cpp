@@ -5,12 +5,15 @@
 #include "kmp/GameCatalogue.h"
 #include "kmp/Invocation.h"
 #include "kmp/MapImage.h"
+#include "kmp/OutputRule.h"
 #include "map/CellGeometry.h"
 #include "map/MapFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -23,10 +26,13 @@ to --layer, each sprite covering its whole cell. --scale, --tilesize and --size
 resize it: smoothly when it shrinks or grows by an odd factor, pixel for pixel
 when it grows by a whole number. Terrain alone (--layer 0) needs no game.
 
-With --out-dir, each MAP is drawn to DIR/NAME.png, NAME being the map's file
-name without its extension: thumbnails for a gallery of levels.
+OUT.png must end in .png, or be - for the standard output; -o FILE takes any
+name. With --out-dir, each MAP is drawn to DIR/NAME.png, NAME being the map's
+file name without its extension: thumbnails for a gallery of levels.
 
 A picture is written whole (a temporary file renamed over it) or not at all.
+It never replaces a map, the game's files or anything but a PNG picture
+(--force replaces anything but the command's own inputs).
 Exit status: 0 done, 2 an error, 64 a wrong command line.
 )"_s;
 
@@ -72,19 +78,38 @@ std::optional<QSize> requestedSize(const QCommandLineParser &parser, const QComm
     return QSize();
 }
 
+// OUT.png, -o FILE or "-": the picture of the one map in `positional`.
+QString singlePicture(const QCommandLineParser &parser, const QCommandLineOption &output, QStringList &positional,
+                      QString &problem)
+{
+    const QString picture = chosenOutput(parser, output, positional, 1,
+                                         u"give a map and the picture to write (or --out-dir DIR and maps)"_s, problem);
+    if (problem.isEmpty() && !parser.isSet(output) && picture != u"-"_s
+        && !picture.endsWith(u".png"_s, Qt::CaseInsensitive)) {
+        problem = u"%1 does not end in .png: give the picture's name (or -o FILE), or --out-dir DIR to draw "
+                  u"several maps"_s.arg(picture);
+    }
+    return picture;
+}
+
 // MAP OUT.png, or every MAP into DIR (named after the map as typed); a
 // problem with the command line otherwise.
-std::vector<Job> plannedJobs(const QStringList &positional, const QString &outDir, bool outDirGiven,
-                             const Console &io, QString &problem)
+std::vector<Job> plannedJobs(const QCommandLineParser &parser, const QCommandLineOption &output,
+                             const QCommandLineOption &outDirOption, const Console &io, QString &problem)
 {
     std::vector<Job> jobs;
-    if (!outDirGiven) {
-        if (positional.size() != 2)
-            problem = u"give a map and the picture to write (or --out-dir DIR and maps)"_s;
-        else
-            jobs.push_back({positional[0], positional[1]});
+    QStringList positional = parser.positionalArguments();
+    if (!parser.isSet(outDirOption)) {
+        const QString picture = singlePicture(parser, output, positional, problem);
+        if (problem.isEmpty())
+            jobs.push_back({positional[0], picture});
         return jobs;
     }
+    if (parser.isSet(output)) {
+        problem = u"give either -o FILE or --out-dir DIR"_s;
+        return jobs;
+    }
+    const QString outDir = parser.value(outDirOption);
     if (positional.isEmpty())
         problem = u"no map to render"_s;
     QSet<QString> pictures;
@@ -114,6 +139,31 @@ JobResult jobFailure(const QString &file, const QString &reason)
     return result;
 }
 
+// Writes a picture to its file, or to the standard output for "-"; the
+// reason it could not be written, or the empty string.
+QString writePicture(const QString &path, const QByteArray &png)
+{
+    if (path != u"-"_s) {
+        const WriteResult written = writeWholeFile(path, png);
+        return written.reason;
+    }
+    if (std::fwrite(png.constData(), 1, size_t(png.size()), stdout) != size_t(png.size()) || std::fflush(stdout) != 0)
+        return u"the picture could not be written to the standard output"_s;
+    return {};
+}
+
+// The files the pictures must not replace: the maps and the game's files.
+OutputRule renderInputs(const std::vector<Job> &jobs, const GameCatalogue &catalogue)
+{
+    OutputRule rule;
+    for (const Job &job : jobs)
+        rule.addInput(job.map);
+    if (!catalogue.folder.isEmpty())
+        rule.addInput(catalogue.cataloguePath);
+    rule.addInputs(catalogue.picturePaths);
+    return rule;
+}
+
 // Draws one map into its picture.
 JobResult renderJob(const Job &job, const SpriteTable &sprites, const RenderOptions &options)
 {
@@ -128,8 +178,8 @@ JobResult renderJob(const Job &job, const SpriteTable &sprites, const RenderOpti
     const EncodeResult encoded = encodePng(renderMap(grid, sprites, options));
     if (!encoded.ok())
         return jobFailure(job.picture, encoded.reason);
-    if (const WriteResult written = writeWholeFile(job.picture, encoded.png); !written.ok())
-        return jobFailure(job.picture, written.reason);
+    if (const QString failed = writePicture(job.picture, encoded.png); !failed.isEmpty())
+        return jobFailure(job.picture, failed);
     return {};
 }
 
@@ -147,7 +197,9 @@ int runRender(const QStringList &arguments, Console &io)
     const QCommandLineOption size(u"size"_s, u"Make the picture N pixels wide (642 is the editor's)."_s, u"N"_s);
     const QCommandLineOption grid(u"grid"_s, u"Draw the cell lines."_s);
     const QCommandLineOption outDir(u"out-dir"_s, u"Draw each MAP to DIR/NAME.png."_s, u"DIR"_s);
-    parser.addOptions({game, layer, scale, tileSize, size, grid, outDir});
+    const QCommandLineOption output = outputOption();
+    const QCommandLineOption force = forceOption(u"Replace a file that is not a PNG picture (never an input)."_s);
+    parser.addOptions({game, layer, scale, tileSize, size, grid, outDir, output, force});
     parser.addPositionalArgument(u"MAP"_s, u"The map file."_s);
     parser.addPositionalArgument(u"OUT.png"_s, u"The picture to write (without --out-dir)."_s);
     if (const auto done = invocation.parse(arguments, io))
@@ -166,8 +218,7 @@ int runRender(const QStringList &arguments, Console &io)
     if (!pictureSize)
         return invocation.usageError(io, problem);
     options.size = *pictureSize;
-    const std::vector<Job> jobs = plannedJobs(parser.positionalArguments(), parser.value(outDir),
-                                              parser.isSet(outDir), io, problem);
+    const std::vector<Job> jobs = plannedJobs(parser, output, outDir, io, problem);
     if (!problem.isEmpty())
         return invocation.usageError(io, problem);
 
@@ -190,9 +241,12 @@ int runRender(const QStringList &arguments, Console &io)
     if (parser.isSet(outDir) && !QDir().mkpath(parser.value(outDir)))
         return reportFailure(io, invocation.command(), parser.value(outDir), u"the folder cannot be made"_s);
 
+    const OutputRule rule = renderInputs(jobs, *catalogue);
     int status = ExitOk;
     for (const Job &job : jobs) {
-        if (const JobResult drawn = renderJob(job, catalogue->sprites, options); !drawn.ok())
+        if (const auto refused = rule.refusal(job.picture, FileKind::Picture, parser.isSet(force)))
+            status = reportFailure(io, invocation.command(), job.picture, *refused);
+        else if (const JobResult drawn = renderJob(job, catalogue->sprites, options); !drawn.ok())
             status = reportFailure(io, invocation.command(), drawn.file, drawn.reason);
     }
     return status;

@@ -8,8 +8,16 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <csignal>
+
 int main(int argc, char **argv)
 {
+    // A write past a file-size limit (ulimit -f) fails with EFBIG, which the
+    // writers report and clean up after, as in the editor; the signal would
+    // end kmp with no message and a temporary left behind.
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kmp"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kestrun::VersionString));

@@ -34,7 +34,7 @@ QString kmpProgram()
 namespace {
 
 KmpRun runProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory,
-                  const QString &configHome, const QByteArray &input)
+                  const QString &configHome, const QByteArray &input, const std::function<void()> &inChild = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString &name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
@@ -43,6 +43,8 @@ KmpRun runProgram(const QString &program, const QStringList &arguments, const QS
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDirectory);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     process.start(program, arguments);
     KmpRun run;
     if (!process.waitForStarted(10000))
@@ -72,9 +74,9 @@ QString shellWordOf(const QByteArray &bytes)
 } // namespace
 
 KmpRun runKmpProgram(const QStringList &arguments, const QString &workingDirectory, const QString &configHome,
-                     const QByteArray &input)
+                     const QByteArray &input, const std::function<void()> &inChild)
 {
-    return runProgram(kmpProgram(), arguments, workingDirectory, configHome, input);
+    return runProgram(kmpProgram(), arguments, workingDirectory, configHome, input, inChild);
 }
 
 KmpRun runKmpProgram(const QByteArrayList &arguments, const QString &workingDirectory, const QString &configHome,

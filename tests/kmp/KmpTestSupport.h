@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace kestrun::testing {
 
@@ -24,9 +25,11 @@ struct KmpRun {
 // Runs kmp's subcommands in this process (no new program).
 KmpRun runKmpHere(const QStringList &arguments);
 // Runs the real kmp program, with no display and no Qt platform set, the
-// settings under `configHome`, in `workingDirectory`, `input` on its stdin.
+// settings under `configHome`, in `workingDirectory`, `input` on its stdin;
+// `inChild` runs in the child before kmp starts (to set limits).
 KmpRun runKmpProgram(const QStringList &arguments, const QString &workingDirectory,
-                     const QString &configHome, const QByteArray &input = {});
+                     const QString &configHome, const QByteArray &input = {},
+                     const std::function<void()> &inChild = {});
 // The same with arguments given as the bytes the program gets, valid UTF-8
 // or not.
 KmpRun runKmpProgram(const QByteArrayList &arguments, const QString &workingDirectory,

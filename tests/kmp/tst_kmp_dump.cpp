@@ -90,6 +90,7 @@ void TestKmpDump::golden()
     QCOMPARE(lines(run.out).size(), 1 + 11 + tailLines + 1);
 
     QVERIFY(writeFile(u"map.txt"_s, run.out.toUtf8()));
+    QFile::remove(u"back.kmp"_s); // the last row's file need not be a map
     QCOMPARE(runKmpHere({u"undump"_s, u"map.txt"_s, u"back.kmp"_s}).status, 0);
     QCOMPARE(readFile(u"back.kmp"_s), file);
 }

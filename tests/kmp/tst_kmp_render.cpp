@@ -198,7 +198,7 @@ void TestKmpRender::failuresLeaveNoPicture_data()
                                << u"kmp render: odd.txt: Not valid map file\n"_s;
     QTest::newRow("missing map") << QStringList{u"--game"_s, game, u"none.kmp"_s, u"gone.png"_s} << 2
                                  << u"kmp render: none.kmp: No such file or directory\n"_s;
-    QTest::newRow("folder in the way") << QStringList{u"--game"_s, game, u"showcase.kmp"_s, u"thumbs"_s} << 2
+    QTest::newRow("folder in the way") << QStringList{u"--game"_s, game, u"-o"_s, u"thumbs"_s, u"showcase.kmp"_s} << 2
                                        << u"kmp render: thumbs: it is a folder, not a file\n"_s;
     QTest::newRow("no game for sprites") << QStringList{u"--game"_s, u"nowhere"_s, u"showcase.kmp"_s, u"gone.png"_s}
                                          << 2 << u"kmp render: game folder nowhere/: cannot open nowhere/tileset.dat: "_s;

@@ -37,7 +37,7 @@ void TestPosixFile::openRegularDescriptor_data()
     QTest::newRow("a named pipe, for reading: not waited on")
         << "pipe" << O_RDONLY << "it is not a regular file (a named pipe)";
     QTest::newRow("a named pipe without reader, for writing") << "pipe" << O_WRONLY << "No such device or address";
-    QTest::newRow("a character device") << "/dev/null" << O_WRONLY << "it is not a regular file (a character device)";
+    QTest::newRow("a character device") << "device" << O_WRONLY << "it is not a regular file (a character device)";
 }
 
 void TestPosixFile::openRegularDescriptor()
@@ -47,7 +47,9 @@ void TestPosixFile::openRegularDescriptor()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QString path = kind.startsWith(u'/') ? kind : dir.filePath(u"x"_s);
+    const QString path = dir.filePath(u"x"_s);
+    if (kind == u"device"_s && !makeZeroDevice(path))
+        QSKIP("no device node can be made here (mknod needs root and CAP_MKNOD)");
     if (kind == u"file"_s)
         QVERIFY(writeFile(path, "content"));
     else if (kind == u"folder"_s)

@@ -202,15 +202,18 @@ void TestMapFile::onlyRegularFilesAreOpened_data()
     QTest::newRow("named pipe") << "pipe" << "it is not a regular file (a named pipe)";
     QTest::newRow("link to a named pipe") << "link to pipe" << "it is not a regular file (a named pipe)";
     QTest::newRow("socket") << "socket" << "it is not a regular file (a socket)";
-    QTest::newRow("character device") << "/dev/zero" << "it is not a regular file (a character device)";
+    QTest::newRow("character device") << "device" << "it is not a regular file (a character device)";
 }
 
 void TestMapFile::onlyRegularFilesAreOpened()
 {
     QFETCH(QString, kind);
     QFETCH(QString, reason);
-    QString file = kind.startsWith(u'/') ? kind : path(kind + u".kmp"_s);
-    if (kind == u"pipe"_s) {
+    const QString file = path(kind + u".kmp"_s);
+    if (kind == u"device"_s) {
+        if (!makeZeroDevice(file))
+            QSKIP("no device node can be made here (mknod needs root and CAP_MKNOD)");
+    } else if (kind == u"pipe"_s) {
         QVERIFY(makeNamedPipe(file));
     } else if (kind == u"link to pipe"_s) {
         QVERIFY(makeNamedPipe(path(u"linked pipe"_s)));

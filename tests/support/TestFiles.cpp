@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,6 +82,11 @@ bool underFileSizeLimit(qint64 bytes, const std::function<void()> &writes)
 bool makeNamedPipe(const QString &path)
 {
     return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
+}
+
+bool makeZeroDevice(const QString &path)
+{
+    return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0600, ::makedev(1, 5)) == 0;
 }
 
 bool makeSocket(const QString &path)

@@ -139,11 +139,13 @@ void frmMain::createControls()
         connect(cmdLayer[i], &QPushButton::clicked, this, [this, i] { cmdLayer_Click(i); });
     }
 
-    // Accessible names: read aloud, the captions "C" and "S1" say little.
-    const QString layerNames[] = {QStringLiteral("Слой ландшафта"), QStringLiteral("Слой спрайтов 1"),
-                                  QStringLiteral("Слой спрайтов 2"), QStringLiteral("Слой спрайтов 3")};
+    // Accessible names: read aloud, the captions "C" and "S1" say little, so
+    // a description follows; the caption comes first, so that a user who
+    // speaks what they see ("press C") finds the button by it.
+    const QString layerNames[] = {QStringLiteral("слой ландшафта"), QStringLiteral("слой спрайтов 1"),
+                                  QStringLiteral("слой спрайтов 2"), QStringLiteral("слой спрайтов 3")};
     for (int i = 0; i < 4; ++i)
-        cmdLayer[i]->setAccessibleName(layerNames[i]);
+        cmdLayer[i]->setAccessibleName(cmdLayer[i]->text() + QStringLiteral(", ") + layerNames[i]);
 
     Label2 = new QLabel(QStringLiteral("Set layer"), picTool);
     Label2->setObjectName(QStringLiteral("Label2"));

@@ -66,7 +66,9 @@ void TestAccessibility::controls_data()
     QTest::newRow("toolbar") << "tbToolBar" << int(QAccessible::ToolBar) << "Панель инструментов";
     QTest::newRow("toolbar text box")
         << "txtTlst" << int(QAccessible::EditableText) << "Расположение файла doveze.exe";
-    const char *const layerNames[] = {"Слой ландшафта", "Слой спрайтов 1", "Слой спрайтов 2", "Слой спрайтов 3"};
+    // The caption first: a user who says what they see finds the button.
+    const char *const layerNames[] = {"C, слой ландшафта", "S1, слой спрайтов 1", "S2, слой спрайтов 2",
+                                      "S3, слой спрайтов 3"};
     for (int i = 0; i < 4; ++i) {
         QTest::addRow("layer button %d", i)
             << QStringLiteral("cmdLayer%1").arg(i) << int(QAccessible::Button) << QString::fromUtf8(layerNames[i]);

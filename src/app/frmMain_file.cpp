@@ -36,11 +36,12 @@ void frmMain::loadCommandLineMap()
 {
     // The map from the command line does not become the map's file: its first
     // Save asks for a name.
-    if (m_arguments.isEmpty()) {
+    const QByteArrayList arguments = mapArguments(m_arguments);
+    if (arguments.isEmpty()) {
         ResetMap();
         return;
     }
-    const NativeFileName file(mapPathFromArgument(m_arguments.constFirst()));
+    const NativeFileName file(mapPathFromArgument(arguments.constFirst()));
     // A map that cannot be read at all still gives an editor: a new map.
     if (LoadMap(file.openName(), file.shownName()).status == MapReadStatus::Unreadable)
         ResetMap();

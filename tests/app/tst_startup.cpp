@@ -1,4 +1,5 @@
 // The window's load and the map named on the command line.
+#include "Version.h"
 #include "app/CommandLine.h"
 #include "map/MapFile.h"
 #include "support/EditorFixture.h"
@@ -7,6 +8,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +27,10 @@ private slots:
     void firstSaveAsksEvenAfterACommandLineMap();
     void commandLineNameIsTakenAsBytes_data();
     void commandLineNameIsTakenAsBytes();
+    void startRequestFollowsQtsConventions_data();
+    void startRequestFollowsQtsConventions();
+    void helpAndVersionNeedNoDisplay_data();
+    void helpAndVersionNeedNoDisplay();
 
 private:
     QTemporaryDir m_dir;
@@ -38,6 +44,7 @@ void TestStartup::initTestCase()
     m_stored.setCell(0, 0, MapCell{16, 0, 0, 0});
     QVERIFY(writeMapFile(m_dir.filePath(u"level.kmp"_s), m_stored).ok());
     QVERIFY(writeFile(m_dir.filePath(u"junk.kmp"_s), QByteArray(726, '\x11')));
+    QVERIFY(writeMapFile(m_dir.filePath(u"--help"_s), m_stored).ok());
     QVERIFY(QDir(m_dir.path()).mkdir(u"folder"_s));
 }
 
@@ -71,6 +78,8 @@ void TestStartup::firstMap_data()
     QTest::newRow("quoted path") << QStringList{QLatin1Char('"') + level + QLatin1Char('"')} << "stored" << "";
     QTest::newRow("bare path") << QStringList{level} << "stored" << "";
     QTest::newRow("only the first argument counts") << QStringList{level, u"other"_s} << "stored" << "";
+    QTest::newRow("a map named --help after --")
+        << QStringList{u"--"_s, m_dir.filePath(u"--help"_s)} << "stored" << "";
     QTest::newRow("missing file: message and a new map")
         << QStringList{m_dir.filePath(u"missing.kmp"_s)} << "new" << "Cannot open map file";
     QTest::newRow("a folder") << QStringList{m_dir.filePath(u"folder"_s)} << "new" << "Cannot open map file";
@@ -160,6 +169,70 @@ void TestStartup::commandLineNameIsTakenAsBytes()
         QVERIFY(e.window->MapCells() == fresh);
     }
     QVERIFY(e.window->MapFileName().isEmpty());
+}
+
+void TestStartup::startRequestFollowsQtsConventions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("request");
+    const int editor = int(StartRequest::Editor), help = int(StartRequest::Help);
+    const int version = int(StartRequest::Version);
+    QTest::newRow("nothing") << QStringList{} << editor;
+    QTest::newRow("a map") << QStringList{u"a.kmp"_s} << editor;
+    QTest::newRow("--help") << QStringList{u"--help"_s} << help;
+    QTest::newRow("-h") << QStringList{u"-h"_s} << help;
+    QTest::newRow("--help-all") << QStringList{u"--help-all"_s} << help;
+    QTest::newRow("--version after a map") << QStringList{u"a.kmp"_s, u"--version"_s} << version;
+    QTest::newRow("-v") << QStringList{u"-v"_s} << version;
+    QTest::newRow("Qt's option with its value first") << QStringList{u"-style"_s, u"fusion"_s, u"-v"_s} << version;
+    QTest::newRow("-reverse is one word, not -v among letters") << QStringList{u"-reverse"_s} << editor;
+    QTest::newRow("-- ends the options") << QStringList{u"--"_s, u"--help"_s} << editor;
+    QTest::newRow("./--help is a map") << QStringList{u"./--help"_s} << editor;
+}
+
+void TestStartup::startRequestFollowsQtsConventions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, request);
+    QByteArrayList bytes;
+    for (const QString &argument : std::as_const(arguments))
+        bytes << argument.toUtf8();
+    QCOMPARE(int(startRequest(bytes)), request);
+}
+
+void TestStartup::helpAndVersionNeedNoDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("platform"); // QT_QPA_PLATFORM; empty: unset
+    QTest::addColumn<QString>("output");
+    // Under xcb with no DISPLAY, QApplication would abort: answering proves
+    // that no display was opened.
+    QTest::newRow("--help, no platform named") << QStringList{u"--help"_s} << "" << helpText();
+    QTest::newRow("--help under xcb") << QStringList{u"--help"_s} << "xcb" << helpText();
+    const QString version = u"kestrun-editor "_s + QLatin1String(VersionString) + u'\n';
+    QTest::newRow("--version under xcb") << QStringList{u"--version"_s} << "xcb" << version;
+    QTest::newRow("-v after a map under xcb") << QStringList{u"a.kmp"_s, u"-v"_s} << "xcb" << version;
+}
+
+void TestStartup::helpAndVersionNeedNoDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, platform);
+    QFETCH(QString, output);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+        environment.remove(name);
+    if (!platform.isEmpty())
+        environment.insert(u"QT_QPA_PLATFORM"_s, platform);
+    QProcess editor;
+    editor.setProcessEnvironment(environment);
+    editor.setWorkingDirectory(m_dir.path());
+    editor.start(QStringLiteral(KESTRUN_EDITOR_PROGRAM), arguments);
+    QVERIFY(editor.waitForFinished(60000));
+    QCOMPARE(editor.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(QString::fromUtf8(editor.readAllStandardError()), QString());
+    QCOMPARE(editor.exitCode(), 0);
+    QCOMPARE(QString::fromLocal8Bit(editor.readAllStandardOutput()), output);
 }
 
 QTEST_MAIN(TestStartup)

@@ -21,6 +21,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 of 16 x 11 cells, each with a terrain and three sprite layers drawn with the
 game's own pictures. It reads and writes the game's .kmp map files, which
 the desktop then opens with it.")
+# The licence: LICENSE at the root; the package carries it in
+# /usr/share/doc/kestrun-editor/copyright (data/copyright, DEP-5).
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

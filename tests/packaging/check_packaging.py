@@ -118,6 +118,14 @@ class Checks:
         expect(f"<launchable type=\"desktop-id\">{self.app_id}.desktop</launchable>" in text,
                "the metainfo launches the desktop entry")
         expect("/main-window.png</image>" in text, "the metainfo's screenshot is the main window")
+        expect("<project_license>MIT</project_license>" in text, "the metainfo names the MIT licence")
+        with open(self.installed("share/doc/kestrun-editor/copyright"), encoding="utf-8") as f:
+            copyright_text = f.read()
+        with open(os.path.join(self.source, "LICENSE"), encoding="utf-8") as f:
+            grant = f.read().split("\n\n", 2)[2].split()  # the licence's words from "Permission" on
+        words = [w for w in copyright_text.split() if w != "."]  # DEP-5 writes an empty line as " ."
+        expect("\nLicense: MIT\n" in copyright_text and words[-len(grant):] == grant,
+               "the copyright file names the MIT licence and ends with its text")
         expect(os.path.isfile(os.path.join(self.source, "docs", "screenshots", "main-window.png")),
                "docs/screenshots/main-window.png, the screenshot the metainfo names, is missing")
 

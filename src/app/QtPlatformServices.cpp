@@ -1,6 +1,7 @@
 #include "app/QtPlatformServices.h"
 
 #include "app/AppInfo.h"
+#include "app/NameOnlyIconProvider.h"
 #include "catalogue/GameFolderSetting.h"
 #include "catalogue/PicturePrefetch.h"
 
@@ -18,8 +19,13 @@ std::optional<QString> runFileDialog(QWidget *owner, const FileDialogRequest &re
 {
     // No caption of ours: Qt titles the dialog "Open" or "Save As", in the
     // user's language when its translation is loaded.
+    NameOnlyIconProvider iconProvider; // outlives the dialog that uses it
     QFileDialog dialog(owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // File types are told by name: reading a file to sniff its type can
+    // block for ever (a named pipe, /proc/kmsg).
+    dialog.setIconProvider(&iconProvider);
+    dialog.setOption(QFileDialog::DontUseCustomDirectoryIcons);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PlatformServices.h"
 #include "catalogue/SpriteTable.h"
 #include "map/MapDocument.h"
 #include "map/MapFile.h"
@@ -149,13 +150,17 @@ private:
     void loadCommandLineMap();
     void showLastSpriteDrawn(std::uint8_t index);
     void showPaintedCell(const QRect &changed, Layer layer);
+    void rememberMapFolder(const QString &mapPath);
+    FileDialogRequest fileDialogRequest(const QString &filter) const;
 
     MapDocument m_document; // the one place the grid changes
     PlatformServices &m_platform;
     QByteArrayList m_arguments;
     QWidget *m_client = nullptr;
     QString m_dialogFileName; // the common dialog's file name, kept between uses
-    QString m_mapFolder;      // of the last map read or written: where the dialogs start
+    // The ordinary folder (see isOrdinaryFolder) of the last map read or
+    // written: where the dialogs start.
+    QString m_mapFolder;
     bool m_watchingFrame = false;
 };
 

@@ -5,6 +5,7 @@
 #include "app/frmMain.h"
 
 #include "app/CommandLine.h"
+#include "app/DialogFolder.h"
 #include "app/PlatformServices.h"
 #include "view/MapCanvas.h"
 #include "view/SpriteBuffer.h"
@@ -51,7 +52,7 @@ MapReadResult frmMain::LoadMap(const QString &path, const QString &shownPath)
 {
     const MapReadResult result = m_document.read(path);
     if (result.status != MapReadStatus::Unreadable)
-        m_mapFolder = QFileInfo(path).absolutePath();
+        rememberMapFolder(path);
     if (const QString message = readMessage(result, shownPath.isEmpty() ? path : shownPath);
         !message.isEmpty())
         m_platform.showMessage(this, message);
@@ -70,8 +71,26 @@ bool frmMain::SaveMap()
             this, QStringLiteral("Cannot save map file \"%1\": %2").arg(MapFileName(), written.reason));
         return false;
     }
-    m_mapFolder = QFileInfo(MapFileName()).absolutePath();
+    rememberMapFolder(MapFileName());
     return true;
+}
+
+void frmMain::rememberMapFolder(const QString &mapPath)
+{
+    // A map read through /proc/self/fd, or one in /proc or /dev, leaves the
+    // dialogs where they were: they never start where browsing can block.
+    if (const QString folder = QFileInfo(mapPath).absolutePath(); isOrdinaryFolder(folder))
+        m_mapFolder = folder;
+}
+
+FileDialogRequest frmMain::fileDialogRequest(const QString &filter) const
+{
+    // The last chosen name stays in the name field; its folder only when the
+    // dialogs may start there (a Save As into /proc failed: not /proc).
+    QString name = m_dialogFileName;
+    if (const QFileInfo chosen(name); !name.isEmpty() && chosen.absolutePath() != m_mapFolder)
+        name = chosen.fileName();
+    return {filter, MapFilterEntry, name, m_mapFolder};
 }
 
 void frmMain::ResetMap()
@@ -95,7 +114,7 @@ void frmMain::mnuFileNew_Click()
 void frmMain::mnuFileOpen_Click()
 {
     const auto chosen =
-        m_platform.openFileDialog(this, {OpenFilter, MapFilterEntry, m_dialogFileName, m_mapFolder});
+        m_platform.openFileDialog(this, fileDialogRequest(OpenFilter));
     if (!chosen)
         return;
     m_dialogFileName = *chosen;
@@ -108,7 +127,7 @@ void frmMain::mnuFileSaveAs_Click()
 {
     m_dialogFileName.clear();
     const auto chosen =
-        m_platform.saveFileDialog(this, {SaveAsFilter, MapFilterEntry, m_dialogFileName, m_mapFolder});
+        m_platform.saveFileDialog(this, fileDialogRequest(SaveAsFilter));
     if (!chosen)
         return;
     m_dialogFileName = *chosen;

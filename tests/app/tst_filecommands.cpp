@@ -1,4 +1,5 @@
 // New, Open, Save and Save As through the scripted file dialogs.
+#include "app/DialogFolder.h"
 #include "app/KeyedToolBar.h"
 #include "app/StatusBar.h"
 #include "map/MapFile.h"
@@ -33,6 +34,8 @@ private slots:
     void dialogsStartAsTheUserExpects();
     void dialogsStartInTheLastMapsFolder_data();
     void dialogsStartInTheLastMapsFolder();
+    void ordinaryFolders_data();
+    void ordinaryFolders();
     void cancelChangesNothing();
     void openRejectedFileKeepsMapAndName_data();
     void openRejectedFileKeepsMapAndName();
@@ -42,7 +45,12 @@ private slots:
     void noCommandReportsSuccess();
 
 private:
-    QString path(QAnyStringView name) const { return m_dir.filePath(name.toString()); }
+    // A name in the test's folder; an absolute path as it is.
+    QString path(QAnyStringView name) const
+    {
+        const QString given = name.toString();
+        return QDir::isAbsolutePath(given) ? given : m_dir.filePath(given);
+    }
     QTemporaryDir m_dir;
 };
 
@@ -135,19 +143,26 @@ void TestFileCommands::dialogsStartInTheLastMapsFolder_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("steps"); // "open NAME" or "save as NAME", answered so
     QTest::addColumn<QString>("folder");    // where the next dialogs start; empty: the current one
-    QTest::newRow("nothing read yet") << QStringList() << QStringList() << "";
-    QTest::newRow("command-line map") << QStringList{u"maps/level.kmp"_s} << QStringList() << "maps";
+    QTest::addColumn<QString>("name");      // in the next Open's name field
+    QTest::newRow("nothing read yet") << QStringList() << QStringList() << "" << "";
+    QTest::newRow("command-line map") << QStringList{u"maps/level.kmp"_s} << QStringList() << "maps" << "";
     QTest::newRow("command-line map that is missing")
-        << QStringList{u"other/missing.kmp"_s} << QStringList() << "";
+        << QStringList{u"other/missing.kmp"_s} << QStringList() << "" << "";
     QTest::newRow("command-line file that is not a map") << QStringList{u"maps/junk.kmp"_s} << QStringList()
-                                                         << "maps";
-    QTest::newRow("Open") << QStringList() << QStringList{u"open maps/level.kmp"_s} << "maps";
+                                                         << "maps" << "";
+    QTest::newRow("Open") << QStringList() << QStringList{u"open maps/level.kmp"_s} << "maps" << "maps/level.kmp";
     QTest::newRow("Open, then Save As elsewhere")
-        << QStringList() << QStringList{u"open maps/level.kmp"_s, u"save as saved/new.kmp"_s} << "saved";
+        << QStringList() << QStringList{u"open maps/level.kmp"_s, u"save as saved/new.kmp"_s} << "saved"
+        << "saved/new.kmp";
+    // The name chosen stays, without the folder that could not be written.
     QTest::newRow("a Save As that fails keeps the last folder")
-        << QStringList{u"maps/level.kmp"_s} << QStringList{u"save as nowhere/new.kmp"_s} << "maps";
+        << QStringList{u"maps/level.kmp"_s} << QStringList{u"save as nowhere/new.kmp"_s} << "maps" << "new.kmp";
+    QTest::newRow("a Save As into /proc that fails: never /proc")
+        << QStringList{u"maps/level.kmp"_s} << QStringList{u"save as /proc/level.kmp"_s} << "maps" << "level.kmp";
     QTest::newRow("an Open that cannot read keeps the last folder")
-        << QStringList{u"maps/level.kmp"_s} << QStringList{u"open other/missing.kmp"_s} << "maps";
+        << QStringList{u"maps/level.kmp"_s} << QStringList{u"open other/missing.kmp"_s} << "maps" << "missing.kmp";
+    QTest::newRow("a file read in /proc is no folder to start in")
+        << QStringList() << QStringList{u"open /proc/self/status"_s} << "" << "status";
 }
 
 void TestFileCommands::dialogsStartInTheLastMapsFolder()
@@ -155,6 +170,7 @@ void TestFileCommands::dialogsStartInTheLastMapsFolder()
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, steps);
     QFETCH(QString, folder);
+    QFETCH(QString, name);
     QDir dir(m_dir.path());
     QVERIFY(dir.mkpath(u"maps"_s) && dir.mkpath(u"other"_s) && dir.mkpath(u"saved"_s));
     QVERIFY(writeMapFile(path("maps/level.kmp"), MapGrid()).ok());
@@ -180,7 +196,37 @@ void TestFileCommands::dialogsStartInTheLastMapsFolder()
     const QString expected = folder.isEmpty() ? QString() : path(folder);
     QCOMPARE(e.platform.openRequests.back().directory, expected);
     QCOMPARE(e.platform.saveRequests.back().directory, expected);
+    QCOMPARE(e.platform.openRequests.back().fileName, name.contains(u'/') ? path(name) : name);
     QCOMPARE(e.platform.unexpectedDialogs, 0);
+}
+
+void TestFileCommands::ordinaryFolders_data()
+{
+    QTest::addColumn<QString>("folder"); // absolute, or in the test's folder
+    QTest::addColumn<bool>("ordinary");
+    QTest::newRow("a folder of maps") << "maps" << true;
+    QTest::newRow("a missing folder") << "missing" << false;
+    QTest::newRow("a file") << "maps/level.kmp" << false;
+    QTest::newRow("a folder holding a device node") << "devices" << false;
+    QTest::newRow("/proc") << "/proc" << false;
+    QTest::newRow("a descriptor path's folder") << "/proc/self/fd" << false;
+    QTest::newRow("/sys") << "/sys" << false;
+    QTest::newRow("/dev") << "/dev" << false;
+    QTest::newRow("/dev/pts") << "/dev/pts" << false;
+}
+
+void TestFileCommands::ordinaryFolders()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, ordinary);
+    QDir dir(m_dir.path());
+    QVERIFY(dir.mkpath(u"maps"_s) && dir.mkpath(u"devices"_s));
+    QVERIFY(writeFile(path("maps/level.kmp"), "x"));
+    if (folder == u"devices"_s && !makeZeroDevice(path("devices/zero")))
+        QSKIP("no device node can be made here (mknod needs root and CAP_MKNOD)");
+    if (folder.startsWith(u'/') && !QFileInfo(folder).isDir())
+        QSKIP("this machine has no such folder");
+    QCOMPARE(isOrdinaryFolder(path(folder)), ordinary);
 }
 
 void TestFileCommands::cancelChangesNothing()

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QMimeDatabase>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QFileSystemModel>
@@ -64,6 +65,8 @@ private slots:
     void fileDialogs();
     void fileDialogsStartWhereAskedWithTheirOwnTitle_data();
     void fileDialogsStartWhereAskedWithTheirOwnTitle();
+    void fileDialogsTellTypesByName_data();
+    void fileDialogsTellTypesByName();
     void settingsRoundTrip();
     void startUpDialogsBelongToTheSplash_data();
     void startUpDialogsBelongToTheSplash();
@@ -173,6 +176,50 @@ void TestPlatform::fileDialogsStartWhereAskedWithTheirOwnTitle()
     QCOMPARE(title, save ? u"Save As"_s : u"Open"_s);
     QCOMPARE(folder, QDir(m_dir.filePath(shownFolder)).absolutePath());
     QCOMPARE(name, shownName);
+}
+
+void TestPlatform::fileDialogsTellTypesByName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // "fifo": a named pipe without a writer
+    QTest::addColumn<QString>("type"); // shown in the dialog; "png": a PNG image's, "": not a PNG's, "-": none
+    const QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    QTest::newRow("a map holding PNG bytes") << "x.kmp" << png << "";
+    QTest::newRow("a .png holding text") << "picture.png" << QByteArray("text") << "png";
+    // Not listed; reading it would wait for a writer for ever, so a fault
+    // hangs the test (the dialog waits for its file-information thread).
+    QTest::newRow("a named pipe") << "pipe.kmp" << QByteArray("fifo") << "-";
+}
+
+void TestPlatform::fileDialogsTellTypesByName()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, type);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString file = folder.filePath(name);
+    QVERIFY(content == "fifo" ? makeNamedPipe(file) : writeFile(file, content));
+    const QString listed = folder.filePath(u"listed.kmp"_s); // a plain file: the folder is listed
+    QVERIFY(writeFile(listed, "x"));
+    const QString pngType = QMimeDatabase().mimeTypeForName(u"image/png"_s).comment();
+
+    QString shownType = u"<not shown>"_s;
+    whenDialogShown([&](QFileDialog *dialog) {
+        const auto close = qScopeGuard([dialog] { dialog->reject(); });
+        auto *model = dialog->findChild<QFileSystemModel *>();
+        QVERIFY(model);
+        QTRY_VERIFY(model->index(listed).isValid());
+        shownType = model->index(file).isValid() ? model->type(model->index(file)) : u"-"_s;
+    });
+    QtPlatformServices platform;
+    platform.openFileDialog(nullptr, {u"Все файлы (*.*)|*.*"_s, 1, QString(), folder.path()});
+    if (type == u"png"_s)
+        QCOMPARE(shownType, pngType);
+    else if (type == u"-"_s)
+        QCOMPARE(shownType, type);
+    else
+        QVERIFY2(shownType != pngType && shownType != u"<not shown>"_s, qPrintable(shownType));
 }
 
 void TestPlatform::startUpDialogsBelongToTheSplash_data()

@@ -169,6 +169,11 @@ void TestStartup::commandLineNameIsTakenAsBytes()
         QVERIFY(e.window->MapCells() == fresh);
     }
     QVERIFY(e.window->MapFileName().isEmpty());
+    // A name read through /proc/self/fd never makes the dialogs start there.
+    e.platform.openAnswers.push_back(std::nullopt);
+    e.window->mnuFileOpen_Click();
+    const bool readByItsName = exists && QString::fromUtf8(name).toUtf8() == name;
+    QCOMPARE(e.platform.openRequests.back().directory, readByItsName ? m_dir.path() : QString());
 }
 
 void TestStartup::startRequestFollowsQtsConventions_data()

@@ -1,15 +1,20 @@
 // kmp check: validates maps for a game, as the editor would load them.
 #include "kmp/Commands.h"
 
-#include "io/RegularFile.h"
 #include "kmp/GameCatalogue.h"
 #include "kmp/Invocation.h"
 #include "kmp/MapCheck.h"
+#include "kmp/MapSource.h"
+#include "kmp/ParallelRun.h"
 #include "map/MapFile.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -24,8 +29,11 @@ Warnings: a file shorter or longer than 726 bytes, MaxX, MaxY or the reserved
 bytes not as the editor writes them, terrain codes other than Ground 1,
 Beton 2, Brick 4, Ice 8 and Water 16.
 
-Each finding is a line "FILE: error: ..." or "FILE: warning: ...", then a
-summary line.
+Each finding is a line "FILE: error: ..." or "FILE: warning: ...", then one
+line for each finding that repeats ("sprite 30 is not in the catalogue: 312
+cells in 98 maps"), the most frequent first, then a summary line. When the
+catalogue gives no sprites at all, maps are "unchecked", never "clean".
+A MAP of - is read from the standard input.
 
 Exit status: 0 every map clean, 1 warnings only, 2 any error, 64 a wrong
 command line.
@@ -47,7 +55,7 @@ bool hasSeverity(const Report &report, Severity severity)
 
 Report checkMapFile(const QString &path, const SpriteTable *sprites)
 {
-    const ReadResult file = readRegularFile(path, MapFileSize);
+    const ReadResult file = readFileHead(path, MapFileSize);
     if (!file.ok())
         return {path, {{Severity::Error, u"unreadable"_s, u"cannot read the file: "_s + file.reason}}};
     return {path, checkMap(file.bytes, file.size, sprites)};
@@ -79,9 +87,84 @@ QString severityName(Severity severity)
     return severity == Severity::Error ? u"error"_s : u"warning"_s;
 }
 
-QString statusName(bool errors, bool warnings)
+enum class MapStatus { Clean, Warnings, Errors, Unchecked };
+
+// A map whose sprites could not be checked is never called clean.
+MapStatus statusOf(const Report &report, bool spritesChecked)
 {
-    return errors ? u"errors"_s : warnings ? u"warnings"_s : u"clean"_s;
+    if (hasSeverity(report, Severity::Error))
+        return MapStatus::Errors;
+    if (!spritesChecked)
+        return MapStatus::Unchecked;
+    return hasSeverity(report, Severity::Warning) ? MapStatus::Warnings : MapStatus::Clean;
+}
+
+QString statusName(MapStatus status)
+{
+    switch (status) {
+    case MapStatus::Clean: return u"clean"_s;
+    case MapStatus::Warnings: return u"warnings"_s;
+    case MapStatus::Errors: return u"errors"_s;
+    case MapStatus::Unchecked: break;
+    }
+    return u"unchecked"_s;
+}
+
+// One kind of finding about one value (a sprite index, a terrain code), and
+// where it turns up.
+struct Repeated {
+    QString kind;
+    int value = -1;
+    QString text;
+    int count = 0;
+    int cells = 0;
+    int maps = 0;
+};
+
+QString repeatedText(const Finding &finding)
+{
+    if (finding.kind == u"sprite-not-listed"_s)
+        return u"sprite %1 is not in the catalogue"_s.arg(finding.index);
+    if (finding.kind == u"sprite-picture-fails"_s)
+        return u"sprite %1: its picture does not load"_s.arg(finding.index);
+    if (finding.kind == u"terrain-code"_s)
+        return u"terrain code %1 is none of the five the editor draws"_s.arg(finding.index);
+    return finding.kind;
+}
+
+// The findings that turn up more than once, the most frequent first (the
+// first seen first among equals).
+std::vector<Repeated> repeatedFindings(const std::vector<Report> &maps)
+{
+    std::vector<Repeated> groups;
+    QHash<std::pair<QString, int>, std::size_t> byKey;
+    for (const Report &map : maps) {
+        QSet<std::size_t> inThisMap;
+        for (const Finding &finding : map.findings) {
+            const std::pair key{finding.kind, finding.index};
+            auto found = byKey.constFind(key);
+            if (found == byKey.cend()) {
+                found = byKey.insert(key, groups.size());
+                groups.push_back({finding.kind, finding.index, repeatedText(finding)});
+            }
+            Repeated &group = groups[*found];
+            ++group.count;
+            group.cells += finding.x >= 0 ? 1 : 0;
+            if (!inThisMap.contains(*found)) {
+                inThisMap.insert(*found);
+                ++group.maps;
+            }
+        }
+    }
+    std::erase_if(groups, [](const Repeated &group) { return group.count < 2; });
+    std::stable_sort(groups.begin(), groups.end(),
+                     [](const Repeated &a, const Repeated &b) { return a.count > b.count; });
+    return groups;
+}
+
+QString mapsText(int maps)
+{
+    return maps == 1 ? u"1 map"_s : u"%1 maps"_s.arg(maps);
 }
 
 QJsonObject findingJson(const Finding &finding)
@@ -98,51 +181,66 @@ QJsonObject findingJson(const Finding &finding)
     return object;
 }
 
-QJsonObject reportJson(const Report &report)
+QJsonObject reportJson(const Report &report, MapStatus status)
 {
     QJsonArray findings;
     for (const Finding &finding : report.findings)
         findings.append(findingJson(finding));
-    return {{u"file"_s, report.file},
-            {u"status"_s, statusName(hasSeverity(report, Severity::Error), hasSeverity(report, Severity::Warning))},
-            {u"findings"_s, findings}};
+    return {{u"file"_s, report.file}, {u"status"_s, statusName(status)}, {u"findings"_s, findings}};
 }
 
-void writeFindings(const Report &report, Console &io)
+void writeFindings(const Report &report, bool quiet, Console &io)
 {
-    for (const Finding &finding : report.findings)
-        io.out << report.file << ": " << severityName(finding.severity) << ": " << finding.message << '\n';
-}
-
-void writeText(const Report &catalogue, const std::vector<Report> &maps, Console &io)
-{
-    writeFindings(catalogue, io);
-    int clean = 0, warned = 0, failed = 0;
-    for (const Report &map : maps) {
-        writeFindings(map, io);
-        if (hasSeverity(map, Severity::Error))
-            ++failed;
-        else if (hasSeverity(map, Severity::Warning))
-            ++warned;
-        else
-            ++clean;
+    for (const Finding &finding : report.findings) {
+        if (!quiet || finding.severity == Severity::Error)
+            io.out << report.file << ": " << severityName(finding.severity) << ": " << finding.message << '\n';
     }
-    io.out << "checked " << maps.size() << (maps.size() == 1 ? " map: " : " maps: ") << clean << " clean, "
-           << warned << " with warnings only, " << failed << " with errors" << Qt::endl;
+}
+
+void writeText(const Report &catalogue, const std::vector<Report> &maps, bool spritesChecked, bool quiet,
+               Console &io)
+{
+    writeFindings(catalogue, quiet, io);
+    int counts[4] = {};
+    for (const Report &map : maps) {
+        writeFindings(map, quiet, io);
+        ++counts[int(statusOf(map, spritesChecked))];
+    }
+    for (const Repeated &group : repeatedFindings(maps)) {
+        io.out << group.text << ": "
+               << (group.cells > 0 ? u"%1 cells in "_s.arg(group.cells) : QString()) << mapsText(group.maps) << '\n';
+    }
+    io.out << "checked " << mapsText(int(maps.size())) << ": " << counts[int(MapStatus::Clean)] << " clean, "
+           << counts[int(MapStatus::Warnings)] << " with warnings only, " << counts[int(MapStatus::Errors)]
+           << " with errors";
+    if (!spritesChecked)
+        io.out << ", " << counts[int(MapStatus::Unchecked)] << " unchecked (no sprites without the catalogue)";
+    io.out << Qt::endl;
 }
 
 void writeJson(const GameCatalogue &game, const Report &catalogue, const std::vector<Report> &maps,
-               int status, Console &io)
+               bool spritesChecked, int status, Console &io)
 {
     QJsonArray mapArray;
     for (const Report &map : maps)
-        mapArray.append(reportJson(map));
-    QJsonObject catalogueObject = reportJson(catalogue);
+        mapArray.append(reportJson(map, statusOf(map, spritesChecked)));
+    QJsonArray repeated;
+    for (const Repeated &group : repeatedFindings(maps)) {
+        repeated.append(QJsonObject{{u"kind"_s, group.kind}, {u"value"_s, group.value}, {u"message"_s, group.text},
+                                    {u"findings"_s, group.count}, {u"cells"_s, group.cells},
+                                    {u"maps"_s, group.maps}});
+    }
+    QJsonObject catalogueObject = reportJson(catalogue, statusOf(catalogue, true));
     catalogueObject.insert(u"sprites"_s, int(game.load.listEntries.size()));
+    const MapStatus overall = status == ExitFailure ? MapStatus::Errors
+        : !spritesChecked                           ? MapStatus::Unchecked
+        : status == ExitWarnings                    ? MapStatus::Warnings
+                                                    : MapStatus::Clean;
     const QJsonObject root{{u"game"_s, io.shown(game.folder)},
                            {u"catalogue"_s, catalogueObject},
                            {u"maps"_s, mapArray},
-                           {u"status"_s, statusName(status == ExitFailure, status == ExitWarnings)}};
+                           {u"repeated"_s, repeated},
+                           {u"status"_s, statusName(overall)}};
     io.out << QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
     io.out.flush();
 }
@@ -155,13 +253,20 @@ int runCheck(const QStringList &arguments, Console &io)
     QCommandLineParser &parser = invocation.parser();
     const QCommandLineOption game = gameFolderOption();
     const QCommandLineOption json(u"json"_s, u"Write the findings as JSON."_s);
-    parser.addOptions({game, json});
-    parser.addPositionalArgument(u"MAP"_s, u"The map files to check."_s, u"MAP..."_s);
+    const QCommandLineOption quiet(QStringList{u"q"_s, u"quiet"_s}, u"Leave out the warnings: errors and the summary only."_s);
+    const ParallelOptions parallel;
+    parser.addOptions({game, json, quiet});
+    parallel.addTo(parser);
+    parser.addPositionalArgument(u"MAP"_s, u"The map files to check; - reads one from the standard input."_s,
+                                 u"MAP..."_s);
     if (const auto done = invocation.parse(arguments, io))
         return *done;
     const QStringList paths = parser.positionalArguments();
     if (paths.isEmpty())
         return invocation.usageError(io, u"no map to check"_s);
+    const std::optional<RunSettings> settings = parallel.read(parser, invocation, io);
+    if (!settings)
+        return ExitUsage;
 
     const QString folder = chooseGameFolder(parser.value(game), parser.isSet(game));
     if (folder.isEmpty())
@@ -170,20 +275,21 @@ int runCheck(const QStringList &arguments, Console &io)
 
     const Report catalogueReport = shownIn(io, checkCatalogue(*catalogue));
     const SpriteTable *sprites = catalogue->load.listEntries.isEmpty() ? nullptr : &catalogue->sprites;
-    std::vector<Report> maps;
-    maps.reserve(std::size_t(paths.size()));
+    std::vector<Report> maps(std::size_t(paths.size()));
     bool errors = !catalogueReport.findings.empty();
     bool warnings = false;
-    for (const QString &path : paths) {
-        maps.push_back(shownIn(io, checkMapFile(path, sprites)));
-        errors = errors || hasSeverity(maps.back(), Severity::Error);
-        warnings = warnings || hasSeverity(maps.back(), Severity::Warning);
-    }
+    runInOrder(
+        paths.size(), *settings, io,
+        [&](qsizetype i) { maps[std::size_t(i)] = shownIn(io, checkMapFile(paths[i], sprites)); },
+        [&](qsizetype i, Progress &) {
+            errors = errors || hasSeverity(maps[std::size_t(i)], Severity::Error);
+            warnings = warnings || hasSeverity(maps[std::size_t(i)], Severity::Warning);
+        });
     const int status = errors ? ExitFailure : warnings ? ExitWarnings : ExitOk;
     if (parser.isSet(json))
-        writeJson(*catalogue, catalogueReport, maps, status, io);
+        writeJson(*catalogue, catalogueReport, maps, sprites != nullptr, status, io);
     else
-        writeText(catalogueReport, maps, io);
+        writeText(catalogueReport, maps, sprites != nullptr, parser.isSet(quiet), io);
     return status;
 }
 

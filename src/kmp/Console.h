@@ -22,6 +22,9 @@ struct Console {
     QTextStream &out;
     QTextStream &err;
     const CommandLineNames *names = nullptr;
+    // Whether the error stream is a terminal a person watches: progress
+    // counts are shown there unless asked otherwise.
+    bool errIsTerminal = false;
 
     // A path, or a message naming one, as the user typed the names in it.
     QString shown(const QString &text) const;

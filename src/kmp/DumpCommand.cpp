@@ -7,8 +7,6 @@
 #include "kmp/MapSource.h"
 #include "kmp/OutputRule.h"
 
-#include <QFile>
-
 using namespace Qt::StringLiterals;
 
 namespace kestrun::kmp {
@@ -34,37 +32,6 @@ To see maps as text in "git diff":
 // A dump of the largest file kmp reads whole, with room to spare.
 constexpr qint64 MaxDumpTextBytes = 4 * MaxWholeFileBytes;
 
-ReadResult refused(const QString &reason)
-{
-    ReadResult result;
-    result.status = ReadStatus::Refused;
-    result.reason = reason;
-    return result;
-}
-
-// The dump text from a file, or from the standard input for "-".
-ReadResult readText(const QString &path)
-{
-    if (path != u"-"_s)
-        return readWholeFile(path, MaxDumpTextBytes);
-    QFile input;
-    if (!input.open(stdin, QIODevice::ReadOnly))
-        return refused(input.errorString());
-    ReadResult result;
-    for (;;) {
-        const QByteArray chunk = input.read(64 * 1024);
-        if (input.error() != QFileDevice::NoError)
-            return refused(input.errorString());
-        if (chunk.isEmpty())
-            break;
-        result.bytes += chunk;
-        if (result.bytes.size() > MaxDumpTextBytes)
-            return refused(u"the input is too large to be a map's dump"_s);
-    }
-    result.size = result.bytes.size();
-    return result;
-}
-
 } // namespace
 
 int runDump(const QStringList &arguments, Console &io)
@@ -72,7 +39,7 @@ int runDump(const QStringList &arguments, Console &io)
     Invocation invocation(u"dump"_s, u"Writes a map file as text, one line per row of cells."_s,
                           FormatHelp + u"\nExit status: 0 done, 2 the file could not be read, 64 a wrong command line.\n"_s);
     QCommandLineParser &parser = invocation.parser();
-    parser.addPositionalArgument(u"MAP"_s, u"The map file."_s);
+    parser.addPositionalArgument(u"MAP"_s, u"The map file, or - for the standard input."_s);
     if (const auto done = invocation.parse(arguments, io))
         return *done;
     if (parser.positionalArguments().size() != 1)
@@ -113,7 +80,7 @@ int runUndump(const QStringList &arguments, Console &io)
     rule.addInput(textPath);
     if (const auto refused = rule.refusal(outPath, FileKind::Map, parser.isSet(force)))
         return reportFailure(io, invocation.command(), outPath, *refused);
-    const ReadResult text = readText(textPath);
+    const ReadResult text = readWholeFile(textPath, MaxDumpTextBytes);
     if (!text.ok())
         return reportFailure(io, invocation.command(), textPath, text.reason);
     const UndumpResult map = undumpMapFile(QString::fromUtf8(text.bytes));

@@ -2,8 +2,8 @@
 // sprites each layer uses.
 #include "kmp/Commands.h"
 
-#include "io/RegularFile.h"
 #include "kmp/Invocation.h"
+#include "kmp/MapSource.h"
 #include "kmp/MapText.h"
 #include "map/MapFile.h"
 #include "map/Terrain.h"
@@ -152,7 +152,7 @@ int runInfo(const QStringList &arguments, Console &io)
     QCommandLineParser &parser = invocation.parser();
     const QCommandLineOption json(u"json"_s, u"Write a JSON array, one object per map."_s);
     parser.addOption(json);
-    parser.addPositionalArgument(u"MAP"_s, u"The map files to describe."_s, u"MAP..."_s);
+    parser.addPositionalArgument(u"MAP"_s, u"The map files to describe; - reads one from the standard input."_s, u"MAP..."_s);
     if (const auto done = invocation.parse(arguments, io))
         return *done;
     const QStringList paths = parser.positionalArguments();
@@ -163,7 +163,7 @@ int runInfo(const QStringList &arguments, Console &io)
     QJsonArray all;
     bool first = true;
     for (const QString &path : paths) {
-        const ReadResult file = readRegularFile(path, MapFileSize);
+        const ReadResult file = readFileHead(path, MapFileSize);
         if (!file.ok()) {
             status = reportFailure(io, invocation.command(), path, file.reason);
             continue;

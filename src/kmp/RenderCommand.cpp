@@ -1,11 +1,12 @@
 // kmp render: maps as PNG pictures, drawn exactly as the editor's canvas.
 #include "kmp/Commands.h"
 
-#include "io/WholeFileWrite.h"
+#include "io/RebuildableFileWrite.h"
 #include "kmp/GameCatalogue.h"
 #include "kmp/Invocation.h"
 #include "kmp/MapImage.h"
 #include "kmp/OutputRule.h"
+#include "kmp/ParallelRun.h"
 #include "map/CellGeometry.h"
 #include "map/MapFile.h"
 
@@ -32,7 +33,8 @@ file name without its extension: thumbnails for a gallery of levels.
 
 A picture is written whole (a temporary file renamed over it) or not at all.
 It never replaces a map, the game's files or anything but a PNG picture
-(--force replaces anything but the command's own inputs).
+(--force replaces anything but the command's own inputs). Maps are drawn -j
+at a time; a map that fails is reported, and the others are still drawn.
 Exit status: 0 done, 2 an error, 64 a wrong command line.
 )"_s;
 
@@ -144,7 +146,7 @@ JobResult jobFailure(const QString &file, const QString &reason)
 QString writePicture(const QString &path, const QByteArray &png)
 {
     if (path != u"-"_s) {
-        const WriteResult written = writeWholeFile(path, png);
+        const WriteResult written = writeRebuildableFile(path, png);
         return written.reason;
     }
     if (std::fwrite(png.constData(), 1, size_t(png.size()), stdout) != size_t(png.size()) || std::fflush(stdout) != 0)
@@ -199,11 +201,16 @@ int runRender(const QStringList &arguments, Console &io)
     const QCommandLineOption outDir(u"out-dir"_s, u"Draw each MAP to DIR/NAME.png."_s, u"DIR"_s);
     const QCommandLineOption output = outputOption();
     const QCommandLineOption force = forceOption(u"Replace a file that is not a PNG picture (never an input)."_s);
+    const ParallelOptions parallel;
     parser.addOptions({game, layer, scale, tileSize, size, grid, outDir, output, force});
+    parallel.addTo(parser);
     parser.addPositionalArgument(u"MAP"_s, u"The map file."_s);
     parser.addPositionalArgument(u"OUT.png"_s, u"The picture to write (without --out-dir)."_s);
     if (const auto done = invocation.parse(arguments, io))
         return *done;
+    const std::optional<RunSettings> settings = parallel.read(parser, invocation, io);
+    if (!settings)
+        return ExitUsage;
 
     RenderOptions options;
     options.grid = parser.isSet(grid);
@@ -243,12 +250,23 @@ int runRender(const QStringList &arguments, Console &io)
 
     const OutputRule rule = renderInputs(jobs, *catalogue);
     int status = ExitOk;
-    for (const Job &job : jobs) {
-        if (const auto refused = rule.refusal(job.picture, FileKind::Picture, parser.isSet(force)))
-            status = reportFailure(io, invocation.command(), job.picture, *refused);
-        else if (const JobResult drawn = renderJob(job, catalogue->sprites, options); !drawn.ok())
+    std::vector<JobResult> results(jobs.size());
+    runInOrder(
+        qsizetype(jobs.size()), *settings, io,
+        [&](qsizetype i) {
+            const Job &job = jobs[std::size_t(i)];
+            if (const auto refused = rule.refusal(job.picture, FileKind::Picture, parser.isSet(force)))
+                results[std::size_t(i)] = jobFailure(job.picture, *refused);
+            else
+                results[std::size_t(i)] = renderJob(job, catalogue->sprites, options);
+        },
+        [&](qsizetype i, Progress &progress) {
+            const JobResult &drawn = results[std::size_t(i)];
+            if (drawn.ok())
+                return;
+            progress.clear();
             status = reportFailure(io, invocation.command(), drawn.file, drawn.reason);
-    }
+        });
     return status;
 }
 

@@ -9,6 +9,7 @@
 #include <QTextStream>
 
 #include <csignal>
+#include <unistd.h>
 
 int main(int argc, char **argv)
 {
@@ -35,7 +36,7 @@ int main(int argc, char **argv)
     }
     if (!names.unreachable().isEmpty())
         return kestrun::kmp::ExitFailure;
-    kestrun::kmp::Console io{out, err, &names};
+    kestrun::kmp::Console io{out, err, &names, ::isatty(STDERR_FILENO) == 1};
     const int status = kestrun::kmp::runKmp(names.arguments(), io);
     out.flush();
     // A dump or report that did not reach its reader (a full disk, a closed

@@ -20,6 +20,7 @@ struct KmpRun {
     int status = -1;
     QString out;
     QString err;
+    QByteArray outBytes; // the real program's standard output, byte for byte
 };
 
 // Runs kmp's subcommands in this process (no new program).

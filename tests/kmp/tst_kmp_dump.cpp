@@ -49,6 +49,8 @@ private slots:
     void undumpFaults_data();
     void undumpFaults();
     void failedUndumpLeavesTheTargetAsItWas();
+    void diffNamesEveryField_data();
+    void diffNamesEveryField();
 
 private:
     QTemporaryDir m_dir;
@@ -197,6 +199,40 @@ void TestKmpDump::failedUndumpLeavesTheTargetAsItWas()
     QCOMPARE(run.err, u"kmp undump: broken.txt:3: row 1 has 8 cells; a row has 16\n"_s);
     QCOMPARE(readFile(u"undump/target.kmp"_s), old);
     QCOMPARE(QDir(u"undump"_s).entryList(QDir::Files), QStringList{u"target.kmp"_s}); // no temporary left
+}
+
+void TestKmpDump::diffNamesEveryField_data()
+{
+    QTest::addColumn<QByteArray>("changed");
+    QTest::addColumn<QString>("lines");
+    const QByteArray base = mapFileBytes(showcaseGrid()) + QByteArray(40, 'T');
+    const auto with = [&base](int offset, char value) { return QByteArray(base).replace(offset, 1, &value, 1); };
+    const auto cell = [](int x, int y, int layer) { return 22 + 4 * (x + 16 * y) + layer; };
+    QTest::newRow("signature") << with(3, 0x13) << u"signature: 0x12345678 -> 0x13345678"_s;
+    QTest::newRow("version") << with(4, 3) << u"version: 2 -> 3"_s;
+    QTest::newRow("MaxX") << with(9, 1) << u"MaxX: 15 -> 16777231"_s;
+    QTest::newRow("MaxY") << with(10, 11) << u"MaxY: 10 -> 11"_s;
+    QTest::newRow("reserved") << with(21, char(0x80)) << u"reserved: 00 00 00 00 00 00 00 00 -> 00 00 00 00 00 00 00 80"_s;
+    QTest::newRow("terrain") << with(cell(15, 10, 0), 8) << u"cell (15, 10) terrain: Water -> Ice"_s;
+    QTest::newRow("layer 1") << with(cell(0, 0, 1), 0) << u"cell (0, 0) layer 1: sprite 1 -> empty"_s;
+    QTest::newRow("layer 2") << with(cell(3, 5, 2), 9) << u"cell (3, 5) layer 2: sprite 7 -> sprite 9"_s;
+    QTest::newRow("layer 3") << with(cell(15, 10, 3), 5) << u"cell (15, 10) layer 3: empty -> sprite 5"_s;
+    QTest::newRow("tail byte") << with(726 + 39, 'U')
+                               << u"bytes past 726: 40 -> 40 bytes, the first difference at offset 765"_s;
+    QTest::newRow("tail shorter") << base.left(730)
+                                  << u"size: 766 -> 730 bytes\nbytes past 726: 40 -> 4 bytes, the first difference "
+                                     u"at offset 730"_s;
+}
+
+void TestKmpDump::diffNamesEveryField()
+{
+    QFETCH(QByteArray, changed);
+    QFETCH(QString, lines);
+    QVERIFY(writeFile(u"a.kmp"_s, mapFileBytes(showcaseGrid()) + QByteArray(40, 'T')));
+    QVERIFY(writeFile(u"b.kmp"_s, changed));
+    const KmpRun run = runKmpHere({u"diff"_s, u"a.kmp"_s, u"b.kmp"_s});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.out, lines + u'\n');
 }
 
 QTEST_GUILESS_MAIN(TestKmpDump)

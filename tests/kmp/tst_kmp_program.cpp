@@ -92,7 +92,8 @@ void TestKmpProgram::statusAndMessages_data()
                                                << u"sub/tileset.dat: error: the editor loads no sprites from it, "
                                                   u"so the maps' sprites go unchecked: cannot open sub/tileset.dat: "
                                                   u"No such file or directory\n"
-                                                  u"checked 1 map: 1 clean, 0 with warnings only, 0 with errors\n"_s
+                                                  u"checked 1 map: 0 clean, 0 with warnings only, 0 with errors, "
+                                                  u"1 unchecked (no sprites without the catalogue)\n"_s
                                                << QString();
     QTest::newRow("render") << QStringList{u"render"_s, u"--game"_s, game, u"--grid"_s, u"a.kmp"_s, u"a.png"_s} << 0
                             << QString() << QString();

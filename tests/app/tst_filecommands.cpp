@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 using namespace kestrun;
 using namespace kestrun::testing;
 using namespace Qt::StringLiterals;
@@ -43,6 +45,8 @@ private slots:
     void failedSaveIsReportedAndKeepsTheMap();
     void toolbarRunsTheSameCommands();
     void noCommandReportsSuccess();
+    void newMapsFollowTheUmask_data();
+    void newMapsFollowTheUmask();
 
 private:
     // A name in the test's folder; an absolute path as it is.
@@ -372,6 +376,32 @@ void TestFileCommands::noCommandReportsSuccess()
     QCOMPARE(w.windowTitle(), QStringLiteral("Kestrunle"));
     e.move(QPointF(700, 10), Qt::NoButton); // outside: the readout stays
     QCOMPARE(e.window->sbStatusBar->panel(1)->text(), status);
+}
+
+void TestFileCommands::newMapsFollowTheUmask_data()
+{
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<int>("mode");
+    // A shared level folder's colleagues read what the editor creates.
+    QTest::newRow("022") << 022 << 0644;
+    QTest::newRow("002: the group may write") << 002 << 0664;
+    QTest::newRow("077: private") << 077 << 0600;
+}
+
+void TestFileCommands::newMapsFollowTheUmask()
+{
+    QFETCH(int, umask);
+    QFETCH(int, mode);
+    Editor e;
+    const mode_t previous = ::umask(mode_t(umask));
+    const auto restore = qScopeGuard([previous] { ::umask(previous); });
+    const QString file = path(QStringLiteral("new-%1.kmp").arg(umask, 3, 8, QLatin1Char('0')));
+    e.platform.saveAnswers.push_back(file);
+    e.window->mnuFileSave->trigger();
+    struct stat info {};
+    QCOMPARE(::stat(QFile::encodeName(file).constData(), &info), 0);
+    QCOMPARE(int(info.st_mode & 07777), mode);
+    QVERIFY(e.platform.messages.isEmpty());
 }
 
 QTEST_MAIN(TestFileCommands)

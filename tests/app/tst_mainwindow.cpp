@@ -3,11 +3,14 @@
 #include "app/KeyedToolBar.h"
 #include "app/SpriteList.h"
 #include "app/StatusBar.h"
+#include "map/MapFile.h"
 #include "support/EditorFixture.h"
+#include "support/TestFiles.h"
 #include "view/MapCanvas.h"
 #include "view/SpriteBuffer.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace kestrun;
@@ -48,6 +52,8 @@ private slots:
     void viewToggles();
     void hiddenStatusBarStillTakesTheReadout();
     void exitClosesWithoutAsking();
+    void everyActionRunsItsOwnHandler_data();
+    void everyActionRunsItsOwnHandler();
 };
 
 void TestMainWindow::windowIsFixedAndTitled()
@@ -430,6 +436,70 @@ void TestMainWindow::exitClosesWithoutAsking()
     w.mnuFileExit->trigger();
     QVERIFY(!w.isVisible());
     QVERIFY(e.platform.messages.isEmpty());
+    QCOMPARE(e.platform.unexpectedDialogs, 0);
+}
+
+void TestMainWindow::everyActionRunsItsOwnHandler_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("openDialogs");
+    QTest::addColumn<int>("saveDialogs");
+    QTest::addColumn<QString>("written");  // the file that now holds the edited map; empty: none
+    QTest::addColumn<QString>("fileName"); // the map's file afterwards; empty: none
+    QTest::addColumn<QString>("modal");    // the class of the modal window it showed
+    QTest::addColumn<bool>("shown");       // the editor window afterwards
+    // Before each: the map saved as current.kmp, then edited; other.kmp is
+    // another map. The toolbar's New, Open and Save are these actions.
+    QTest::newRow("New") << "mnuFileNew" << 0 << 0 << "" << "" << "" << true;
+    QTest::newRow("Open") << "mnuFileOpen" << 1 << 0 << "" << "other.kmp" << "" << true;
+    QTest::newRow("Save writes to the map's name, asking nothing")
+        << "mnuFileSave" << 0 << 0 << "current.kmp" << "current.kmp" << "" << true;
+    QTest::newRow("Save As asks") << "mnuFileSaveAs" << 0 << 1 << "chosen.kmp" << "chosen.kmp" << "" << true;
+    QTest::newRow("Exit") << "mnuFileExit" << 0 << 0 << "" << "current.kmp" << "" << false;
+    QTest::newRow("About") << "mnuHelpAbout" << 0 << 0 << "" << "current.kmp" << "kestrun::frmSplash" << true;
+}
+
+void TestMainWindow::everyActionRunsItsOwnHandler()
+{
+    QFETCH(QString, action);
+    QFETCH(int, openDialogs);
+    QFETCH(int, saveDialogs);
+    QFETCH(QString, written);
+    QFETCH(QString, fileName);
+    QFETCH(QString, modal);
+    QFETCH(bool, shown);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    Editor e;
+    frmMain &w = *e.window;
+    w.show();
+    QVERIFY(writeMapFile(folder.filePath(u"other.kmp"_s), MapGrid()).ok());
+    e.platform.saveAnswers.push_back(folder.filePath(u"current.kmp"_s));
+    w.mnuFileSaveAs_Click();
+    putCell(w, 3, 3, MapCell{8, 1, 2, 3});
+    const QByteArray edited = encodeMap(w.MapCells());
+    e.platform.saveRequests.clear();
+    e.platform.openAnswers.push_back(folder.filePath(u"other.kmp"_s));
+    e.platform.saveAnswers.push_back(folder.filePath(u"chosen.kmp"_s));
+    QString shownModal;
+    QTimer::singleShot(0, &w, [&shownModal] {
+        if (QWidget *window = QApplication::activeModalWidget()) {
+            shownModal = QString::fromLatin1(window->metaObject()->className());
+            window->close();
+        }
+    });
+
+    auto *triggered = w.findChild<QAction *>(action);
+    QVERIFY(triggered);
+    triggered->trigger(); // as the menu item or toolbar button does
+
+    QCOMPARE(int(e.platform.openRequests.size()), openDialogs);
+    QCOMPARE(int(e.platform.saveRequests.size()), saveDialogs);
+    for (const QString &name : {u"current.kmp"_s, u"chosen.kmp"_s})
+        QCOMPARE(readFile(folder.filePath(name)) == edited, name == written);
+    QCOMPARE(w.MapFileName(), fileName.isEmpty() ? QString() : folder.filePath(fileName));
+    QCOMPARE(shownModal, modal);
+    QCOMPARE(w.isVisible(), shown);
     QCOMPARE(e.platform.unexpectedDialogs, 0);
 }
 

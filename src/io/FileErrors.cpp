@@ -9,6 +9,7 @@ const QString DiskFull = QStringLiteral("the disk is full or the file too large"
 const QString NotWritable = QStringLiteral("the file may not be written (permission denied)");
 const QString IsFolder = QStringLiteral("it is a folder, not a file");
 const QString NotRegular = QStringLiteral("it is not a regular file");
+const QString ReadOnlyFileSystem = QStringLiteral("it is on a read-only file system");
 
 QString errnoText(int error)
 {
@@ -17,6 +18,8 @@ QString errnoText(int error)
 
 QString writeErrorText(int error)
 {
+    if (error == EROFS)
+        return ReadOnlyFileSystem;
     return error == ENOSPC || error == EFBIG ? DiskFull : errnoText(error);
 }
 

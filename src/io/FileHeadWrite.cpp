@@ -3,11 +3,12 @@
 #include "io/TemporaryReplace.h"
 
 #ifdef Q_OS_UNIX
+#include "io/InPlaceWrite.h"
 #include "io/PosixFile.h"
+#include "io/SaveSteps.h"
 #include "io/SaveTemporary.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -32,9 +33,10 @@ constexpr qint64 ChunkBytes = 64 * 1024;
 namespace {
 
 const QString ChangedWhileSaved = QStringLiteral("it changed on disk while it was being saved");
-// Another save of the same map makes this one start again only by finishing
-// its own, so trying again always follows progress; it stops after this long.
-constexpr std::chrono::milliseconds RetryTime{1000};
+// A save starts again only when another save replaced the file while this
+// one examined it and opened it for its tail, so every attempt follows
+// another save's completion: it gives up only after this many.
+constexpr int MaxAttempts = 1000;
 
 // Copies the bytes from `offset` to `end` of `from` to the same place in
 // `to`, a chunk at a time; Changed if `from` ends sooner.
@@ -60,11 +62,14 @@ Replacement copyTail(int from, int to, qint64 offset, qint64 end)
 // that may be written but not read: its tail stays only where it is.
 Replacement fillHeadAndTail(int fd, const Target &target, QByteArrayView head)
 {
-    if (QString why = writeAllAt(fd, head.data(), head.size(), 0); !why.isEmpty())
+    const int injected = reachSaveStep(SaveStep::Write);
+    if (QString why = injected ? writeErrorText(injected) : writeAllAt(fd, head.data(), head.size(), 0); !why.isEmpty())
         return {Replaced::Failed, why};
     if (!target.exists || target.info.st_size <= head.size())
         return {};
-    const OpenedFile old = openRegularDescriptor(target.path, O_RDONLY);
+    if (const int failed = reachSaveStep(SaveStep::CopyTail))
+        return {Replaced::Failed, errnoText(failed)};
+    const OpenedFile old = openRegularAt(target.folder.get(), target.name, O_RDONLY);
     if (!old.ok())
         return {old.error == EACCES ? Replaced::Impossible : Replaced::Failed, old.reason};
     const bool examined = old.info.st_dev == target.info.st_dev && old.info.st_ino == target.info.st_ino;
@@ -74,24 +79,6 @@ Replacement fillHeadAndTail(int fd, const Target &target, QByteArrayView head)
     return copied;
 }
 
-WriteResult writeInPlace(const Target &target, QByteArrayView head)
-{
-    const OpenedFile file = openRegularDescriptor(target.path, O_WRONLY);
-    if (!file.ok())
-        return writeFailure(file.reason);
-    // One write of the whole head: a reader never sees part of it.
-    QString reason;
-    const ssize_t written = ::pwrite(file.fd, head.data(), size_t(head.size()), 0);
-    if (written < 0)
-        reason = writeErrorText(errno);
-    else if (written != head.size())
-        reason = DiskFull;
-    const QString closed = syncAndClose(file.fd);
-    if (reason.isEmpty())
-        reason = closed;
-    return reason.isEmpty() ? WriteResult{} : writeFailure(reason);
-}
-
 } // namespace
 
 WriteResult writeFileHead(const QString &path, QByteArrayView head)
@@ -99,24 +86,23 @@ WriteResult writeFileHead(const QString &path, QByteArrayView head)
     // Another save may replace the file between its examination here and the
     // copy of its tail: this one then starts again, from the file it left.
     Replacement replaced;
-    const auto giveUp = std::chrono::steady_clock::now() + RetryTime;
-    do {
+    for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
         const TargetResult resolved = writableTarget(path);
         if (!resolved.ok())
             return writeFailure(resolved.reason);
         const Target &target = resolved.target;
-        removeStaleTemporaries(target.path);
+        removeStaleTemporaries(target.folder.get(), target.name);
         const bool inPlace = target.exists
             && (target.info.st_nlink > 1 || target.info.st_size - head.size() > MaxCopiedTail);
         if (inPlace)
-            return writeInPlace(target, head);
+            return writeHeadInPlace(target, head);
         const auto fill = [&](int fd) { return fillHeadAndTail(fd, target, head); };
         replaced = replaceThroughTemporary(target, fill, Keeping::Exactly);
         if (replaced.status == Replaced::Impossible)
-            return writeInPlace(target, head); // the folder, the name or the attributes
+            return writeHeadInPlace(target, head); // the folder, the name, the attributes or the rename
         if (replaced.status != Replaced::Changed)
             return replaced.ok() ? WriteResult{} : writeFailure(replaced.reason);
-    } while (std::chrono::steady_clock::now() < giveUp);
+    }
     return writeFailure(replaced.reason);
 }
 

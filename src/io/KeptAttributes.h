@@ -1,7 +1,7 @@
 #pragma once
 
 // What a file's replacement keeps of it besides its content: owner, group,
-// mode and extended attributes. For the writers of src/io only.
+// mode, extended attributes and inode flags. For the writers of src/io only.
 
 #include "io/FileTarget.h"
 
@@ -9,10 +9,12 @@
 
 namespace kestrun::detail {
 
-// Gives the new file `fd` the owner, group, mode and extended attributes
-// (the access ACL, user attributes such as tags) of the old file. False when
-// one of them could not be given; a user may not give a file away, and then
-// gets the group alone where the user is a member of it.
+// Gives the new file `fd` the owner, group, mode, extended attributes (the
+// access ACL, user attributes such as tags) and inode flags (chattr +d, +A,
+// ...) of the old file, and no access ACL when the old file had none, even
+// where the folder's default ACL gave the new one an ACL. False when one of
+// them could not be given; a user may not give a file away, and then gets the
+// group alone where the user is a member of it.
 bool keepOwnerModeAndAttributes(int fd, const Target &old);
 
 } // namespace kestrun::detail

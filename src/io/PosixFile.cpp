@@ -7,11 +7,20 @@
 
 namespace kestrun::detail {
 
-OpenedFile openRegularDescriptor(const QByteArray &path, int access)
+void Descriptor::reset(int fd)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = fd;
+}
+
+namespace {
+
+OpenedFile openRegular(int folder, const QByteArray &path, int flags)
 {
     OpenedFile opened;
     opened.status = OpenStatus::Refused;
-    const int fd = ::open(path.constData(), access | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::openat(folder, path.constData(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         opened.error = errno;
         opened.reason = errnoText(opened.error);
@@ -30,6 +39,18 @@ OpenedFile openRegularDescriptor(const QByteArray &path, int access)
     opened.status = OpenStatus::Opened;
     opened.fd = fd;
     return opened;
+}
+
+} // namespace
+
+OpenedFile openRegularDescriptor(const QByteArray &path, int access)
+{
+    return openRegular(AT_FDCWD, path, access);
+}
+
+OpenedFile openRegularAt(int folder, const QByteArray &name, int access)
+{
+    return openRegular(folder, name, access | O_NOFOLLOW);
 }
 
 QString writeAllAt(int fd, const char *data, qint64 size, qint64 offset)

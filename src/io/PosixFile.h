@@ -12,7 +12,35 @@
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 
+#include <utility>
+
 namespace kestrun::detail {
+
+// A descriptor closed when it goes out of scope.
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(Descriptor &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Descriptor &operator=(Descriptor &&other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    void reset(int fd = -1);
+
+private:
+    int m_fd = -1;
+};
 
 struct OpenedFile : FileResult<OpenStatus> {
     int fd = -1;
@@ -25,6 +53,10 @@ struct OpenedFile : FileResult<OpenStatus> {
 // check, say) is refused without blocking; the descriptor of a regular file
 // then blocks as usual. The caller closes `fd`.
 OpenedFile openRegularDescriptor(const QByteArray &path, int access);
+
+// The same for the file `name` in the folder `folder` (a descriptor), never
+// following a symbolic link there: a link swapped in is refused.
+OpenedFile openRegularAt(int folder, const QByteArray &name, int access);
 
 // Writes all of `data` at `offset`; an empty string, or why not.
 QString writeAllAt(int fd, const char *data, qint64 size, qint64 offset);

@@ -9,7 +9,7 @@
 #include "io/SaveTemporary.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 #else
 #include "io/TemporaryReplace.h"
@@ -27,20 +27,21 @@ WriteResult writeRebuildableFile(const QString &path, QByteArrayView data)
     if (!resolved.ok())
         return writeFailure(resolved.reason);
     const Target &target = resolved.target;
-    removeStaleTemporaries(target.path);
+    const int folder = target.folder.get();
+    removeStaleTemporaries(folder, target.name);
     QByteArray temporary;
-    const int fd = createTemporary(target.path, target.exists ? 0600 : 0666, temporary);
+    const int fd = createTemporary(folder, target.name, target.exists ? 0600 : 0666, temporary);
     if (fd < 0)
-        return writeFailure(errnoText(errno));
+        return writeFailure(writeErrorText(errno));
     if (target.exists)
         keepOwnerModeAndAttributes(fd, target);
     QString why = writeAllAt(fd, data.data(), data.size(), 0);
     // Renamed before it is closed: closing drops the lock that keeps another
     // write's cleanup away from it.
-    if (why.isEmpty() && ::rename(temporary.constData(), target.path.constData()) != 0)
-        why = errnoText(errno);
+    if (why.isEmpty() && ::renameat(folder, temporary.constData(), folder, target.name.constData()) != 0)
+        why = writeErrorText(errno);
     if (!why.isEmpty())
-        ::unlink(temporary.constData());
+        ::unlinkat(folder, temporary.constData(), 0);
     ::close(fd);
     return why.isEmpty() ? WriteResult{} : writeFailure(why);
 }

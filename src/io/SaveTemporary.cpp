@@ -1,10 +1,13 @@
 #include "io/SaveTemporary.h"
 
 #include "io/FileTarget.h"
+#include "io/SaveSteps.h"
 
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <QDir>
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -66,21 +69,21 @@ bool isSaveTemporaryOf(QByteArrayView fileName, QByteArrayView name)
 namespace detail {
 namespace {
 
-// Removes the temporary at `path` unless a save holds its lock. The type is
-// checked before it is opened, as opening a device may act on it.
-void removeIfAbandoned(const QByteArray &path)
+// Removes the temporary `name` in `folder` unless a save holds its lock. The
+// type is checked before it is opened, as opening a device may act on it.
+void removeIfAbandoned(int folder, const char *name)
 {
     struct stat info {};
-    if (::lstat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
         return;
     constexpr int Flags = O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
-    int fd = ::open(path.constData(), O_RDONLY | Flags);
+    int fd = ::openat(folder, name, O_RDONLY | Flags);
     if (fd < 0 && errno == EACCES) // a temporary of a write-only file
-        fd = ::open(path.constData(), O_WRONLY | Flags);
+        fd = ::openat(folder, name, O_WRONLY | Flags);
     if (fd < 0)
         return;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-        ::unlink(path.constData());
+        ::unlinkat(folder, name, 0);
     ::close(fd);
 }
 
@@ -89,15 +92,17 @@ void removeIfAbandoned(const QByteArray &path)
 // The lock tells the leftover cleanup of another write of the same file that
 // this one is alive; should that cleanup have removed the file before it was
 // locked, another is made.
-int createTemporary(const QByteArray &target, mode_t mode, QByteArray &name)
+int createTemporary(int folder, const QByteArray &fileName, mode_t mode, QByteArray &name)
 {
     static const char Alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    const QByteArray prefix = folderOf(target) + '/' + temporaryStem(baseNameOf(target)) + TemporaryInfix;
+    const QByteArray prefix = temporaryStem(fileName) + TemporaryInfix;
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = prefix;
         for (int i = 0; i < TemporarySuffixLength; ++i)
             name += Alphabet[QRandomGenerator::global()->bounded(int(sizeof Alphabet) - 1)];
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+        const int fd = stepCall(SaveStep::CreateTemporary, [&] {
+            return ::openat(folder, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+        });
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0)
@@ -115,18 +120,30 @@ int createTemporary(const QByteArray &target, mode_t mode, QByteArray &name)
     return -1;
 }
 
-void removeStaleTemporaries(const QByteArray &target)
+int createUnnamedTemporary(int folder)
+{
+    constexpr int Flags = O_TMPFILE | O_RDWR | O_CLOEXEC;
+    const int fd = stepCall(SaveStep::CreateTemporary, [&] { return ::openat(folder, ".", Flags, 0600); });
+    if (fd >= 0)
+        return fd;
+    return ::open(QFile::encodeName(QDir::tempPath()).constData(), Flags, 0600);
+}
+
+void removeStaleTemporaries(int folder, const QByteArray &fileName)
 {
     // Compared as bytes: decoded, two names that are not valid UTF-8 may
     // read the same.
-    const QByteArray folder = folderOf(target);
-    const QByteArray fileName = baseNameOf(target);
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
+    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0)
         return;
+    DIR *dir = ::fdopendir(listed);
+    if (!dir) {
+        ::close(listed);
+        return;
+    }
     while (const dirent *entry = ::readdir(dir)) {
         if (isSaveTemporaryOf(fileName, entry->d_name))
-            removeIfAbandoned(folder + '/' + entry->d_name);
+            removeIfAbandoned(folder, entry->d_name);
     }
     ::closedir(dir);
 }

@@ -12,13 +12,19 @@
 
 namespace kestrun::detail {
 
-// A new temporary file beside `target`, open for writing and locked for as
-// long as it is open, its name in `name`; or -1 with errno set.
-int createTemporary(const QByteArray &target, mode_t mode, QByteArray &name);
+// A new temporary file for the file `fileName` in the folder `folder` (a
+// descriptor), open for reading and writing and locked for as long as it is
+// open, its name in `name`; or -1 with errno set.
+int createTemporary(int folder, const QByteArray &fileName, mode_t mode, QByteArray &name);
 
-// Removes the temporaries that killed writes of `target` left beside it:
-// those no write holds locked.
-void removeStaleTemporaries(const QByteArray &target);
+// A temporary file without a name, open for reading and writing: in
+// `folder` where its file system allows it, else in the system's temporary
+// folder. Or -1 with errno set.
+int createUnnamedTemporary(int folder);
+
+// Removes the temporaries that killed writes of `fileName` left beside it
+// in `folder`: those no write holds locked.
+void removeStaleTemporaries(int folder, const QByteArray &fileName);
 
 } // namespace kestrun::detail
 

@@ -4,6 +4,7 @@
 
 #ifdef Q_OS_UNIX
 #include "io/KeptAttributes.h"
+#include "io/SaveSteps.h"
 #include "io/SaveTemporary.h"
 
 #include <cerrno>
@@ -16,27 +17,38 @@ namespace kestrun::detail {
 #ifdef Q_OS_UNIX
 namespace {
 
-void syncFolder(const QByteArray &folder)
+void syncFolder(int folder)
 {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // The folder was walked to with O_PATH, which fsync does not take.
+    const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
-        ::fsync(fd);
+        stepCall(SaveStep::SyncFolder, [&] { return ::fsync(fd); });
         ::close(fd);
     }
 }
 
+// A refusal that leaves the file where it is, writable in place: a folder
+// closed to the temporary, a bind-mounted file (EBUSY), a rename across
+// file systems (EXDEV).
+bool isRefusedHere(int error)
+{
+    return error == EACCES || error == EPERM || error == EBUSY || error == EXDEV;
+}
+
 } // namespace
 
-Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping)
+Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping,
+                                    const TemporaryFill &inPlace)
 {
     QByteArray temporary;
-    const int fd = createTemporary(target.path, target.exists ? 0600 : 0666, temporary);
+    const int folder = target.folder.get();
+    const int fd = createTemporary(folder, target.name, target.exists ? 0600 : 0666, temporary);
     if (fd < 0) {
         // A path too long for the temporary's name (past PATH_MAX, or a
         // file system with shorter names) leaves the file where it is too.
         const int error = errno;
         const bool closed = error == EACCES || error == EPERM || error == EROFS || error == ENAMETOOLONG;
-        return {target.exists && closed ? Replaced::Impossible : Replaced::Failed, errnoText(error)};
+        return {target.exists && closed ? Replaced::Impossible : Replaced::Failed, writeErrorText(error)};
     }
     Replacement result;
     if (target.exists && !keepOwnerModeAndAttributes(fd, target) && keeping == Keeping::Exactly)
@@ -45,15 +57,24 @@ Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &f
         result = fill(fd);
     // Renamed before it is closed: closing drops the lock that keeps
     // another save's cleanup away from it.
-    if (result.ok() && (::fsync(fd) != 0 || ::rename(temporary.constData(), target.path.constData()) != 0)) {
+    if (result.ok() && stepCall(SaveStep::SyncTemporary, [&] { return ::fsync(fd); }) != 0)
+        result = {Replaced::Failed, writeErrorText(errno)};
+    bool renamed = false;
+    if (result.ok()) {
+        renamed = stepCall(SaveStep::Rename, [&] {
+            return ::renameat(folder, temporary.constData(), folder, target.name.constData());
+        }) == 0;
         const int error = errno;
-        result = {error == EACCES || error == EPERM ? Replaced::Impossible : Replaced::Failed, errnoText(error)};
+        if (!renamed && target.exists && isRefusedHere(error))
+            result = inPlace ? inPlace(fd) : Replacement{Replaced::Impossible, writeErrorText(error)};
+        else if (!renamed)
+            result = {Replaced::Failed, writeErrorText(error)};
     }
-    if (!result.ok())
-        ::unlink(temporary.constData());
+    if (!renamed)
+        ::unlinkat(folder, temporary.constData(), 0);
     ::close(fd); // once synced, what close could still report is on disk
-    if (result.ok())
-        syncFolder(folderOf(target.path));
+    if (renamed)
+        syncFolder(folder);
     return result;
 }
 

@@ -17,8 +17,8 @@ namespace kestrun::detail {
 
 // Impossible: the file cannot be replaced here (the folder refused the
 // temporary file or the rename, the temporary's name would be too long, the
-// old file's attributes would not pass, its tail cannot be read); nothing
-// was changed. Changed: the file changed on disk while it was being copied.
+// old file's attributes or flags would not pass, its tail cannot be read);
+// nothing was changed. Changed: the file changed on disk while it was being copied.
 enum class Replaced { Done, Failed, Impossible, Changed };
 using Replacement = FileResult<Replaced>;
 
@@ -30,10 +30,15 @@ using TemporaryFill = std::function<Replacement(int fd)>;
 enum class Keeping { Exactly, AsAllowed };
 
 // Makes a temporary file beside the target (with the old file's owner, group,
-// mode and extended attributes), lets `fill` write it, syncs it and renames
-// it over the target. Impossible also when what `keeping` asks could not be
-// kept. On any failure the temporary file is gone.
-Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping);
+// mode, extended attributes and flags), lets `fill` write it, syncs it and
+// renames it over the target, then syncs the folder. Impossible also when
+// what `keeping` asks could not be kept. When the rename is refused where
+// the file itself may still be written (the folder refuses it, EBUSY for a
+// bind-mounted file, EXDEV), `inPlace`, if given, gets the filled
+// temporary's descriptor and writes the target in place; otherwise that is
+// Impossible too. Afterwards the temporary file is gone, unless renamed.
+Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping,
+                                    const TemporaryFill &inPlace = {});
 
 #else
 

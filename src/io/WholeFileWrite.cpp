@@ -4,6 +4,7 @@
 
 #ifdef Q_OS_UNIX
 #include "io/PosixFile.h"
+#include "io/SaveSteps.h"
 #include "io/SaveTemporary.h"
 #endif
 
@@ -18,9 +19,10 @@ WriteResult writeWholeFile(const QString &path, QByteArrayView data)
     const TargetResult resolved = writableTarget(path);
     if (!resolved.ok())
         return writeFailure(resolved.reason);
-    removeStaleTemporaries(resolved.target.path);
+    removeStaleTemporaries(resolved.target.folder.get(), resolved.target.name);
     const auto fill = [data](int fd) {
-        const QString why = writeAllAt(fd, data.data(), data.size(), 0);
+        const int injected = reachSaveStep(SaveStep::Write);
+        const QString why = injected ? writeErrorText(injected) : writeAllAt(fd, data.data(), data.size(), 0);
         return Replacement{why.isEmpty() ? Replaced::Done : Replaced::Failed, why};
     };
     // A folder closed to the temporary file is a failure like any other.

@@ -3,6 +3,8 @@
 // may not be written, over a symbolic link, or killed half-way.
 #include "io/FileHeadWrite.h"
 #include "io/NativeFileName.h"
+#include "io/SaveFaults.h"
+#include "io/StreamedWrite.h"
 #include "map/MapFile.h"
 #include "support/TestFiles.h"
 
@@ -22,7 +24,9 @@
 #include <functional>
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -118,6 +122,28 @@ QByteArray patterned(qint64 size)
     return bytes;
 }
 
+// The map of `seed` written whole by one of the writers: "save" (the
+// editor's, which keeps a tail), "stream" (the kmp writers', in two pieces)
+// or "whole" (kmp's other outputs).
+WriteResult writeBy(const QString &writer, const QString &path, std::uint8_t seed)
+{
+    const QByteArray map = encodeMap(gridOf(seed));
+    if (writer == u"stream"_s)
+        return writeMapStream(path, [&](const ByteSink &sink) {
+            return sink(QByteArrayView(map).first(100)) && sink(QByteArrayView(map).sliced(100)) ? QString() : u"unwritten"_s;
+        });
+    if (writer == u"whole"_s)
+        return writeWholeFile(path, map);
+    const MapWriteResult saved = writeMapFile(path, gridOf(seed));
+    return {saved.ok() ? WriteStatus::Written : WriteStatus::Failed, saved.reason};
+}
+
+// Makes step `failing` fail with `error` every time it is reached.
+void failStep(detail::SaveStep failing, int error)
+{
+    detail::setSaveStepHook([=](detail::SaveStep step) { return step == failing ? error : 0; });
+}
+
 } // namespace
 
 class TestMapSave : public QObject {
@@ -135,6 +161,10 @@ private slots:
     void savedByAnotherUser();
     void symbolicLinks_data();
     void symbolicLinks();
+    void sharedFolderLinks_data();
+    void sharedFolderLinks();
+    void inPlaceRule_data();
+    void inPlaceRule();
     void longNames_data();
     void longNames();
     void removesOnlyItsOwnLeftovers();
@@ -151,6 +181,7 @@ private:
 
 void TestMapSave::init()
 {
+    detail::setSaveStepHook({});
     m_dir = QTemporaryDir();
     QVERIFY(m_dir.isValid());
 }
@@ -421,22 +452,126 @@ void TestMapSave::symbolicLinks()
     QCOMPARE(entriesOf(m_dir.path()), entries);
 }
 
+void TestMapSave::sharedFolderLinks_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<bool>("onTheWay"); // a link to the folder, not to the map
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<bool>("folderOwnersLink");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("save: another user's link as the map, sticky folder open to all: refused")
+        << "save" << false << 01777 << false << true;
+    QTest::newRow("stream: the same: refused") << "stream" << false << 01777 << false << true;
+    QTest::newRow("whole file: the same: refused") << "whole" << false << 01777 << false << true;
+    QTest::newRow("save: another user's link to a folder on the way: refused") << "save" << true << 01777 << false << true;
+    QTest::newRow("save: the folder owner's link: followed") << "save" << false << 01777 << true << false;
+    QTest::newRow("save: another user's link, folder not sticky: followed") << "save" << true << 0777 << false << false;
+}
+
+void TestMapSave::sharedFolderLinks()
+{
+    QFETCH(QString, writer);
+    QFETCH(bool, onTheWay);
+    QFETCH(int, folderMode);
+    QFETCH(bool, folderOwnersLink);
+    QFETCH(bool, refused);
+    if (::geteuid() != 0)
+        QSKIP("Needs root, to give a link to another user.");
+    const QString victim = path(u"victim/level.kmp"_s);
+    const QString shared = path(u"shared"_s);
+    QVERIFY(QDir().mkpath(path(u"victim"_s)) && QDir().mkpath(shared));
+    QVERIFY(writeFile(victim, encodeMap(gridOf(1))));
+    QCOMPARE(::chmod(QFile::encodeName(shared).constData(), mode_t(folderMode)), 0);
+    if (folderOwnersLink)
+        QCOMPARE(::chown(QFile::encodeName(shared).constData(), OtherUser, OtherUser), 0);
+    const QString link = shared + (onTheWay ? u"/levels"_s : u"/level.kmp"_s);
+    const QString linked = onTheWay ? path(u"victim"_s) : victim;
+    QCOMPARE(::symlink(QFile::encodeName(linked).constData(), QFile::encodeName(link).constData()), 0);
+    QCOMPARE(::lchown(QFile::encodeName(link).constData(), OtherUser, OtherUser), 0);
+
+    const WriteResult result = writeBy(writer, onTheWay ? link + u"/level.kmp"_s : link, 2);
+    QCOMPARE(result.ok(), !refused);
+    QVERIFY2(result.reason.contains(u"symbolic link \"%1\", which another user owns"_s.arg(QFileInfo(link).fileName()))
+                 == refused, qPrintable(result.reason));
+    QCOMPARE(readFile(victim), encodeMap(gridOf(refused ? 1 : 2)));
+    QVERIFY(S_ISLNK(statOf(link).st_mode));
+    QCOMPARE(entriesOf(shared), QStringList{QFileInfo(link).fileName()});
+    QCOMPARE(entriesOf(path(u"victim"_s)), QStringList{u"level.kmp"_s});
+}
+
+void TestMapSave::inPlaceRule_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<int>("links");
+    QTest::addColumn<int>("step"); // the step made to fail ...
+    QTest::addColumn<int>("error"); // ... with this errno; 0: none
+    QTest::addColumn<QString>("reason"); // empty: written in place
+
+    using S = detail::SaveStep;
+    QTest::newRow("stream, a hard-linked map: in place") << "stream" << 2 << 0 << 0 << "";
+    QTest::newRow("stream, a producer failing half-way over a hard-linked map: the map kept")
+        << "stream" << 2 << 0 << 0 << "half";
+    for (const QString &writer : {u"save"_s, u"stream"_s}) {
+        QTest::addRow("%s, rename refused with EXDEV: in place", qPrintable(writer)) << writer << 1 << int(S::Rename) << EXDEV << "";
+        QTest::addRow("%s, rename refused with EBUSY (bind-mounted): in place", qPrintable(writer))
+            << writer << 1 << int(S::Rename) << EBUSY << "";
+        QTest::addRow("%s, flags that cannot be given: in place", qPrintable(writer)) << writer << 1 << int(S::SetFlags) << EPERM << "";
+        QTest::addRow("%s, a read-only file system: said so", qPrintable(writer))
+            << writer << 1 << int(S::CheckAccess) << EROFS << "it is on a read-only file system";
+    }
+    QTest::newRow("save, a new map on a read-only file system: said so")
+        << "save" << 0 << int(S::CreateTemporary) << EROFS << "it is on a read-only file system";
+}
+
+void TestMapSave::inPlaceRule()
+{
+    QFETCH(QString, writer);
+    QFETCH(int, links);
+    QFETCH(int, step);
+    QFETCH(int, error);
+    QFETCH(QString, reason);
+    const QString file = path(u"level.kmp"_s);
+    const QByteArray name = QFile::encodeName(file);
+    if (links > 0)
+        QVERIFY(writeFile(file, encodeMap(gridOf(1))));
+    if (links == 2)
+        QCOMPARE(::link(name.constData(), QFile::encodeName(path(u"other.kmp"_s)).constData()), 0);
+    int flags = FS_NODUMP_FL;
+    const int fd = ::open(name.constData(), O_RDONLY);
+    if (step == int(detail::SaveStep::SetFlags) && (fd < 0 || ::ioctl(fd, FS_IOC_SETFLAGS, &flags) != 0))
+        QSKIP("This file system has no inode flags.");
+    ::close(fd);
+    const ino_t inode = statOf(file).st_ino;
+    failStep(detail::SaveStep(step), error);
+
+    WriteResult result;
+    if (reason == u"half"_s) // a producer that fails after writing part of the map
+        result = writeMapStream(file, [](const ByteSink &sink) { return sink("half a map") ? u"half"_s : QString(); });
+    else
+        result = writeBy(writer, file, 2);
+    QCOMPARE(result.reason, reason);
+    QCOMPARE(readFile(file), links == 0 ? QByteArray() : encodeMap(gridOf(reason.isEmpty() ? 2 : 1)));
+    QCOMPARE(statOf(file).st_ino, inode);
+    const QStringList names{u"level.kmp"_s, u"other.kmp"_s};
+    QCOMPARE(entriesOf(m_dir.path()), names.first(links));
+}
+
 void TestMapSave::longNames_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("deep"); // the map's path just under PATH_MAX, its temporary's past it
-    QTest::addColumn<bool>("inPlace");
 
-    QTest::newRow("120 Cyrillic letters (244 bytes): replaced") << cyrillicName(120) << false << false;
-    QTest::newRow("255 bytes: replaced") << QString(251, u'x') + u".kmp"_s << false << false;
-    QTest::newRow("path of 4090 bytes: in place") << u"level.kmp"_s << true << true;
+    QTest::newRow("120 Cyrillic letters (244 bytes)") << cyrillicName(120) << false;
+    QTest::newRow("255 bytes") << QString(251, u'x') + u".kmp"_s << false;
+    // The temporary is named within its folder's descriptor: no path passes.
+    QTest::newRow("path of 4090 bytes") << u"level.kmp"_s << true;
 }
 
 void TestMapSave::longNames()
 {
     QFETCH(QString, name);
     QFETCH(bool, deep);
-    QFETCH(bool, inPlace);
     const QString folder = deep ? deepFolder(m_dir.path(), 4090 - 1 - name.size()) : m_dir.path();
     QVERIFY(QDir().mkpath(folder));
     const QString file = folder + u'/' + name;
@@ -446,14 +581,11 @@ void TestMapSave::longNames()
     const MapWriteResult saved = writeMapFile(file, gridOf(2));
     QVERIFY2(saved.ok(), qPrintable(saved.reason));
     QCOMPARE(readFile(file), encodeMap(gridOf(2)) + "tail");
-    QCOMPARE(statOf(file).st_ino == inode, inPlace);
+    QVERIFY(statOf(file).st_ino != inode);
     QCOMPARE(entriesOf(folder), QStringList{name});
-    // A new map whose temporary cannot be named is refused, never half-made.
     if (deep) {
-        const MapWriteResult made = writeMapFile(folder + u"/new.kmp"_s, gridOf(2));
-        QCOMPARE(made.status, MapWriteStatus::Failed);
-        QVERIFY(!made.reason.isEmpty());
-        QCOMPARE(entriesOf(folder), QStringList{name});
+        QVERIFY(writeMapFile(folder + u"/new.kmp"_s, gridOf(2)).ok());
+        QCOMPARE(readFile(folder + u"/new.kmp"_s), encodeMap(gridOf(2)));
     }
 }
 

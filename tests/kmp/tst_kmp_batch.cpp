@@ -54,6 +54,7 @@ void TestKmpBatch::resultsDoNotDependOnJobs_data()
     QTest::newRow("check") << QStringList{u"check"_s} << 2;
     QTest::newRow("check --json") << QStringList{u"check"_s, u"--json"_s} << 2;
     QTest::newRow("check --quiet") << QStringList{u"check"_s, u"--quiet"_s} << 2;
+    QTest::newRow("usage --json") << QStringList{u"usage"_s, u"--json"_s} << 2;
     QTest::newRow("render --out-dir") << QStringList{u"render"_s, u"--size"_s, u"64"_s, u"--out-dir"_s, u"out"_s} << 2;
 }
 

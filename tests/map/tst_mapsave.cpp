@@ -165,6 +165,10 @@ private slots:
     void sharedFolderLinks();
     void inPlaceRule_data();
     void inPlaceRule();
+    void folderDefaultAcl_data();
+    void folderDefaultAcl();
+    void keepsInodeFlags_data();
+    void keepsInodeFlags();
     void longNames_data();
     void longNames();
     void removesOnlyItsOwnLeftovers();
@@ -555,6 +559,93 @@ void TestMapSave::inPlaceRule()
     QCOMPARE(statOf(file).st_ino, inode);
     const QStringList names{u"level.kmp"_s, u"other.kmp"_s};
     QCOMPARE(entriesOf(m_dir.path()), names.first(links));
+}
+
+void TestMapSave::folderDefaultAcl_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<bool>("ownAcl"); // the map has an ACL of its own
+
+    for (const QString &writer : {u"save"_s, u"stream"_s, u"whole"_s}) {
+        QTest::addRow("%s over a 0640 map without an ACL: still none", qPrintable(writer)) << writer << true << false;
+        QTest::addRow("%s over a map with its own ACL: that one", qPrintable(writer)) << writer << true << true;
+        QTest::addRow("%s of a new map: what the folder gives any new file", qPrintable(writer)) << writer << false << false;
+    }
+}
+
+void TestMapSave::folderDefaultAcl()
+{
+    QFETCH(QString, writer);
+    QFETCH(bool, exists);
+    QFETCH(bool, ownAcl);
+    // The folder's default ACL grants another user read and write.
+    const QByteArray folder = QFile::encodeName(m_dir.path());
+    const QByteArray grant = aclGranting(OtherUser);
+    if (::setxattr(folder.constData(), "system.posix_acl_default", grant.constData(), size_t(grant.size()), 0) != 0)
+        QSKIP(qPrintable(u"This file system takes no default ACL: "_s + QString::fromLocal8Bit(std::strerror(errno))));
+    const QString file = path(u"level.kmp"_s);
+    const QByteArray name = QFile::encodeName(file);
+    QVERIFY(writeFile(path(u"any-new-file"_s), "made as any file"));
+    QByteArray expected = attributeOf(QFile::encodeName(path(u"any-new-file"_s)), "system.posix_acl_access");
+    QVERIFY(!expected.isEmpty());
+    if (exists) {
+        QVERIFY(writeFile(file, encodeMap(gridOf(1))));
+        QCOMPARE(::removexattr(name.constData(), "system.posix_acl_access"), 0);
+        QCOMPARE(::chmod(name.constData(), 0640), 0);
+        const QByteArray own = aclGranting(Saver);
+        if (ownAcl)
+            QCOMPARE(::setxattr(name.constData(), "system.posix_acl_access", own.constData(), size_t(own.size()), 0), 0);
+        expected = attributeOf(name, "system.posix_acl_access");
+    }
+    const ino_t inode = statOf(file).st_ino;
+
+    const WriteResult result = writeBy(writer, file, 2);
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    QCOMPARE(readFile(file), encodeMap(gridOf(2)));
+    QVERIFY(statOf(file).st_ino != inode);
+    QCOMPARE(attributeOf(name, "system.posix_acl_access"), expected);
+    if (exists && !ownAcl)
+        QCOMPARE(statOf(file).st_mode & 07777, mode_t(0640));
+}
+
+void TestMapSave::keepsInodeFlags_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<int>("flag");
+
+    for (const QString &writer : {u"save"_s, u"stream"_s}) {
+        QTest::addRow("%s: no dump (chattr +d)", qPrintable(writer)) << writer << int(FS_NODUMP_FL);
+        QTest::addRow("%s: no access time (chattr +A)", qPrintable(writer)) << writer << int(FS_NOATIME_FL);
+    }
+}
+
+void TestMapSave::keepsInodeFlags()
+{
+    QFETCH(QString, writer);
+    QFETCH(int, flag);
+    const QString file = path(u"level.kmp"_s);
+    QVERIFY(writeFile(file, encodeMap(gridOf(1))));
+    const auto flagsOf = [&] {
+        int flags = -1;
+        const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0)
+            flags = -1;
+        ::close(fd);
+        return flags;
+    };
+    int flags = flagsOf() | flag;
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+    const bool set = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    if (!set)
+        QSKIP("This file system has no inode flags, or takes none from this user.");
+    const ino_t inode = statOf(file).st_ino;
+
+    const WriteResult result = writeBy(writer, file, 2);
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    QVERIFY(statOf(file).st_ino != inode);
+    QCOMPARE(flagsOf(), flags);
 }
 
 void TestMapSave::longNames_data()

@@ -10,6 +10,7 @@ import argparse
 import functools
 import os
 import re
+import resource
 import struct
 import sys
 import tempfile
@@ -108,11 +109,19 @@ class EditorTest(unittest.TestCase):
         with open(os.path.join(self.config, "Kestrunle", "Kestrunle.conf"), "w") as f:
             f.write(f"[settings]\ngamepath={folder}\n")
 
-    def start(self, *arguments, language=None):
+    def start(self, *arguments, language=None, file_size_limit=None):
         env = dict(self.x.env, XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.tmp.name)
         if language:
             env["LANG"] = language
-        self.editor = EditorProcess(EDITOR, arguments, env, os.path.join(self.tmp.name, "editor.stderr"))
+
+        def limit_file_size():
+            resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
+
+        # The display took a connection when the session began; it is asked
+        # again, so that a slow server never makes the editor fail to connect.
+        self.x.wait_for_display()
+        self.editor = EditorProcess(EDITOR, arguments, env, os.path.join(self.tmp.name, "editor.stderr"),
+                                    preexec_fn=limit_file_size if file_size_limit is not None else None)
 
     def editor_alive(self):
         """True while the editor runs; fails the test at once if it ended."""
@@ -126,14 +135,14 @@ class EditorTest(unittest.TestCase):
         self.editor.wait_shown()
         return self.x.wait_window("Kestrunle", 10, kind="normal")
 
-    def start_on_water_map(self, language=None):
+    def start_on_water_map(self, language=None, file_size_limit=None):
         """Starts the editor on a map whose every cell is Water with no
         sprites, so the canvas is plain blue; returns its window."""
         self.remember_folder(self.game)
         level = os.path.join(self.tmp.name, "water.kmp")
         with open(level, "wb") as f:
             f.write(map_file(16))
-        self.start(level, language=language)
+        self.start(level, language=language, file_size_limit=file_size_limit)
         return self.main_window()
 
     def close_and_wait(self, window):
@@ -212,6 +221,38 @@ class EditorTest(unittest.TestCase):
         self.assertEqual(terrain[6:32], [16] * 26)
         self.assertEqual(terrain[32:34], [4] * 2)  # cells (0, 2) and (1, 2)
         self.assertEqual(terrain[34:], [16] * 142)
+        self.close_and_wait(window)
+
+    def test_a_save_past_the_file_size_limit_is_reported_and_the_editor_lives(self):
+        # Below the map's 726 bytes: the save's write fails. Were SIGXFSZ not
+        # ignored, the signal would end the editor and the edits with it.
+        window = self.start_on_water_map(file_size_limit=700)
+        left, top = self.canvas_origin(window)
+        self.x.click(left - 128 + 308 + 11, top - 32 + 14)  # "Brick"
+        self.x.click(left + 20, top + 20)
+        self.x.xdotool("mousemove", "--sync", left + 600, top + 420)
+        self.wait_for_pixels([(left + 20, top + 20)], YELLOW, "cell (0, 0)")
+        self.x.click(left - 128 + 46 + 11, top - 32 + 14)  # "Save": asks, as the map came from the command line
+        dialog = self.x.wait_until(lambda: self.x.visible_windows("^Save As$"), 20, "no Save As dialog")[0]
+        self.x.xdotool("windowfocus", "--sync", dialog)
+        self.settle()
+        self.x.type_text("water.kmp")  # over the map it read
+        self.x.key("Return")
+        message = self.x.wait_until(
+            lambda: self.editor_alive() and self.x.visible_windows("^Kestrunle$", kind="dialog"), 20,
+            "no message about the failed save")[0]
+        _, _, width, _ = self.x.window_geometry(message)
+        self.assertLess(width, 780)  # the message box, not the editor
+        with open(os.path.join(self.tmp.name, "water.kmp"), "rb") as f:
+            self.assertEqual(f.read(), map_file(16))
+        self.assertEqual([n for n in os.listdir(self.tmp.name) if "kestrun-save" in n], [])
+        self.x.xdotool("windowfocus", "--sync", message)
+        self.settle()
+        self.x.key("Return")
+        self.x.wait_until(lambda: not self.x.visible_windows("^Kestrunle$", kind="dialog"), 10,
+                          "the message stayed open")
+        # The edit is still on screen, in a window that still answers.
+        self.assertEqual(self.x.screen().pixel(left + 20, top + 20), YELLOW)
         self.close_and_wait(window)
 
     def test_qt_dialogs_speak_the_desktops_language(self):

@@ -14,11 +14,11 @@ class EditorProcess:
     """The editor process. Its standard output is read as it comes, for the
     line that says the main window is shown; its stderr goes to a file."""
 
-    def __init__(self, editor, arguments, env, stderr_path):
+    def __init__(self, editor, arguments, env, stderr_path, preexec_fn=None):
         self.stderr_path = stderr_path
         with open(stderr_path, "wb") as stderr:
             self.process = subprocess.Popen([editor, *arguments], env=dict(env, KESTRUN_REPORT_SHOWN="1"),
-                                            stdout=subprocess.PIPE, stderr=stderr)
+                                            stdout=subprocess.PIPE, stderr=stderr, preexec_fn=preexec_fn)
         self._shown = threading.Event()
         threading.Thread(target=self._read_output, daemon=True).start()
 

@@ -10,12 +10,27 @@ start_private_display() {
         while kill -0 "$xvfb_pid" 2>/dev/null && [ ! -s "$work/ready" ]; do sleep 0.1; done
         if [ -s "$work/ready" ]; then
             export DISPLAY=":$number"
-            return 0
+            wait_for_display "$(scaled_limit 60)"
+            return
         fi
         wait "$xvfb_pid" || true
     done
     echo "could not start Xvfb" >&2
     return 1
+}
+
+# wait_for_display LIMIT: waits until the display takes a client's
+# connection (a loaded machine may be slow to after Xvfb said it was ready),
+# for at most LIMIT seconds.
+wait_for_display() {
+    local deadline=$((SECONDS + $1))
+    until xdotool getdisplaygeometry >/dev/null 2>&1; do
+        if ! kill -0 "$xvfb_pid" 2>/dev/null || ((SECONDS >= deadline)); then
+            echo "Xvfb $DISPLAY took no connection" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
 }
 
 # wait_for_editor_window PID LOG LIMIT: waits until a visible window named

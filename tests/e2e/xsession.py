@@ -46,6 +46,7 @@ class XSession:
         if not self.server:
             shutil.rmtree(self.fbdir, ignore_errors=True)
             raise RuntimeError("could not start Xvfb")
+        self.wait_for_display()
         self.env = dict(os.environ, DISPLAY=self.display)
         # Nothing of the developer's desktop may change what the editor
         # shows: its platform theme (icons, fonts), style, scaling or
@@ -68,6 +69,25 @@ class XSession:
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             return server, pipe.readline().strip() == str(number)
+
+    def accepts_clients(self):
+        """Whether a client can open the display now."""
+        x11 = xlib()
+        dpy = x11.XOpenDisplay(self.display.encode())
+        if not dpy:
+            return False
+        x11.XCloseDisplay(dpy)
+        return True
+
+    def wait_for_display(self, timeout=60.0):
+        """Returns once the display takes a client's connection. A loaded
+        machine may be slow to let the first one in after the server said it
+        was ready: whoever starts a client waits for this, not for a time."""
+        def ready():
+            if self.server.poll() is not None:
+                raise RuntimeError(f"Xvfb {self.display} ended, status {self.server.returncode}")
+            return self.accepts_clients()
+        self.wait_until(ready, timeout, f"Xvfb {self.display} took no connection")
 
     def server_state(self):
         status = self.server.poll()

@@ -1,6 +1,7 @@
 // Saving a map keeps the file as the old in-place write kept it: its tail,
-// its mode, owner and group, its other hard links; a save into a folder that
-// may not be written, over a symbolic link, or killed half-way.
+// its mode, owner and group, its ACL, flags and other hard links; a save into
+// a folder that may not be written, over a symbolic link (another user's in a
+// shared folder refused), or killed at each of its steps.
 #include "io/FileHeadWrite.h"
 #include "io/NativeFileName.h"
 #include "io/SaveFaults.h"
@@ -9,10 +10,8 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <utility>
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/fs.h>
@@ -175,8 +175,11 @@ private slots:
     void leftoversAreMatchedByTheirBytes();
     void keepsTheTemporaryOfASaveInProgress();
     void twoEditorsSavingOneMapBothSucceed();
-    void killedSavesLeaveTheOldOrTheNewMap_data();
-    void killedSavesLeaveTheOldOrTheNewMap();
+    void killedAtEachStepLeavesTheOldOrTheNewMap_data();
+    void killedAtEachStepLeavesTheOldOrTheNewMap();
+    void syncOrderAndNewFileModes_data();
+    void syncOrderAndNewFileModes();
+    void mapReplacedDuringTheTailCopyIsSavedAgain();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -751,6 +754,9 @@ void TestMapSave::twoEditorsSavingOneMapBothSucceed()
 {
     const QString file = path(u"shared.kmp"_s);
     QVERIFY(writeFile(file, encodeMap(gridOf(1)) + "tail"));
+    // A save starts again only after the other editor's save replaced the
+    // map, so fewer saves than a save's attempts cannot exhaust them however
+    // the two are scheduled.
     constexpr int Saves = 150;
     pid_t editors[2];
     for (pid_t &editor : editors) {
@@ -776,77 +782,159 @@ void TestMapSave::twoEditorsSavingOneMapBothSucceed()
     QCOMPARE(entriesOf(m_dir.path()), QStringList{u"shared.kmp"_s});
 }
 
-void TestMapSave::killedSavesLeaveTheOldOrTheNewMap_data()
+void TestMapSave::killedAtEachStepLeavesTheOldOrTheNewMap_data()
 {
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("writer");
     QTest::addColumn<int>("links");
-    QTest::addColumn<int>("kills");
-    QTest::newRow("temporary file renamed over the map") << u"killed.kmp"_s << 1 << 300;
-    QTest::newRow("in place (a second hard link)") << u"killed.kmp"_s << 2 << 100;
-    QTest::newRow("long name: a shortened temporary's name") << cyrillicName(120) << 1 << 100;
+    QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("renamed"); // the new map is on disk after the kill
+
+    using S = detail::SaveStep;
+    const auto add = [](const QString &writer, int links, S step, const char *stepName, bool renamed) {
+        QTest::addRow("%s, %s, killed at %s: the %s map", qPrintable(writer), links == 2 ? "in place" : "replaced", stepName,
+                      renamed ? "new" : "old")
+            << writer << links << int(step) << renamed;
+    };
+#define STEP(name) S::name, #name
+    for (const auto &[step, name] : {std::pair{STEP(CheckAccess)}, {STEP(CreateTemporary)}, {STEP(SetOwner)}, {STEP(SetMode)},
+                                     {STEP(SetAttributes)}, {STEP(SetFlags)}, {STEP(Write)}, {STEP(CopyTail)},
+                                     {STEP(SyncTemporary)}, {STEP(Rename)}})
+        add(u"save"_s, 1, step, name, false);
+    add(u"save"_s, 1, STEP(SyncFolder), true);
+    add(u"save"_s, 2, STEP(InPlaceOpen), false);
+    add(u"save"_s, 2, STEP(InPlaceWrite), false);
+    add(u"save"_s, 2, STEP(InPlaceSync), true);
+    add(u"stream"_s, 1, STEP(Write), false);
+    add(u"stream"_s, 1, STEP(Rename), false);
+    add(u"stream"_s, 1, STEP(SyncFolder), true);
+    add(u"stream"_s, 2, STEP(CreateTemporary), false);
+    add(u"stream"_s, 2, STEP(Write), false);
+    add(u"stream"_s, 2, STEP(InPlaceWrite), false);
+    add(u"stream"_s, 2, STEP(InPlaceTruncate), true);
+    add(u"stream"_s, 2, STEP(InPlaceSync), true);
+#undef STEP
 }
 
-void TestMapSave::killedSavesLeaveTheOldOrTheNewMap()
+void TestMapSave::killedAtEachStepLeavesTheOldOrTheNewMap()
 {
-    QFETCH(QString, name);
+    QFETCH(QString, writer);
     QFETCH(int, links);
-    QFETCH(int, kills);
-    const QString file = path(name);
-    const QByteArray tail = patterned(5000); // kept by every save
+    QFETCH(int, step);
+    QFETCH(bool, renamed);
+    if (::geteuid() != 0)
+        QSKIP("Needs root, to save a map of another owner.");
+    // A map of another owner, with an attribute and a flag: every step of
+    // keeping them is made.
+    const QString file = path(u"level.kmp"_s);
+    const QByteArray name = QFile::encodeName(file);
+    const QByteArray tail = patterned(5000);
     const QByteArray maps[] = {encodeMap(gridOf(1)) + tail, encodeMap(gridOf(2)) + tail};
     QVERIFY(writeFile(file, maps[0]));
+    QCOMPARE(::chown(name.constData(), Nobody, Nobody), 0);
+    int flags = FS_NODUMP_FL;
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    const bool flagged = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    if (!flagged || ::setxattr(name.constData(), "user.kestrun-test", "x", 1, 0) != 0)
+        QSKIP("This file system takes no inode flags or user attributes.");
+    const QStringList names = QStringList{u"level.kmp"_s, u"other.kmp"_s}.first(links);
     if (links == 2)
-        QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(path(u"other.kmp"_s)).constData()) == 0);
+        QCOMPARE(::link(name.constData(), QFile::encodeName(path(names[1])).constData()), 0);
 
-    // Every save of a child changes the file: it starts with the map that
-    // is not on disk and then alternates, so a torn write cannot hide. The
-    // kills land in the first two saves' time, so that both the old and the
-    // new map are seen; a child making one save, the slowest of three, is
-    // what that time is measured on.
-    const auto startSaving = [&](int old, bool once) {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            for (int next = 1 - old; !once; next = 1 - next)
-                writeMapFile(file, gridOf(std::uint8_t(1 + next)));
-            ::_exit(writeMapFile(file, gridOf(std::uint8_t(2 - old))).ok() ? 0 : 1);
-        }
-        return child;
-    };
-    qint64 oneSave = 0;
-    for (int run = 0; run < 3; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        const pid_t child = startSaving(run % 2, true);
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QCOMPARE(status, 0);
-        oneSave = std::max(oneSave, timer.nsecsElapsed() / 1000);
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        detail::setSaveStepHook([&](detail::SaveStep reached) {
+            if (reached == detail::SaveStep(step))
+                ::raise(SIGKILL);
+            return 0;
+        });
+        if (writer == u"stream"_s)
+            writeMapStream(file, [&](const ByteSink &sink) { return sink(maps[1]) ? QString() : u"unwritten"_s; });
+        else
+            writeMapFile(file, gridOf(2));
+        ::_exit(0);
     }
-    QRandomGenerator random(20240611);
-    int changed = 0;
-    for (int kill = 0; kill < kills; ++kill) {
-        const int old = readFile(file) == maps[1];
-        const pid_t child = startSaving(old, false);
-        QVERIFY(child >= 0);
-        ::usleep(useconds_t(random.bounded(qint64(0), 2 * oneSave)));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        const QByteArray now = readFile(file);
-        QVERIFY2(now == maps[0] || now == maps[1],
-                 qPrintable(QStringLiteral("after kill %1 the map holds %2 bytes of neither").arg(kill).arg(now.size())));
-        changed += now != maps[old];
-    }
-    qInfo("%d kills within %lld us: the map was changed after %d, unchanged after %d", kills, 2 * oneSave, changed,
-          kills - changed);
-    QVERIFY2(changed >= kills / 10 && kills - changed >= kills / 10, "the kills did not land on both sides of a save");
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL, "the save never reached the step");
+    for (const QString &linked : names)
+        QCOMPARE(readFile(path(linked)), maps[renamed]);
 
-    // What the killed saves left behind goes with the next save.
+    // What the killed save left behind goes with the next save.
     QVERIFY(writeMapFile(file, gridOf(1)).ok());
-    const QStringList names = links == 2 ? QStringList{name, u"other.kmp"_s} : QStringList{name};
     QCOMPARE(entriesOf(m_dir.path()), names);
+}
+
+void TestMapSave::syncOrderAndNewFileModes_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<int>("mask");
+    QTest::addColumn<int>("links"); // of the map before; 0: a new map
+    QTest::addColumn<QList<int>>("steps");
+
+    using S = detail::SaveStep;
+    const QList<int> made{int(S::CreateTemporary), int(S::Write), int(S::SyncTemporary), int(S::Rename), int(S::SyncFolder)};
+    QTest::newRow("save, a new map, umask 022: 0644") << "save" << 022 << 0 << made;
+    QTest::newRow("save, a new map, umask 002: 0664") << "save" << 002 << 0 << made;
+    QList<int> streamed = made; // written in two pieces
+    streamed.insert(1, int(S::Write));
+    QTest::newRow("stream, a new map, umask 002: 0664") << "stream" << 002 << 0 << streamed;
+    QTest::newRow("whole file, a new file, umask 022: 0644") << "whole" << 022 << 0 << made;
+    QTest::newRow("save over a map with a tail: its mode kept")
+        << "save" << 022 << 1
+        << QList<int>{int(S::CheckAccess), int(S::CreateTemporary), int(S::SetMode), int(S::Write), int(S::CopyTail),
+                      int(S::SyncTemporary), int(S::Rename), int(S::SyncFolder)};
+    QTest::newRow("save over a hard-linked map: in place, synced")
+        << "save" << 022 << 2 << QList<int>{int(S::CheckAccess), int(S::InPlaceOpen), int(S::InPlaceWrite), int(S::InPlaceSync)};
+}
+
+void TestMapSave::syncOrderAndNewFileModes()
+{
+    QFETCH(QString, writer);
+    QFETCH(int, mask);
+    QFETCH(int, links);
+    QFETCH(QList<int>, steps);
+    const QString file = path(u"level.kmp"_s);
+    if (links > 0) {
+        QVERIFY(writeFile(file, encodeMap(gridOf(1)) + "tail"));
+        QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0604), 0);
+    }
     if (links == 2)
-        QCOMPARE(readFile(path(u"other.kmp"_s)), maps[0]);
+        QCOMPARE(::link(QFile::encodeName(file).constData(), QFile::encodeName(path(u"other.kmp"_s)).constData()), 0);
+    QList<int> made;
+    detail::setSaveStepHook([&](detail::SaveStep step) {
+        made.append(int(step));
+        return 0;
+    });
+    const mode_t previous = ::umask(mode_t(mask));
+    const WriteResult result = writeBy(writer, file, 2);
+    ::umask(previous);
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    QCOMPARE(made, steps);
+    QCOMPARE(statOf(file).st_mode & 07777, links > 0 ? mode_t(0604) : 0666 & ~mode_t(mask));
+}
+
+void TestMapSave::mapReplacedDuringTheTailCopyIsSavedAgain()
+{
+    // Another save renames its map over this one's just before this one
+    // opens the map for its tail: this save starts again from that map.
+    const QString file = path(u"level.kmp"_s);
+    const QString other = path(u"other-save.kmp"_s);
+    QVERIFY(writeFile(file, encodeMap(gridOf(1)) + "old tail"));
+    QVERIFY(writeFile(other, encodeMap(gridOf(3)) + "tail of the other save"));
+    int copies = 0;
+    detail::setSaveStepHook([&](detail::SaveStep step) {
+        if (step == detail::SaveStep::CopyTail && copies++ == 0)
+            ::rename(QFile::encodeName(other).constData(), QFile::encodeName(file).constData());
+        return 0;
+    });
+
+    const MapWriteResult saved = writeMapFile(file, gridOf(2));
+    QVERIFY2(saved.ok(), qPrintable(saved.reason));
+    QCOMPARE(copies, 2);
+    QCOMPARE(readFile(file), encodeMap(gridOf(2)) + "tail of the other save");
+    QCOMPARE(entriesOf(m_dir.path()), QStringList{u"level.kmp"_s});
 }
 
 QTEST_GUILESS_MAIN(TestMapSave)

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace kestrun;
 using namespace kestrun::testing;
 using namespace Qt::StringLiterals;
@@ -152,6 +154,8 @@ void TestStartup::commandLineNameIsTakenAsBytes()
     QFETCH(bool, exists);
     QFETCH(QByteArray, argument);
     const QByteArray folder = QFile::encodeName(m_dir.path()) + '/';
+    // Qt cannot name it to remove it with the folder: removed by its bytes.
+    const auto remove = qScopeGuard([&] { ::unlink((folder + name).constData()); });
     if (exists)
         QVERIFY(writeFileByName(folder + name, encodeMap(m_stored)));
     const QByteArray quote = argument.endsWith(u'"') ? QByteArray("\"") : QByteArray();

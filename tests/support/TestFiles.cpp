@@ -84,9 +84,9 @@ bool makeNamedPipe(const QString &path)
     return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
 }
 
-bool makeZeroDevice(const QString &path)
+bool makeCharacterDevice(const QString &path, unsigned major, unsigned minor)
 {
-    return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0600, ::makedev(1, 5)) == 0;
+    return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0600, ::makedev(major, minor)) == 0;
 }
 
 bool makeSocket(const QString &path)

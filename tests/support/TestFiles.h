@@ -28,10 +28,11 @@ bool underFileSizeLimit(qint64 bytes, const std::function<void()> &writes);
 // Makes a named pipe, or a socket (bound, and left so), at `path`.
 bool makeNamedPipe(const QString &path);
 bool makeSocket(const QString &path);
-// Makes a character device node at `path` for the zero device (1, 5): a
-// device of the test's own, so that a faulty writer replaces only that node,
-// never one of the machine's. Needs root (CAP_MKNOD); false when refused.
-bool makeZeroDevice(const QString &path);
+// Makes a character device node at `path` for the device `major`, `minor`
+// (1, 5: zero; 1, 7: full): a node of the test's own, so that a faulty
+// writer replaces only that node, never one of the machine's. Needs root
+// (CAP_MKNOD); false when refused.
+bool makeCharacterDevice(const QString &path, unsigned major, unsigned minor);
 
 // Runs `work` in a child process as user and group `id`, with `groups` as
 // its supplementary groups (the caller must be root); the child's exit

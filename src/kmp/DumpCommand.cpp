@@ -1,11 +1,13 @@
 // kmp dump and kmp undump: a map file as lines of text, and back.
 #include "kmp/Commands.h"
 
-#include "io/WholeFileWrite.h"
+#include "io/RegularFile.h"
 #include "kmp/DumpFormat.h"
 #include "kmp/Invocation.h"
 #include "kmp/MapSource.h"
 #include "kmp/OutputRule.h"
+
+#include <QFile>
 
 using namespace Qt::StringLiterals;
 
@@ -29,8 +31,20 @@ To see maps as text in "git diff":
   git config diff.kmp.textconv "kmp dump"
 )"_s;
 
-// A dump of the largest file kmp reads whole, with room to spare.
-constexpr qint64 MaxDumpTextBytes = 4 * MaxWholeFileBytes;
+// Opens the dump text: a regular file, or the standard input for "-".
+OpenResult openText(const QString &path, QFile &input)
+{
+    if (path != StandardStream) {
+        input.setFileName(path);
+        return openRegularFile(input);
+    }
+    OpenResult result;
+    if (!input.open(stdin, QIODevice::ReadOnly)) {
+        result.status = OpenStatus::Refused;
+        result.reason = input.errorString();
+    }
+    return result;
+}
 
 } // namespace
 
@@ -46,11 +60,27 @@ int runDump(const QStringList &arguments, Console &io)
         return invocation.usageError(io, u"give one map file"_s);
 
     const QString path = parser.positionalArguments().constFirst();
-    const ReadResult file = readWholeFile(path);
-    if (!file.ok())
-        return reportFailure(io, invocation.command(), path, file.reason);
-    io.out << dumpMapFile(file.bytes);
+    if (path == StandardStream) {
+        const ReadResult input = readWholeFile(path);
+        if (!input.ok())
+            return reportFailure(io, invocation.command(), path, input.reason);
+        io.out << dumpMapFile(input.bytes);
+        io.out.flush();
+        return ExitOk;
+    }
+    // A file is dumped as it is read, whatever its size.
+    QFile file(path);
+    if (const OpenResult opened = openRegularFile(file); !opened.ok())
+        return reportFailure(io, invocation.command(), path, opened.reason);
+    const qint64 size = file.size();
+    if (size > MaxDumpedFileBytes) {
+        return reportFailure(io, invocation.command(), path,
+                             u"the file is %1 bytes; a dump describes up to %2"_s.arg(size).arg(MaxDumpedFileBytes));
+    }
+    const QString failed = dumpMapStream(file, size, io.out);
     io.out.flush();
+    if (!failed.isEmpty())
+        return reportFailure(io, invocation.command(), path, failed);
     return ExitOk;
 }
 
@@ -80,15 +110,23 @@ int runUndump(const QStringList &arguments, Console &io)
     rule.addInput(textPath);
     if (const auto refused = rule.refusal(outPath, FileKind::Map, parser.isSet(force)))
         return reportFailure(io, invocation.command(), outPath, *refused);
-    const ReadResult text = readWholeFile(textPath, MaxDumpTextBytes);
-    if (!text.ok())
-        return reportFailure(io, invocation.command(), textPath, text.reason);
-    const UndumpResult map = undumpMapFile(QString::fromUtf8(text.bytes));
-    if (!map.ok()) {
+    QFile text;
+    if (const OpenResult opened = openText(textPath, text); !opened.ok())
+        return reportFailure(io, invocation.command(), textPath, opened.reason);
+    // The map is written as the text is read: a fault in the text abandons
+    // the write and leaves OUT.kmp as it was.
+    UndumpResult map;
+    const WriteResult written = writeMapStream(outPath, [&map, &text](const ByteSink &sink) {
+        map = undumpMapStream(text, sink);
+        return map.ok() ? QString() : map.reason;
+    });
+    if (map.status == UndumpStatus::Malformed) {
         const QString where = map.line > 0 ? u"%1:%2"_s.arg(textPath).arg(map.line) : textPath;
         return reportFailure(io, invocation.command(), where, map.reason);
     }
-    if (const WriteResult written = writeWholeFile(outPath, map.file); !written.ok())
+    if (map.status == UndumpStatus::Unread)
+        return reportFailure(io, invocation.command(), textPath, map.reason);
+    if (!written.ok())
         return reportFailure(io, invocation.command(), outPath, written.reason);
     return ExitOk;
 }

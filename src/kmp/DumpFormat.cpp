@@ -1,14 +1,17 @@
 #include "kmp/DumpFormat.h"
 
-#include "kmp/MapSource.h"
 #include "kmp/MapText.h"
 #include "map/MapFile.h"
 
+#include <QBuffer>
 #include <QList>
 #include <QStringView>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -30,15 +33,6 @@ QString rowLine(const QByteArray &image, int y)
               + u'.' + QString::number(cell[3]);
     }
     return line;
-}
-
-UndumpResult fault(int line, QString reason)
-{
-    UndumpResult result;
-    result.status = UndumpStatus::Malformed;
-    result.line = line;
-    result.reason = std::move(reason);
-    return result;
 }
 
 std::optional<qint64> decimal(QStringView text, qint64 low, qint64 high)
@@ -68,10 +62,7 @@ std::optional<QByteArray> hexBytes(QStringView text)
     return QByteArray::fromHex(text.toLatin1());
 }
 
-struct HeaderFields {
-    qint64 size = 0;
-    MapHeader header;
-};
+using HeaderFields = DumpHeaderFields;
 
 // "kmp-dump 1 size=... signature=0x... version=... MaxX=... MaxY=... reserved=..."
 std::optional<QString> parseHeaderLine(QStringView line, HeaderFields &fields)
@@ -97,7 +88,7 @@ std::optional<QString> parseHeaderLine(QStringView line, HeaderFields &fields)
         std::optional<qint64> number;
         switch (which) {
         case 0:
-            number = decimal(value, 0, MaxWholeFileBytes);
+            number = decimal(value, 0, MaxDumpedFileBytes);
             if (number)
                 fields.size = *number;
             break;
@@ -160,90 +151,234 @@ std::optional<QString> parseRowLine(QStringView line, int y, QByteArray &image)
     return std::nullopt;
 }
 
-// "tail OFFSET: hex" appended to `tail`, whose bytes start at offset 726.
-std::optional<QString> parseTailLine(QStringView line, QByteArray &tail)
+// "tail OFFSET: hex", the bytes at `offset`, into `bytes`.
+std::optional<QString> parseTailLine(QStringView line, qint64 offset, QByteArray &bytes)
 {
-    const QString label = u"tail %1:"_s.arg(MapFileSize + tail.size());
+    const QString label = u"tail %1:"_s.arg(offset);
     if (!line.startsWith(label))
         return u"expected the line \"%1 ...\" (tail lines follow the rows, in order)"_s.arg(label);
-    const auto bytes = hexBytes(line.mid(label.size()).trimmed());
-    if (!bytes || bytes->isEmpty())
+    const auto hex = hexBytes(line.mid(label.size()).trimmed());
+    if (!hex || hex->isEmpty())
         return u"a tail line holds bytes in hex, two digits each"_s;
-    tail += *bytes;
+    bytes = *hex;
     return std::nullopt;
+}
+
+QString headerLine(const QByteArray &image, qint64 size)
+{
+    const MapHeader header = decodeMapHeader(asByteSpan(image));
+    const QByteArray reserved(reinterpret_cast<const char *>(header.Reserved.data()), qsizetype(header.Reserved.size()));
+    return u"%1 %2 size=%3 signature=%4 version=%5 MaxX=%6 MaxY=%7 reserved=%8\n"_s.arg(Magic, FormatVersion)
+        .arg(size)
+        .arg(signatureText(header.Signature))
+        .arg(header.Version)
+        .arg(header.MaxX)
+        .arg(header.MaxY)
+        .arg(QString::fromLatin1(reserved.toHex()));
+}
+
+int lineNumber(qint64 line)
+{
+    return int(std::min<qint64>(line, INT_MAX));
 }
 
 } // namespace
 
+QString dumpMapStream(QIODevice &file, qint64 size, QTextStream &out)
+{
+    const QString changed = u"the file changed while it was read"_s;
+    const QByteArray head = file.read(std::min<qint64>(size, MapFileSize));
+    if (head.size() != std::min<qint64>(size, MapFileSize))
+        return head.isEmpty() && !file.errorString().isEmpty() ? file.errorString() : changed;
+    const QByteArray image = mapImageOf(head);
+    out << headerLine(image, size);
+    for (int y = 0; y <= MapGrid::MaxY; ++y)
+        out << rowLine(image, y) << '\n';
+    // The tail in pieces of whole lines, so memory does not grow with it.
+    constexpr qint64 Piece = 2048 * DumpTailBytesPerLine;
+    for (qint64 offset = MapFileSize; offset < size;) {
+        const QByteArray piece = file.read(std::min(Piece, size - offset));
+        if (piece.isEmpty())
+            return changed;
+        for (qsizetype at = 0; at < piece.size(); at += DumpTailBytesPerLine) {
+            out << "tail " << (offset + at) << ": "
+                << QLatin1StringView(piece.mid(at, DumpTailBytesPerLine).toHex()) << '\n';
+        }
+        offset += piece.size();
+    }
+    return {};
+}
+
 QString dumpMapFile(const QByteArray &file)
 {
-    const QByteArray image = mapImageOf(file);
-    const MapHeader header = decodeMapHeader(asByteSpan(image));
-    const QByteArray reserved(reinterpret_cast<const char *>(header.Reserved.data()), qsizetype(header.Reserved.size()));
-
-    QString text = u"%1 %2 size=%3 signature=%4 version=%5 MaxX=%6 MaxY=%7 reserved=%8\n"_s.arg(Magic, FormatVersion)
-                       .arg(file.size())
-                       .arg(signatureText(header.Signature))
-                       .arg(header.Version)
-                       .arg(header.MaxX)
-                       .arg(header.MaxY)
-                       .arg(QString::fromLatin1(reserved.toHex()));
-    for (int y = 0; y <= MapGrid::MaxY; ++y)
-        text += rowLine(image, y) + u'\n';
-    for (qsizetype offset = MapFileSize; offset < file.size(); offset += DumpTailBytesPerLine) {
-        text += u"tail %1: "_s.arg(offset)
-              + QString::fromLatin1(file.mid(offset, DumpTailBytesPerLine).toHex()) + u'\n';
-    }
+    QBuffer buffer;
+    buffer.setData(file);
+    buffer.open(QIODevice::ReadOnly);
+    QString text;
+    QTextStream out(&text);
+    dumpMapStream(buffer, file.size(), out);
+    out.flush();
     return text;
+}
+
+UndumpParser::UndumpParser(ByteSink sink)
+    : m_sink(std::move(sink))
+    , m_image(MapFileSize, '\0')
+{
+}
+
+bool UndumpParser::fail(qint64 line, QString reason, UndumpStatus status)
+{
+    m_result.status = status;
+    m_result.line = lineNumber(line);
+    m_result.reason = std::move(reason);
+    return false;
+}
+
+bool UndumpParser::addLine(QByteArrayView line)
+{
+    if (!m_result.ok())
+        return false;
+    ++m_lines;
+    if (line.size() > MaxDumpLineBytes)
+        return fail(m_lines, u"the line is longer than any line of a dump (%1 bytes at most)"_s.arg(MaxDumpLineBytes));
+    if (line.endsWith('\r'))
+        line.chop(1);
+    // Blank lines may end a dump; one followed by text is the fault.
+    if (line.trimmed().isEmpty()) {
+        if (m_firstBlank == 0)
+            m_firstBlank = m_lines;
+        return true;
+    }
+    if (m_firstBlank != 0 && !parseLine(m_firstBlank, {}))
+        return false;
+    return parseLine(m_lines, QString::fromUtf8(line));
+}
+
+bool UndumpParser::parseLine(qint64 number, const QString &line)
+{
+    switch (m_stage) {
+    case Stage::Header: {
+        if (const auto problem = parseHeaderLine(line, m_fields))
+            return fail(number, *problem);
+        const auto header = encodeMapHeader(m_fields.header);
+        std::memcpy(m_image.data(), header.data(), header.size());
+        m_stage = Stage::Rows;
+        return true;
+    }
+    case Stage::Rows:
+        if (const auto problem = parseRowLine(line, m_row, m_image))
+            return fail(number, *problem);
+        if (++m_row > MapGrid::MaxY) {
+            m_stage = Stage::Tail;
+            return writeImage();
+        }
+        return true;
+    case Stage::Tail: break;
+    }
+    if (m_fields.size < MapFileSize)
+        return fail(0, u"size=%1 leaves no room for tail lines"_s.arg(m_fields.size));
+    QByteArray bytes;
+    if (const auto problem = parseTailLine(line, m_written, bytes))
+        return fail(number, *problem);
+    if (m_written + bytes.size() > m_fields.size) {
+        return fail(number, u"size=%1, but the rows and tail lines hold %2 bytes by this line"_s.arg(m_fields.size)
+                                .arg(m_written + bytes.size()));
+    }
+    return write(bytes);
+}
+
+bool UndumpParser::writeImage()
+{
+    if (m_fields.size >= MapFileSize)
+        return write(m_image);
+    for (qsizetype offset = m_fields.size; offset < MapFileSize; ++offset) {
+        if (m_image[offset] != 0) {
+            return fail(0, u"size=%1, yet byte %2 is not 0: a file that short holds nothing there "
+                           u"(raise size= to keep it)"_s.arg(m_fields.size).arg(offset));
+        }
+    }
+    return write(QByteArrayView(m_image).first(m_fields.size));
+}
+
+bool UndumpParser::write(QByteArrayView bytes)
+{
+    if (!m_sink(bytes))
+        return fail(0, u"the map could not be written"_s, UndumpStatus::NotWritten);
+    m_written += bytes.size();
+    return true;
+}
+
+UndumpResult UndumpParser::finish()
+{
+    if (!m_result.ok())
+        return m_result;
+    if (m_stage == Stage::Header)
+        fail(0, u"the text is empty"_s);
+    else if (m_stage == Stage::Rows)
+        fail(m_row + 2, u"the dump ends before row %1"_s.arg(m_row));
+    else if (m_fields.size >= MapFileSize && m_written != m_fields.size)
+        fail(0, u"size=%1, but the rows and tail lines hold %2 bytes"_s.arg(m_fields.size).arg(m_written));
+    return m_result;
+}
+
+UndumpResult undumpMapStream(QIODevice &input, const ByteSink &sink)
+{
+    UndumpParser parser(sink);
+    QByteArray partLine; // a line's start, read before its end
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        const qint64 got = input.read(buffer.data(), qint64(buffer.size()));
+        if (got < 0) {
+            UndumpResult unread;
+            unread.status = UndumpStatus::Unread;
+            unread.reason = input.errorString();
+            return unread;
+        }
+        if (got == 0)
+            break;
+        const char *start = buffer.data();
+        const char *end = start + got;
+        while (start < end) {
+            const auto *newline = static_cast<const char *>(std::memchr(start, '\n', size_t(end - start)));
+            if (!newline) {
+                partLine.append(start, end - start);
+                // A line too long for a dump is refused before it grows further.
+                if (partLine.size() > MaxDumpLineBytes && !parser.addLine(partLine))
+                    return parser.finish();
+                break;
+            }
+            const QByteArrayView line(start, newline - start);
+            bool going = true;
+            if (partLine.isEmpty()) {
+                going = parser.addLine(line);
+            } else {
+                partLine += line;
+                going = parser.addLine(partLine);
+                partLine.clear();
+            }
+            if (!going)
+                return parser.finish();
+            start = newline + 1;
+        }
+    }
+    if (!partLine.isEmpty())
+        parser.addLine(partLine);
+    return parser.finish();
 }
 
 UndumpResult undumpMapFile(const QString &text)
 {
-    QList<QStringView> lines = QStringView(text).split(u'\n');
-    for (QStringView &line : lines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-    }
-    while (!lines.isEmpty() && lines.constLast().trimmed().isEmpty())
-        lines.removeLast();
-    if (lines.isEmpty())
-        return fault(0, u"the text is empty"_s);
-
-    HeaderFields fields;
-    if (const auto problem = parseHeaderLine(lines[0], fields))
-        return fault(1, *problem);
-    QByteArray image(MapFileSize, '\0');
-    const auto header = encodeMapHeader(fields.header);
-    std::memcpy(image.data(), header.data(), header.size());
-    for (int y = 0; y <= MapGrid::MaxY; ++y) {
-        const int number = y + 2;
-        if (number > lines.size())
-            return fault(number, u"the dump ends before row %1"_s.arg(y));
-        if (const auto problem = parseRowLine(lines[number - 1], y, image))
-            return fault(number, *problem);
-    }
-    QByteArray tail;
-    for (qsizetype i = MapGrid::Height + 1; i < lines.size(); ++i) {
-        if (const auto problem = parseTailLine(lines[i], tail))
-            return fault(int(i + 1), *problem);
-    }
-
-    if (fields.size < MapFileSize) {
-        if (!tail.isEmpty())
-            return fault(0, u"size=%1 leaves no room for tail lines"_s.arg(fields.size));
-        for (qsizetype offset = fields.size; offset < MapFileSize; ++offset) {
-            if (image[offset] != 0) {
-                return fault(0, u"size=%1, yet byte %2 is not 0: a file that short holds nothing there "
-                                u"(raise size= to keep it)"_s.arg(fields.size).arg(offset));
-            }
-        }
-        image.truncate(fields.size);
-    } else if (MapFileSize + tail.size() != fields.size) {
-        return fault(0, u"size=%1, but the rows and tail lines hold %2 bytes"_s.arg(fields.size)
-                            .arg(MapFileSize + tail.size()));
-    }
-    UndumpResult result;
-    result.file = image + tail;
+    QBuffer buffer;
+    buffer.setData(text.toUtf8());
+    buffer.open(QIODevice::ReadOnly);
+    QByteArray file;
+    UndumpResult result = undumpMapStream(buffer, [&file](QByteArrayView bytes) {
+        file += bytes;
+        return true;
+    });
+    if (result.ok())
+        result.file = file;
     return result;
 }
 

@@ -75,8 +75,11 @@ QString shellWordOf(const QByteArray &bytes)
 } // namespace
 
 KmpRun runKmpProgram(const QStringList &arguments, const QString &workingDirectory, const QString &configHome,
-                     const QByteArray &input, const std::function<void()> &inChild)
+                     const QByteArray &input, const std::function<void()> &inChild, const QString &program)
 {
+    if (!program.isEmpty())
+        return runProgram(program, QStringList{arguments.value(0), arguments.value(1), kmpProgram()} + arguments.mid(2),
+                          workingDirectory, configHome, input, inChild);
     return runProgram(kmpProgram(), arguments, workingDirectory, configHome, input, inChild);
 }
 

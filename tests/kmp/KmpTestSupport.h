@@ -27,10 +27,11 @@ struct KmpRun {
 KmpRun runKmpHere(const QStringList &arguments);
 // Runs the real kmp program, with no display and no Qt platform set, the
 // settings under `configHome`, in `workingDirectory`, `input` on its stdin;
-// `inChild` runs in the child before kmp starts (to set limits).
+// `inChild` runs in the child before kmp starts (to set limits); `program`
+// (such as a shell given kmp as $0) runs instead of kmp when given.
 KmpRun runKmpProgram(const QStringList &arguments, const QString &workingDirectory,
                      const QString &configHome, const QByteArray &input = {},
-                     const std::function<void()> &inChild = {});
+                     const std::function<void()> &inChild = {}, const QString &program = {});
 // The same with arguments given as the bytes the program gets, valid UTF-8
 // or not.
 KmpRun runKmpProgram(const QByteArrayList &arguments, const QString &workingDirectory,

@@ -167,6 +167,14 @@ void TestKmpDump::undumpFaults_data()
                                  << u"expected the line \"row 10: ...\" (a dump has rows 0 to 10, in order)"_s;
     QTest::newRow("size without its tail") << u"size=726"_s << u"size=730"_s << 0
                                            << u"size=730, but the rows and tail lines hold 726 bytes"_s;
+    QTest::newRow("a non-zero byte exactly at size=") << u"size=726"_s << u"size=25"_s << 0
+                                                      << u"size=25, yet byte 25 is not 0: a file that short holds "
+                                                         u"nothing there (raise size= to keep it)"_s;
+    QTest::newRow("a blank line among the rows") << u"row 3:"_s << u"\nrow 3:"_s << 5
+                                                 << u"expected the line \"row 3: ...\" (a dump has rows 0 to 10, in "
+                                                    u"order)"_s;
+    QTest::newRow("a line longer than a dump's") << u"row 2: "_s << u"row 2: "_s + QString(70000, u' ') << 4
+                                                 << u"the line is longer than any line of a dump (65536 bytes at most)"_s;
     QTest::newRow("a short file's cells not zero") << u"size=726"_s << u"size=100"_s << 0
                                                    << u"size=100, yet byte 103 is not 0: a file that short holds "
                                                       u"nothing there (raise size= to keep it)"_s;

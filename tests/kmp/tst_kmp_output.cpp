@@ -45,6 +45,8 @@ private slots:
     void outputRule();
     void fileSizeLimit_data();
     void fileSizeLimit();
+    void newlinesAloneAreRefusedInLittleMemory();
+    void largeTailRoundTripsInLittleMemory();
 
 private:
     QTemporaryDir m_config;
@@ -169,6 +171,48 @@ void TestKmpOutput::fileSizeLimit()
     QCOMPARE(run.status, 2);
     QVERIFY2(run.err.startsWith(u"kmp %1: out."_s.arg(arguments[0])), qPrintable(run.err));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), inputs);
+}
+
+void TestKmpOutput::newlinesAloneAreRefusedInLittleMemory()
+{
+#ifdef KMP_SANITIZED_BUILD
+    QSKIP("the sanitizers' shadow memory makes a memory ceiling meaningless");
+#endif
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeFile(dir.filePath(u"newlines.txt"_s), QByteArray(64 * 1024 * 1024, '\n')));
+    // Far below the input's size times the bytes a line would take in memory.
+    const KmpRun run = runKmpProgram({u"undump"_s, u"newlines.txt"_s, u"out.kmp"_s}, dir.path(), m_config.path(), {},
+                                     [] {
+                                         const rlimit ceiling{96 << 20, 96 << 20};
+                                         ::setrlimit(RLIMIT_DATA, &ceiling);
+                                     });
+    QCOMPARE(run.status, 2);
+    QCOMPARE(run.err, u"kmp undump: newlines.txt: the text is empty\n"_s);
+    QVERIFY(!QFile::exists(dir.filePath(u"out.kmp"_s)));
+}
+
+void TestKmpOutput::largeTailRoundTripsInLittleMemory()
+{
+#ifdef KMP_SANITIZED_BUILD
+    QSKIP("the sanitizers' shadow memory makes a memory ceiling meaningless");
+#endif
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // Past the 16 MiB kmp reads whole; sparse but for its ends.
+    const qint64 size = MapFileSize + (qint64(20) << 20) + 5;
+    QFile big(dir.filePath(u"big.kmp"_s));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.write(newMapBytes()) == MapFileSize);
+    QVERIFY(big.seek(size - 1) && big.putChar('\x7f'));
+    big.close();
+    const KmpRun dumped = runKmpProgram({u"-c"_s, u"exec \"$0\" dump big.kmp > big.txt"_s}, dir.path(), m_config.path(),
+                                        {}, [] {
+                                            const rlimit ceiling{64 << 20, 64 << 20};
+                                            ::setrlimit(RLIMIT_DATA, &ceiling);
+                                        }, u"/bin/sh"_s);
+    QCOMPARE(dumped.status, 0);
+    QCOMPARE(runKmpProgram({u"undump"_s, u"big.txt"_s, u"back.kmp"_s}, dir.path(), m_config.path()).status, 0);
+    QCOMPARE(readFile(dir.filePath(u"back.kmp"_s)), readFile(big.fileName()));
 }
 
 QTEST_GUILESS_MAIN(TestKmpOutput)

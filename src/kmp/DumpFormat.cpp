@@ -303,9 +303,17 @@ bool UndumpParser::writeImage()
 
 bool UndumpParser::write(QByteArrayView bytes)
 {
-    if (!m_sink(bytes))
-        return fail(0, u"the map could not be written"_s, UndumpStatus::NotWritten);
+    // Tail lines hold 32 bytes each: they reach the sink in larger pieces.
+    m_unsent += bytes;
     m_written += bytes.size();
+    return m_unsent.size() < SinkPieceBytes || send();
+}
+
+bool UndumpParser::send()
+{
+    if (!m_unsent.isEmpty() && !m_sink(m_unsent))
+        return fail(0, u"the map could not be written"_s, UndumpStatus::NotWritten);
+    m_unsent.clear();
     return true;
 }
 
@@ -319,6 +327,8 @@ UndumpResult UndumpParser::finish()
         fail(m_row + 2, u"the dump ends before row %1"_s.arg(m_row));
     else if (m_fields.size >= MapFileSize && m_written != m_fields.size)
         fail(0, u"size=%1, but the rows and tail lines hold %2 bytes"_s.arg(m_fields.size).arg(m_written));
+    else
+        send();
     return m_result;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "io/FileResult.h"
-#include "kmp/MapStreamWrite.h"
+#include "io/StreamedWrite.h"
 #include "map/MapFile.h"
 
 #include <QByteArray>
@@ -69,6 +69,7 @@ private:
     bool parseLine(qint64 number, const QString &line);
     bool writeImage();
     bool write(QByteArrayView bytes);
+    bool send();
     bool fail(qint64 line, QString reason, UndumpStatus status = UndumpStatus::Malformed);
 
     ByteSink m_sink;
@@ -79,7 +80,9 @@ private:
     int m_row = 0;
     qint64 m_lines = 0;
     qint64 m_firstBlank = 0; // the first of the blank lines just read, or 0
-    qint64 m_written = 0;
+    qint64 m_written = 0;   // bytes of the file parsed so far
+    QByteArray m_unsent;    // the last of them, not yet in the sink
+    static constexpr qsizetype SinkPieceBytes = 64 * 1024;
 };
 
 // Reads a dump from `input` line by line into `sink`, stopping at the first

@@ -205,13 +205,16 @@ void TestKmpOutput::largeTailRoundTripsInLittleMemory()
     QVERIFY(big.open(QIODevice::WriteOnly) && big.write(newMapBytes()) == MapFileSize);
     QVERIFY(big.seek(size - 1) && big.putChar('\x7f'));
     big.close();
+    const auto ceiling = [] {
+        const rlimit limit{64 << 20, 64 << 20};
+        ::setrlimit(RLIMIT_DATA, &limit);
+    };
     const KmpRun dumped = runKmpProgram({u"-c"_s, u"exec \"$0\" dump big.kmp > big.txt"_s}, dir.path(), m_config.path(),
-                                        {}, [] {
-                                            const rlimit ceiling{64 << 20, 64 << 20};
-                                            ::setrlimit(RLIMIT_DATA, &ceiling);
-                                        }, u"/bin/sh"_s);
+                                        {}, ceiling, u"/bin/sh"_s);
     QCOMPARE(dumped.status, 0);
-    QCOMPARE(runKmpProgram({u"undump"_s, u"big.txt"_s, u"back.kmp"_s}, dir.path(), m_config.path()).status, 0);
+    const KmpRun undumped = runKmpProgram({u"undump"_s, u"big.txt"_s, u"back.kmp"_s}, dir.path(), m_config.path(), {},
+                                          ceiling);
+    QCOMPARE(undumped.status, 0);
     QCOMPARE(readFile(dir.filePath(u"back.kmp"_s)), readFile(big.fileName()));
 }
 

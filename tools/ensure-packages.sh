@@ -15,6 +15,8 @@ kestrun_packages_test+=" qt6-translations-l10n"
 # and MIME tools, the Debian package tools and the manual-page formatter.
 kestrun_packages_packaging="desktop-file-utils appstream libxml2-utils shared-mime-info xdg-utils libfile-mimeinfo-perl lintian dpkg-dev file man-db groff-base gzip"
 kestrun_packages_test="$kestrun_packages_test $kestrun_packages_packaging"
+# kmp gallery's page opened in a browser without a display.
+kestrun_packages_test+=" chromium"
 
 kestrun_ensure_packages() {
     local missing=() pkg

@@ -87,27 +87,9 @@ QString severityName(Severity severity)
     return severity == Severity::Error ? u"error"_s : u"warning"_s;
 }
 
-enum class MapStatus { Clean, Warnings, Errors, Unchecked };
-
-// A map whose sprites could not be checked is never called clean.
 MapStatus statusOf(const Report &report, bool spritesChecked)
 {
-    if (hasSeverity(report, Severity::Error))
-        return MapStatus::Errors;
-    if (!spritesChecked)
-        return MapStatus::Unchecked;
-    return hasSeverity(report, Severity::Warning) ? MapStatus::Warnings : MapStatus::Clean;
-}
-
-QString statusName(MapStatus status)
-{
-    switch (status) {
-    case MapStatus::Clean: return u"clean"_s;
-    case MapStatus::Warnings: return u"warnings"_s;
-    case MapStatus::Errors: return u"errors"_s;
-    case MapStatus::Unchecked: break;
-    }
-    return u"unchecked"_s;
+    return kmp::statusOf(report.findings, spritesChecked);
 }
 
 // One kind of finding about one value (a sprite index, a terrain code), and
@@ -120,17 +102,6 @@ struct Repeated {
     int cells = 0;
     int maps = 0;
 };
-
-QString repeatedText(const Finding &finding)
-{
-    if (finding.kind == u"sprite-not-listed"_s)
-        return u"sprite %1 is not in the catalogue"_s.arg(finding.index);
-    if (finding.kind == u"sprite-picture-fails"_s)
-        return u"sprite %1: its picture does not load"_s.arg(finding.index);
-    if (finding.kind == u"terrain-code"_s)
-        return u"terrain code %1 is none of the five the editor draws"_s.arg(finding.index);
-    return finding.kind;
-}
 
 // The findings that turn up more than once, the most frequent first (the
 // first seen first among equals).
@@ -145,7 +116,7 @@ std::vector<Repeated> repeatedFindings(const std::vector<Report> &maps)
             auto found = byKey.constFind(key);
             if (found == byKey.cend()) {
                 found = byKey.insert(key, groups.size());
-                groups.push_back({finding.kind, finding.index, repeatedText(finding)});
+                groups.push_back({finding.kind, finding.index, findingGroupText(finding)});
             }
             Repeated &group = groups[*found];
             ++group.count;

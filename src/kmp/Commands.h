@@ -11,6 +11,7 @@ namespace kestrun::kmp {
 int runInfo(const QStringList &arguments, Console &io);
 int runCheck(const QStringList &arguments, Console &io);
 int runUsage(const QStringList &arguments, Console &io);
+int runGallery(const QStringList &arguments, Console &io);
 int runRender(const QStringList &arguments, Console &io);
 int runDump(const QStringList &arguments, Console &io);
 int runUndump(const QStringList &arguments, Console &io);

@@ -15,7 +15,8 @@ struct Subcommand {
 
 const Subcommand Subcommands[] = {
     {u"info"_s, runInfo},   {u"check"_s, runCheck},   {u"usage"_s, runUsage}, {u"render"_s, runRender},
-    {u"dump"_s, runDump},   {u"undump"_s, runUndump}, {u"diff"_s, runDiff},   {u"new"_s, runNew},
+    {u"gallery"_s, runGallery}, {u"dump"_s, runDump}, {u"undump"_s, runUndump}, {u"diff"_s, runDiff},
+    {u"new"_s, runNew},
 };
 
 // Each way to call kmp, and what it does.
@@ -25,6 +26,7 @@ const std::pair<QString, QString> Synopses[] = {
     {u"usage [--game DIR] [--json] MAP..."_s, u"where each sprite and terrain code is used"_s},
     {u"render [options] MAP OUT.png|-"_s, u"draws a map as the editor's canvas shows it"_s},
     {u"render [options] --out-dir DIR MAP..."_s, u"draws each map to DIR/NAME.png"_s},
+    {u"gallery [--game DIR] --out-dir DIR MAP..."_s, u"a web page of levels with thumbnails"_s},
     {u"dump MAP"_s, u"a map as text, one line per row"_s},
     {u"undump [--force] TEXT OUT.kmp"_s, u"the map file a dump describes"_s},
     {u"diff A.kmp B.kmp"_s, u"the cells that differ"_s},
@@ -41,8 +43,8 @@ QString overallHelp()
     text += u"\nOptions:\n"
             u"  -h, --help   Show this help; \"kmp COMMAND --help\" shows a command's own.\n"
             u"  --version    Show the version.\n"
-            u"check, usage and render handle -j N maps at once (one per core by default)\n"
-            u"and show their progress on a terminal (--progress, --no-progress).\n\n"
+            u"check, usage, render and gallery handle -j N maps at once (one per core by\n"
+            u"default) and show their progress on a terminal (--progress, --no-progress).\n\n"
             u"Exit status: 0 done; check: 1 warnings only; diff: 1 the maps differ;\n"
             u"2 an error; 64 a wrong command line.\n"_s;
     return text;

@@ -4,6 +4,8 @@
 #include "map/MapFile.h"
 #include "map/Terrain.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace kestrun::kmp {
@@ -45,7 +47,7 @@ void checkCell(int x, int y, MapCell cell, const SpriteTable *sprites, std::vect
         const int index = layers[layer - 1];
         if (index == 0)
             continue; // an empty layer
-        const SpriteEntry &entry = (*sprites)[index];
+        const SpriteEntry &entry = (*sprites)[std::uint8_t(index)];
         if (!entry.Picture.isNull())
             continue;
         const QString where = u"cell (%1, %2) layer %3: sprite %4"_s.arg(x).arg(y).arg(layer).arg(index);
@@ -87,6 +89,41 @@ std::vector<Finding> checkMap(const QByteArray &head, qint64 size, const SpriteT
             checkCell(x, y, grid.cell(x, y), sprites, findings);
     }
     return findings;
+}
+
+MapStatus statusOf(const std::vector<Finding> &findings, bool spritesChecked)
+{
+    const auto has = [&findings](Severity severity) {
+        return std::any_of(findings.begin(), findings.end(),
+                           [severity](const Finding &finding) { return finding.severity == severity; });
+    };
+    if (has(Severity::Error))
+        return MapStatus::Errors;
+    if (!spritesChecked)
+        return MapStatus::Unchecked;
+    return has(Severity::Warning) ? MapStatus::Warnings : MapStatus::Clean;
+}
+
+QString statusName(MapStatus status)
+{
+    switch (status) {
+    case MapStatus::Clean: return u"clean"_s;
+    case MapStatus::Warnings: return u"warnings"_s;
+    case MapStatus::Errors: return u"errors"_s;
+    case MapStatus::Unchecked: break;
+    }
+    return u"unchecked"_s;
+}
+
+QString findingGroupText(const Finding &finding)
+{
+    if (finding.kind == u"sprite-not-listed"_s)
+        return u"sprite %1 is not in the catalogue"_s.arg(finding.index);
+    if (finding.kind == u"sprite-picture-fails"_s)
+        return u"sprite %1: its picture does not load"_s.arg(finding.index);
+    if (finding.kind == u"terrain-code"_s)
+        return u"terrain code %1 is none of the five the editor draws"_s.arg(finding.index);
+    return finding.kind;
 }
 
 } // namespace kestrun::kmp

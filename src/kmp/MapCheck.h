@@ -30,4 +30,15 @@ struct Finding {
 // that one fault says it all).
 std::vector<Finding> checkMap(const QByteArray &head, qint64 size, const SpriteTable *sprites);
 
+// What check says of a map as a whole. A map whose sprites could not be
+// checked (no catalogue) is "unchecked" unless it has errors, never "clean".
+enum class MapStatus { Clean, Warnings, Errors, Unchecked };
+MapStatus statusOf(const std::vector<Finding> &findings, bool spritesChecked);
+QString statusName(MapStatus status);
+
+// A finding without its cell, to count how often it turns up: "sprite 30 is
+// not in the catalogue", "terrain code 3 is none of the five the editor
+// draws"; the kind for findings about the file as a whole.
+QString findingGroupText(const Finding &finding);
+
 } // namespace kestrun::kmp

@@ -2,11 +2,11 @@
 
 #include <QFile>
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #ifdef __linux__
+#include <dirent.h>
+#include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/vfs.h>
 #endif

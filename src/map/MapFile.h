@@ -64,9 +64,11 @@ using MapWriteResult = FileResult<MapWriteStatus>;
 // temporary file is renamed over the map, which replaces it atomically: a
 // failure or a crash leaves the old map. Where the map is written in place
 // instead (a second hard link, a long tail, a folder closed to the
-// temporary), the 726 bytes go in one pwrite followed by an fsync: a reader
-// sees the old or the new head, but a crash of the system during that write
-// is not guarded against.
+// temporary, a rename refused with EBUSY or EXDEV, an ACL or inode flags the
+// temporary cannot be given), the 726 bytes go in one pwrite followed by an
+// fsync: a reader sees the old or the new head, but a crash of the system
+// during that write is not guarded against. Another user's symbolic link in
+// a shared sticky folder is refused.
 MapWriteResult writeMapFile(const QString &path, const MapGrid &grid);
 
 } // namespace kestrun

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QBuffer device(&bytes);
     device.open(QIODevice::ReadOnly);
 
-    PictureReader reader(256 * 256);
+    PictureReader reader({.pixels = 256 * 256});
     const PictureReadResult result = reader.decode(device, suffix);
     if (result.ok()) {
         check(!result.picture.isNull());

@@ -115,22 +115,35 @@ std::optional<QString> QtPlatformServices::saveFileDialog(QWidget *owner, const 
 QString QtPlatformServices::setting(const QString &application, const QString &section,
                                     const QString &key, const QString &defaultValue)
 {
-    return userSettingsStore(application).value(userSettingKey(section, key), defaultValue).toString();
+    const QString name = userSettingKey(section, key);
+    if (!settingsStoreRefusal(application).isEmpty())
+        return m_unstoredSettings.value(application + QLatin1Char('/') + name, defaultValue);
+    return userSettingsStore(application).value(name, defaultValue).toString();
 }
 
 void QtPlatformServices::saveSetting(const QString &application, const QString &section,
                                      const QString &key, const QString &value)
 {
+    const QString name = userSettingKey(section, key);
+    if (!settingsStoreRefusal(application).isEmpty()) {
+        m_unstoredSettings.insert(application + QLatin1Char('/') + name, value);
+        return;
+    }
     QSettings settings = userSettingsStore(application);
-    settings.setValue(userSettingKey(section, key), value);
+    settings.setValue(name, value);
     settings.sync();
 }
 
 void QtPlatformServices::deleteSetting(const QString &application, const QString &section,
                                        const QString &key)
 {
+    const QString name = userSettingKey(section, key);
+    if (!settingsStoreRefusal(application).isEmpty()) {
+        m_unstoredSettings.remove(application + QLatin1Char('/') + name);
+        return;
+    }
     QSettings settings = userSettingsStore(application);
-    settings.remove(userSettingKey(section, key));
+    settings.remove(name);
     settings.sync();
 }
 

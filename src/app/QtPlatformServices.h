@@ -2,13 +2,16 @@
 
 #include "app/PlatformServices.h"
 
+#include <QHash>
+
 #include <memory>
 
 namespace kestrun {
 
 // The platform services as the user meets them: Qt's message box, input
-// dialog and file dialogs, QSettings in its native per-user location, and
-// the guarded picture reader.
+// dialog and file dialogs, QSettings in its native per-user location (never
+// opened while settingsStoreRefusal() has a reason), and the guarded picture
+// reader.
 class PicturePrefetch;
 
 class QtPlatformServices final : public PlatformServices {
@@ -34,6 +37,9 @@ public:
 private:
     std::unique_ptr<PicturePrefetch> m_prefetch;
     PictureReader m_pictureReader; // what the prefetch did not decode
+    // Where the settings store is refused (a file of it is not a regular
+    // file), settings live here for this run only, by application/section/key.
+    QHash<QString, QString> m_unstoredSettings;
 };
 
 // Turns "label|pattern|label|pattern" into Qt name filters. The label is kept

@@ -42,22 +42,26 @@ CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprite
     if (records.size() > MaxCatalogueRecords)
         return fail(result, QStringLiteral("%1 holds too many records to be a catalogue").arg(cataloguePath));
 
-    // A file named by several records (or by several names, in another
-    // letter case) is read once.
+    // A file named by several records, however they spell it (letter case,
+    // separators, "." components, links), is read once: names are taken
+    // apart by their normalised, case-folded path, files by their identity.
     QHash<QString, QString> pathOfName;
-    QHash<QString, PictureReadResult> pictureOfPath;
+    QHash<QString, PictureReadResult> pictureOfFile;
     for (const QString &record : records) {
         const CatalogueRecord parts = splitCatalogueRecord(record);
         const std::optional<std::uint8_t> index = spriteIndexOf(parts.indexText);
         if (!index)
             return fail(result, QStringLiteral("index out of range 0..255 in record \"%1\"").arg(record));
         sprites.setFileName(*index, parts.fileName);
-        auto path = pathOfName.constFind(parts.fileName);
+        const QString name = normalisedGamePath(gameFolder + parts.fileName);
+        const QString nameKey = caseFoldKey(name);
+        auto path = pathOfName.constFind(nameKey);
         if (path == pathOfName.constEnd())
-            path = pathOfName.insert(parts.fileName, resolver.resolve(gameFolder + parts.fileName));
-        auto picture = pictureOfPath.constFind(*path);
-        if (picture == pictureOfPath.constEnd())
-            picture = pictureOfPath.insert(*path, loadPicture(*path));
+            path = pathOfName.insert(nameKey, resolver.resolve(name));
+        const QString identity = fileIdentity(*path);
+        auto picture = pictureOfFile.constFind(identity);
+        if (picture == pictureOfFile.constEnd())
+            picture = pictureOfFile.insert(identity, loadPicture(*path));
         if (!picture->ok())
             return fail(result, QStringLiteral("cannot load picture %1: %2").arg(*path, picture->reason));
         sprites.setPicture(*index, picture->picture);

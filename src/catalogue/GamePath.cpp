@@ -2,7 +2,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFile>
 #include <QStringList>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace kestrun {
 
@@ -25,9 +30,39 @@ QString caseFoldKey(QStringView name)
     return key;
 }
 
+QString normalisedGamePath(const QString &path)
+{
+    QString slashed = path;
+    slashed.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QString normalised = slashed.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QString();
+    const QStringList components = slashed.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &component : components) {
+        if (component == QLatin1String("."))
+            continue;
+        if (!normalised.isEmpty() && !normalised.endsWith(QLatin1Char('/')))
+            normalised += QLatin1Char('/');
+        normalised += component;
+    }
+    // A name ending in a separator names a folder, or nothing.
+    if (slashed.endsWith(QLatin1Char('/')) && !normalised.endsWith(QLatin1Char('/')))
+        normalised += QLatin1Char('/');
+    return normalised;
+}
+
+QString fileIdentity(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+        return QStringLiteral("%1:%2").arg(quint64(info.st_dev)).arg(quint64(info.st_ino));
+#endif
+    return QStringLiteral("path:") + path;
+}
+
 QString GamePathResolver::findIgnoringCase(const QString &folder, const QString &name)
 {
-    auto listed = m_folders.constFind(folder);
+    const QString identity = fileIdentity(folder.isEmpty() ? QStringLiteral(".") : folder);
+    auto listed = m_folders.constFind(identity);
     if (listed == m_folders.constEnd()) {
         QHash<QString, QString> lowest;
         const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
@@ -38,7 +73,7 @@ QString GamePathResolver::findIgnoringCase(const QString &folder, const QString 
             if (best.isNull() || entry < best)
                 best = entry;
         }
-        listed = m_folders.insert(folder, lowest);
+        listed = m_folders.insert(identity, lowest);
     }
     return listed->value(caseFoldKey(name));
 }

@@ -23,9 +23,20 @@ private:
     // ignoring case, or a null string.
     QString findIgnoringCase(const QString &folder, const QString &name);
 
-    // Per folder listed: each case-folded name -> the lowest entry with it.
+    // Per folder listed, by its identity (see fileIdentity): each
+    // case-folded name -> the lowest entry with it.
     QHash<QString, QHash<QString, QString>> m_folders;
 };
+
+// A path as Windows reads it: "\\" and "/" both separate, and empty and "."
+// components name nothing ("a\\\\.\\b" is "a/b"); a leading separator
+// stays, and so does a trailing one. ".." is kept as it is: what it leads to depends on links.
+QString normalisedGamePath(const QString &path);
+
+// The identity of the file or folder at `path`: its device and inode, the
+// same however it is reached (links, "..", another spelling); for a path
+// that leads nowhere, the path itself.
+QString fileIdentity(const QString &path);
 
 // A name as QString::compare with Qt::CaseInsensitive sees it: two names
 // compare equal ignoring case exactly when their keys are equal.

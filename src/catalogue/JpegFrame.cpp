@@ -1,5 +1,6 @@
 #include "catalogue/JpegFrame.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace kestrun {
@@ -89,6 +90,37 @@ std::optional<JpegFrame> readJpegFrame(QByteArrayView head)
         }
         at = contents + length - 2;
     }
+}
+
+qsizetype countJpegScans(QByteArrayView bytes)
+{
+    qsizetype scans = 0;
+    qsizetype at = 2; // past the start of image
+    while (at + 1 < bytes.size()) {
+        // The next marker, as libjpeg finds it: bytes that are not one are
+        // passed over (the coded data of a scan, or garbage it warns of),
+        // and so are fill, stuffed zeros and the markers that stand alone.
+        if (byteAt(bytes, at) != MarkerPrefix) {
+            ++at;
+            continue;
+        }
+        const std::uint8_t marker = byteAt(bytes, at + 1);
+        if (marker == 0x00 || marker == MarkerPrefix || standsAlone(marker)) {
+            at += marker == MarkerPrefix ? 1 : 2;
+            continue;
+        }
+        if (marker == EndOfImage)
+            break;
+        if (marker == StartOfScan)
+            ++scans;
+        // A segment: stepped over by its length (a scan's header too, its
+        // coded data then passed over as above).
+        if (at + 3 >= bytes.size())
+            break;
+        const int length = byteAt(bytes, at + 2) << 8 | byteAt(bytes, at + 3);
+        at += 2 + std::max(length, 2);
+    }
+    return scans;
 }
 
 } // namespace kestrun

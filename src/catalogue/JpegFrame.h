@@ -24,4 +24,10 @@ struct JpegFrame {
 // first scan; nothing when `head` is not a JPEG or ends before that scan.
 std::optional<JpegFrame> readJpegFrame(QByteArrayView head);
 
+// The scans of the JPEG that `bytes` hold, as libjpeg would meet them up to
+// the end-of-image marker: segments are stepped over by their lengths and a
+// scan's coded data up to the next marker. Whatever cannot be walked ends
+// the count there.
+qsizetype countJpegScans(QByteArrayView bytes);
+
 } // namespace kestrun

@@ -1,10 +1,13 @@
 #include "catalogue/PictureFile.h"
 
 #include "catalogue/JpegFrame.h"
+#include "catalogue/LimitedDevice.h"
+#include "catalogue/PngChunks.h"
 #include "catalogue/PngCorner.h"
 #include "io/RegularFile.h"
 #include "map/CellGeometry.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -22,9 +25,6 @@ constexpr int SpriteSide = CellSize; // only a cell's block of a picture is ever
 // Megabytes any single decode by Qt may allocate: room for the largest
 // picture decoded whole at 32 bits per pixel.
 constexpr int AllocationLimitMB = int(MaxWholeDecodePixels * 4 / (1024 * 1024)) + 1;
-// How far into a JPEG its frame and first scan are looked for: past the
-// largest metadata a camera or an editor puts before them.
-constexpr qint64 JpegHeadBytes = 256 * 1024;
 // libjpeg reads no JPEG of more components than this.
 constexpr int MaxJpegComponents = 10;
 
@@ -50,6 +50,7 @@ PictureReadResult loaded(QImage picture)
 
 const QString TooLarge = QStringLiteral("the picture is too large to be a sprite");
 const QString BudgetSpent = QStringLiteral("the game folder's pictures need more decoding than any game's");
+const QString TooManyScans = QStringLiteral("the picture is made of too many scans to be a sprite");
 const QString NotAPicture = QStringLiteral("it is not a picture, or it is damaged");
 
 // What decoding a JPEG whole weighs, in pixels of 32 bits: libjpeg holds two
@@ -93,9 +94,9 @@ bool isAcceptablePictureSize(QSize size)
 
 bool PictureReader::spend(qint64 pixels)
 {
-    if (pixels > m_budgetLeft)
+    if (pixels > m_left.pixels)
         return false;
-    m_budgetLeft -= pixels;
+    m_left.pixels -= pixels;
     return true;
 }
 
@@ -109,6 +110,19 @@ PictureReadResult PictureReader::read(const QString &path)
 
 PictureReadResult PictureReader::decode(QIODevice &device, const QString &suffix)
 {
+    // Every decoder reads through the limit: the picture's own cap, or what
+    // is left of the reader's bytes when that is less.
+    const bool budgetBinds = m_left.bytes < MaxPictureBytes;
+    LimitedDevice limited(device, budgetBinds ? m_left.bytes : MaxPictureBytes);
+    PictureReadResult result = decodeLimited(limited, suffix);
+    m_left.bytes -= limited.taken();
+    if (limited.overran())
+        return unreadable(budgetBinds ? BudgetSpent : TooLarge);
+    return result;
+}
+
+PictureReadResult PictureReader::decodeLimited(QIODevice &device, const QString &suffix)
+{
     if (isPngSignature(device.peek(8))) {
         PngCorner png(device);
         if (!png.readHeader())
@@ -120,9 +134,34 @@ PictureReadResult PictureReader::decode(QIODevice &device, const QString &suffix
         const QImage corner = png.readCorner(SpriteSide);
         return corner.isNull() ? unreadable(NotAPicture) : loaded(corner);
     }
+    // Every other picture is read whole first, and decoded from memory.
+    QByteArray bytes = device.read(MaxPictureBytes + 1);
+    if (bytes.size() > MaxPictureBytes)
+        return unreadable(TooLarge);
+    std::optional<JpegFrame> jpegFrame;
+    if (isJpegSignature(bytes)) {
+        // libjpeg passes over a progressive picture once per scan: their
+        // number is known before decoding.
+        const qsizetype scans = countJpegScans(bytes);
+        if (scans > MaxJpegScans)
+            return unreadable(TooManyScans);
+        if (scans > m_left.scans)
+            return unreadable(BudgetSpent);
+        m_left.scans -= scans;
+        jpegFrame = readJpegFrame(bytes);
+    }
+    // A PNG inside (an icon's picture) goes to Qt's own PNG reader, which
+    // would inflate every text chunk and colour profile it meets.
+    disarmInflatingChunks(bytes);
+    QBuffer held(&bytes);
+    held.open(QIODevice::ReadOnly);
+    return decodeWithQt(held, suffix, jpegFrame);
+}
 
+PictureReadResult PictureReader::decodeWithQt(QIODevice &device, const QString &suffix,
+                                              const std::optional<JpegFrame> &jpegFrame)
+{
     const bool jpeg = isJpegSignature(device.peek(2));
-    const std::optional<JpegFrame> jpegFrame = jpeg ? readJpegFrame(device.peek(JpegHeadBytes)) : std::nullopt;
     // Without auto-detection the extension's decoder is asked alone; with it,
     // Qt would load every image-format plugin just to ask each about the
     // extension, which costs milliseconds at start-up. The extension is the

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "catalogue/JpegFrame.h"
 #include "io/FileResult.h"
 
 #include <QImage>
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 class QIODevice;
 
@@ -24,11 +27,29 @@ inline constexpr qint64 MaxPicturePixels = qint64(32) * 1024 * 1024;
 // holds two bytes a sample of each of its components (three pixels for two,
 // in colour):
 inline constexpr qint64 MaxWholeDecodePixels = qint64(16) * 1024 * 1024;
-// The pixels one reader decodes in all, over every picture it is asked for
-// (a game folder's pictures are read by one reader), counted as above, or by
-// the picture decoded where that is larger than its file told; the pictures
-// asked for after that are refused:
-inline constexpr qint64 MaxDecodedPixels = qint64(64) * 1024 * 1024;
+// The bytes read from one picture: room for the largest picture decoded
+// whole, kept uncompressed at 32 bits a pixel, and its headers.
+inline constexpr qint64 MaxPictureBytes = qint64(65) * 1024 * 1024;
+// The scans of one JPEG: libjpeg passes over the whole picture once per scan
+// of a progressive one. Its own progressive pictures have 10 (6 in grey).
+inline constexpr qsizetype MaxJpegScans = 64;
+
+// What one reader spends in all, over every picture it is asked for (a game
+// folder's pictures are read by one reader); the pictures asked for after
+// that are refused. The defaults give 4,096 ordinary sprites (40 x 40, a few
+// kilobytes, 10 scans when progressive) sixteen times the room they take, and
+// a few pictures larger than any sprite.
+struct DecodingBudget {
+    // The bytes read from picture files.
+    qint64 bytes = qint64(256) * 1024 * 1024;
+    // The pixels decoded, counted as above, or by the picture decoded where
+    // that is larger than its file told.
+    qint64 pixels = qint64(64) * 1024 * 1024;
+    // The scans of every JPEG (a sequential one has one a component or one
+    // for all).
+    qint64 scans = 4096 * 16;
+};
+inline constexpr qint64 MaxDecodedPixels = DecodingBudget().pixels;
 
 // Sets Qt's limit on what one decoding may allocate to room for the largest
 // picture decoded whole; it guards the formats that tell their size only
@@ -51,23 +72,25 @@ struct PictureReadResult : FileResult<PictureReadStatus> {
 // Decodes sprite pictures, keeping the top-left 40 x 40 (the only part ever
 // drawn): PNG through libpng row by row, JPEG through Qt with a clip
 // rectangle (libjpeg still decodes a progressive one whole), every other
-// format Qt has in whole. Guards the sizes above and counts what it decodes
-// against MaxDecodedPixels.
+// format Qt has in whole. Guards the sizes and caps above and spends its
+// budget on what it reads and decodes.
 class PictureReader {
 public:
-    // `budget`: the pixels this reader may decode in all.
-    explicit PictureReader(qint64 budget = MaxDecodedPixels) : m_budgetLeft(budget) {}
+    explicit PictureReader(DecodingBudget budget = {}) : m_left(budget) {}
 
     // The picture of a file; only a regular file is opened.
     PictureReadResult read(const QString &path);
-    // The picture held by `device`; `suffix` names the format to try first
-    // (the content decides when it does not fit).
+    // The picture held by `device`, read from its start; `suffix` names the
+    // format to try first (the content decides when it does not fit).
     PictureReadResult decode(QIODevice &device, const QString &suffix);
 
 private:
+    PictureReadResult decodeLimited(QIODevice &device, const QString &suffix);
+    PictureReadResult decodeWithQt(QIODevice &device, const QString &suffix,
+                                   const std::optional<JpegFrame> &jpegFrame);
     bool spend(qint64 pixels);
 
-    qint64 m_budgetLeft;
+    DecodingBudget m_left;
 };
 
 // A missing, unreadable, corrupt or refused file gives Unreadable, with why.

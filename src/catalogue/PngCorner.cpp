@@ -14,8 +14,10 @@ namespace kestrun {
 namespace {
 
 constexpr QByteArrayView PngSignature("\x89PNG\r\n\x1a\n", 8);
-// No ancillary chunk of a sprite needs more memory than this.
+// No chunk libpng keeps in memory needs more than this, and no sprite has
+// more ancillary chunks than this.
 constexpr png_alloc_size_t MaxChunkBytes = 4 * 1024 * 1024;
+constexpr png_uint_32 MaxAncillaryChunks = 64;
 
 void readFromDevice(png_structp png, png_bytep out, size_t length)
 {
@@ -100,7 +102,13 @@ PngCorner::PngCorner(QIODevice &device) : m_decoder(std::make_unique<Decoder>())
         d.info = png_create_info_struct(d.png);
     if (d.info) {
         png_set_read_fn(d.png, &device, readFromDevice);
+        // Every chunk but the header, palette, transparency, data and end
+        // is passed over unread: its checksum is taken as it streams by,
+        // nothing is inflated (a text or colour-profile chunk may inflate to
+        // any size, a thousand times over) and nothing is kept.
+        png_set_keep_unknown_chunks(d.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
         png_set_chunk_malloc_max(d.png, MaxChunkBytes);
+        png_set_chunk_cache_max(d.png, MaxAncillaryChunks);
     }
 }
 

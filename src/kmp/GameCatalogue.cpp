@@ -42,8 +42,12 @@ std::unique_ptr<GameCatalogue> loadGameCatalogue(const QString &folder)
 
 QString unusableReason(const QString &folder, const GameCatalogue *catalogue)
 {
-    if (folder.isEmpty())
-        return u"no game folder is known: give --game DIR, or choose the folder in the editor once"_s;
+    if (folder.isEmpty()) {
+        // A settings file that is not a regular file is never opened.
+        const QString refusal = settingsStoreRefusal(AppTitle);
+        return refusal.isEmpty() ? u"no game folder is known: give --game DIR, or choose the folder in the editor once"_s
+                                 : refusal + u"; give --game DIR"_s;
+    }
     if (catalogue && catalogue->load.listEntries.isEmpty())
         return u"game folder %1: %2"_s.arg(catalogue->folder, catalogue->load.reason);
     return {};

@@ -29,10 +29,10 @@ struct GameCatalogue {
 
 std::unique_ptr<GameCatalogue> loadGameCatalogue(const QString &folder);
 
-// Why the game's sprites cannot be used at all (no folder known, or a
-// catalogue that lists nothing loadable), or the empty string. A catalogue
-// that stopped part-way still gives the sprites before the failing record,
-// as in the editor.
+// Why the game's sprites cannot be used at all (no folder known, a settings
+// file that is not a regular file, or a catalogue that lists nothing
+// loadable), or the empty string. A catalogue that stopped part-way still
+// gives the sprites before the failing record, as in the editor.
 QString unusableReason(const QString &folder, const GameCatalogue *catalogue);
 
 } // namespace kestrun::kmp

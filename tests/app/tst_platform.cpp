@@ -3,6 +3,7 @@
 #include "app/AppInfo.h"
 #include "app/QtPlatformServices.h"
 #include "app/QtTranslation.h"
+#include "catalogue/GameFolderSetting.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -20,6 +21,10 @@
 #include <QScopeGuard>
 
 #include <functional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kestrun;
 using namespace kestrun::testing;
@@ -68,6 +73,7 @@ private slots:
     void fileDialogsTellTypesByName_data();
     void fileDialogsTellTypesByName();
     void settingsRoundTrip();
+    void settingsThatAreNotARegularFileLastThisRun();
     void startUpDialogsBelongToTheSplash_data();
     void startUpDialogsBelongToTheSplash();
     void qtTranslation_data();
@@ -295,6 +301,34 @@ void TestPlatform::settingsRoundTrip()
     platform.deleteSetting(AppTitle, GameFolderSection, GameFolderKey);
     QCOMPARE(platform.setting(AppTitle, GameFolderSection, GameFolderKey, u"none"_s), u"none"_s);
     QVERIFY(!QSettings(file, QSettings::IniFormat).contains(u"settings/gamepath"_s));
+}
+
+void TestPlatform::settingsThatAreNotARegularFileLastThisRun()
+{
+    // The pipe is held open for writing here, so that a store that opened it
+    // anyway would not block; it would read nothing, and a save would put a
+    // regular file in its place.
+    const QString file = m_config + u"/Kestrunle/Kestrunle.conf"_s;
+    QFile::remove(file);
+    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+    QVERIFY(mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
+    const int writer = ::open(QFile::encodeName(file).constData(), O_RDWR | O_NONBLOCK);
+    QVERIFY(writer >= 0);
+    const auto cleanup = qScopeGuard([&] {
+        ::close(writer);
+        QFile::remove(file);
+    });
+    QVERIFY(!settingsStoreRefusal(AppTitle).isEmpty());
+
+    QtPlatformServices platform;
+    QCOMPARE(platform.setting(AppTitle, GameFolderSection, GameFolderKey, u"none"_s), u"none"_s);
+    platform.saveSetting(AppTitle, GameFolderSection, GameFolderKey, u"/games/kestrun/"_s);
+    QCOMPARE(platform.setting(AppTitle, GameFolderSection, GameFolderKey, QString()), u"/games/kestrun/"_s);
+    struct stat info {};
+    QVERIFY(::stat(QFile::encodeName(file).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
+    QVERIFY(!QFile::exists(file + u".lock"_s));
+    platform.deleteSetting(AppTitle, GameFolderSection, GameFolderKey);
+    QCOMPARE(platform.setting(AppTitle, GameFolderSection, GameFolderKey, u"none"_s), u"none"_s);
 }
 
 void TestPlatform::qtTranslation_data()

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace kestrun;
 using namespace kestrun::testing;
 using namespace Qt::StringLiterals;
@@ -59,6 +61,8 @@ private slots:
     void load();
     void failingPictureKeepsTheSlotsPreviousPicture();
     void eachPictureFileIsReadOnce();
+    void oneDecodeWhateverTheSpelling_data();
+    void oneDecodeWhateverTheSpelling();
     void unreadableCatalogue_data();
     void unreadableCatalogue();
     void emptyFolderMeansTheCurrentDirectory();
@@ -67,6 +71,8 @@ private slots:
     void resolution_data();
     void resolution();
     void eachFolderIsListedOnce();
+    void eachFolderIsListedOnceWhateverItsSpelling_data();
+    void eachFolderIsListedOnceWhateverItsSpelling();
     void caseFoldKeyAgreesWithQtsComparison();
     void recordLimit_data();
     void recordLimit();
@@ -229,6 +235,34 @@ void TestCatalogue::eachPictureFileIsReadOnce()
     QCOMPARE(sprites.block(2).pixelColor(20, 20), colourOf(u"b.bmp"_s));
 }
 
+void TestCatalogue::oneDecodeWhateverTheSpelling_data()
+{
+    QTest::addColumn<QString>("spelling"); // another record's name for a.bmp
+    QTest::newRow("letter case, a leading separator") << u"\\A.BMP"_s;
+    QTest::newRow("separators and dots") << u".\\.\\\\.//A.bmp"_s;
+    QTest::newRow("through a folder and back") << u"sub\\..\\a.bmp"_s;
+    QTest::newRow("a hard link") << u"hard.bmp"_s;
+    QTest::newRow("a symbolic link") << u"SOFT.bmp"_s;
+}
+
+void TestCatalogue::oneDecodeWhateverTheSpelling()
+{
+    QFETCH(QString, spelling);
+    QVERIFY(writePicture(m_dir.path(), u"a.bmp"_s) && QDir().mkpath(folder() + u"sub"_s));
+    QVERIFY(::link(QFile::encodeName(folder() + u"a.bmp"_s), QFile::encodeName(folder() + u"hard.bmp"_s)) == 0);
+    QVERIFY(QFile::link(u"a.bmp"_s, folder() + u"soft.bmp"_s));
+    QVERIFY(writeFile(folder() + u"tileset.dat"_s, "1=a.bmp\r\n2=" + spelling.toUtf8() + "\r\n"));
+    SpriteTable sprites;
+    int decoded = 0;
+    const CatalogueLoadResult result = loadCatalogue(folder(), sprites, [&](const QString &path) {
+        ++decoded;
+        return loadPictureFile(path);
+    });
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    QCOMPARE(decoded, 1);
+    QCOMPARE(sprites.block(2).pixelColor(20, 20), colourOf(u"a.bmp"_s));
+}
+
 void TestCatalogue::unreadableCatalogue_data()
 {
     QTest::addColumn<QString>("gameFolder");
@@ -385,6 +419,25 @@ void TestCatalogue::eachFolderIsListedOnce()
     QCOMPARE(resolver.resolve(folder() + u"walls\\B.bmp"_s), folder() + u"walls/B.bmp"_s); // exact: no listing
     QCOMPARE(resolver.resolve(folder() + u"c.bmp"_s), folder() + u"c.bmp"_s);
     QCOMPARE(GamePathResolver().resolve(folder() + u"walls\\b.bmp"_s), folder() + u"walls/B.bmp"_s);
+}
+
+void TestCatalogue::eachFolderIsListedOnceWhateverItsSpelling_data()
+{
+    QTest::addColumn<QString>("spelling"); // of the folder walls/, asked second
+    QTest::newRow("through another folder and back") << u"walls/../walls/"_s;
+    QTest::newRow("doubled separators") << u"walls//"_s;
+    QTest::newRow("a link to it") << u"linked/"_s;
+}
+
+void TestCatalogue::eachFolderIsListedOnceWhateverItsSpelling()
+{
+    // B.bmp, made after the first listing, is found only by listing again.
+    QFETCH(QString, spelling);
+    QVERIFY(writePicture(m_dir.path(), u"walls/A.bmp"_s) && QFile::link(u"walls"_s, folder() + u"linked"_s));
+    GamePathResolver resolver;
+    QCOMPARE(resolver.resolve(folder() + u"walls/a.bmp"_s), folder() + u"walls/A.bmp"_s);
+    QVERIFY(writePicture(m_dir.path(), u"walls/B.bmp"_s));
+    QCOMPARE(resolver.resolve(folder() + spelling + u"b.bmp"_s), folder() + spelling + u"b.bmp"_s);
 }
 
 void TestCatalogue::caseFoldKeyAgreesWithQtsComparison()

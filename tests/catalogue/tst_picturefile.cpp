@@ -13,6 +13,9 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <dlfcn.h>
+#include <zlib.h>
+
 using namespace kestrun;
 using namespace kestrun::testing;
 using namespace Qt::StringLiterals;
@@ -133,25 +136,42 @@ quint32 crc32(const QByteArray &data)
     return ~crc;
 }
 
+// A PNG chunk: length, kind, data, checksum.
+QByteArray pngChunk(const char *kind, const QByteArray &data)
+{
+    QByteArray length(4, '\0');
+    qToBigEndian(quint32(data.size()), length.data());
+    QByteArray crc(4, '\0');
+    qToBigEndian(crc32(kind + data), crc.data());
+    return length + kind + data + crc;
+}
+
 // A PNG signature and a well-formed IHDR chunk claiming width x height, and nothing else.
 QByteArray pngHeader(quint32 width, quint32 height)
 {
-    QByteArray ihdr("IHDR");
     QByteArray fields(13, '\0');
     qToBigEndian(width, fields.data());
     qToBigEndian(height, fields.data() + 4);
     fields[8] = 8; // bit depth
     fields[9] = 2; // RGB
-    ihdr += fields;
-    QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    QByteArray length(4, '\0');
-    qToBigEndian(quint32(13), length.data());
-    QByteArray crc(4, '\0');
-    qToBigEndian(crc32(ihdr), crc.data());
-    return png + length + ihdr + crc;
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", fields);
 }
 
+// The bytes zlib's inflate() has produced in this process: libpng and Qt
+// call it through here (this program's definition comes before the library's).
+qint64 inflatedBytes = 0;
+
 } // namespace
+
+extern "C" int inflate(z_streamp stream, int flush)
+{
+    using Inflate = int (*)(z_streamp, int);
+    static const auto zlibInflate = reinterpret_cast<Inflate>(dlsym(RTLD_NEXT, "inflate"));
+    const uInt room = stream->avail_out;
+    const int status = zlibInflate(stream, flush);
+    inflatedBytes += room - stream->avail_out;
+    return status;
+}
 
 class TestPictureFile : public QObject {
     Q_OBJECT
@@ -173,6 +193,12 @@ private slots:
     void jpegFrame_data();
     void jpegFrame();
     void budgetCoversEveryPicture();
+    void budgetAndCapsCountWork_data();
+    void budgetAndCapsCountWork();
+    void jpegScans_data();
+    void jpegScans();
+    void ancillaryChunksAreNeverInflated_data();
+    void ancillaryChunksAreNeverInflated();
     void retinaNameMeansNothing();
 
     void tiles_data();
@@ -269,6 +295,7 @@ void TestPictureFile::refuses_data()
     QTest::newRow("BMP too large to decode whole") << "a.bmp" << bmpHeader(5000, 4000);
     // Qt tells a top-down BMP's height as negative: the size still counts.
     QTest::newRow("top-down BMP too large to decode whole") << "a.bmp" << bmpHeader(4097, -4096);
+    QTest::newRow("a side too tall, however narrow") << "a.bmp" << encoded(cornerPicture(1, MaxPictureSide + 1), "BMP");
     QTest::newRow("a side too long, however thin") << "a.bmp" << encoded(cornerPicture(MaxPictureSide + 1, 1), "BMP");
     // Decoded whole, it would outweigh the largest picture decoded whole.
     QTest::newRow("progressive JPEG too large to decode whole")
@@ -441,8 +468,8 @@ void TestPictureFile::decodingCostsOnlyTheRowsDrawn()
     QFETCH(QByteArray, bytes);
     QFETCH(qint64, cost);
     QVERIFY(writeFile(path(u"picture"_s), bytes));
-    QVERIFY(PictureReader(cost).read(path(u"picture"_s)).ok());
-    const PictureReadResult refused = PictureReader(cost - 1).read(path(u"picture"_s));
+    QVERIFY(PictureReader({.pixels = cost}).read(path(u"picture"_s)).ok());
+    const PictureReadResult refused = PictureReader({.pixels = cost - 1}).read(path(u"picture"_s));
     QCOMPARE(refused.status, PictureReadStatus::Unreadable);
     QVERIFY2(refused.reason.contains(u"decoding"_s), qPrintable(refused.reason));
 }
@@ -524,13 +551,97 @@ void TestPictureFile::jpegFrame()
 void TestPictureFile::budgetCoversEveryPicture()
 {
     QVERIFY(writeSolidBmp(path(u"a.bmp"_s), 40, 40, Corner));
-    PictureReader reader(2 * 40 * 40);
+    PictureReader reader({.pixels = 2 * 40 * 40});
     QVERIFY(reader.read(path(u"a.bmp"_s)).ok());
     QVERIFY(reader.read(path(u"a.bmp"_s)).ok());
     const PictureReadResult third = reader.read(path(u"a.bmp"_s));
     QCOMPARE(third.status, PictureReadStatus::Unreadable);
     QVERIFY(third.picture.isNull());
     QVERIFY2(third.reason.contains(u"decoding"_s), qPrintable(third.reason));
+}
+
+void TestPictureFile::budgetAndCapsCountWork_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("byteBudget");
+    QTest::addColumn<qint64>("scanBudget");
+    QTest::addColumn<QString>("refusal"); // a word of the reason; empty when it loads
+
+    const QByteArray bmp = encoded(cornerPicture(40, 40), "BMP");
+    // libjpeg's ten scans, then its last one again (only warned of) up to n.
+    const QByteArray progressive = progressiveJpeg(cornerPicture(40, 40));
+    const auto scans = [&](int n) {
+        const QByteArray last = progressive.mid(progressive.lastIndexOf("\xFF\xDA")).chopped(2);
+        return progressive.chopped(2) + last.repeated(n - 10) + progressive.right(2);
+    };
+    const qint64 plenty = qint64(1) << 40;
+    QTest::newRow("bytes: the file's") << bmp << qint64(bmp.size()) << plenty << QString();
+    QTest::newRow("bytes: one short") << bmp << qint64(bmp.size() - 1) << plenty << u"decoding"_s;
+    QTest::newRow("scans: all ten") << progressive << plenty << qint64(10) << QString();
+    QTest::newRow("scans: one short") << progressive << plenty << qint64(9) << u"decoding"_s;
+    QTest::newRow("scans of one picture: the most") << scans(int(MaxJpegScans)) << plenty << plenty << QString();
+    QTest::newRow("scans of one picture: one more") << scans(int(MaxJpegScans) + 1) << plenty << plenty << u"scans"_s;
+}
+
+void TestPictureFile::budgetAndCapsCountWork()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, byteBudget);
+    QFETCH(qint64, scanBudget);
+    QFETCH(QString, refusal);
+    QVERIFY(writeFile(path(u"picture"_s), bytes));
+    PictureReader reader({.bytes = byteBudget, .scans = scanBudget});
+    const PictureReadResult result = reader.read(path(u"picture"_s));
+    QCOMPARE(result.ok(), refusal.isEmpty());
+    QVERIFY2(result.reason.contains(refusal), qPrintable(result.reason));
+}
+
+void TestPictureFile::jpegScans_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("scans");
+
+    const QByteArray frame = StartOfImage + frameSegment(0xC2, 1);
+    const QByteArray coded("\x12\xFF\x00\x34\xFF\xD0\x56\xFF\xFF\x00", 10); // stuffing, a restart, fill
+    const QByteArray scan = scanSegment(1), end("\xFF\xD9", 2);
+    QTest::newRow("libjpeg's progressive") << progressiveJpeg(cornerPicture(64, 48)) << 10;
+    QTest::newRow("coded data with stuffing, restarts and fill") << frame + scan + coded + scan + coded + end << 2;
+    QTest::newRow("a scan marker inside a segment") << frame + segment(0xE1, "\xFF\xDA\x00\x08") + scan + end << 1;
+    // libjpeg passes over garbage to the next marker, so the count does too.
+    QTest::newRow("garbage before scans") << frame + QByteArray("junk") + scan + scan + end << 2;
+    QTest::newRow("nothing after the end of image") << frame + scan + end + scan << 1;
+}
+
+void TestPictureFile::jpegScans()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, scans);
+    QCOMPARE(countJpegScans(bytes), qsizetype(scans));
+}
+
+void TestPictureFile::ancillaryChunksAreNeverInflated_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    // A 1 x 1 PNG with a compressed text chunk and a colour profile, each
+    // a zlib stream of a megabyte, after its header.
+    const QByteArray png = encoded(cornerPicture(1, 1), "PNG");
+    const QByteArray inflated = qCompress(QByteArray(1024 * 1024, 'k'), 9).mid(4);
+    const QByteArray bomb = png.left(33) + pngChunk("zTXt", QByteArray("Comment\0\0", 9) + inflated)
+        + pngChunk("iCCP", QByteArray("icc\0\0", 5) + inflated) + png.mid(33);
+    QTest::newRow("PNG") << bomb;
+    QTest::newRow("icon holding the PNG") << iconHolding(bomb, 1);
+}
+
+void TestPictureFile::ancillaryChunksAreNeverInflated()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(writeFile(path(u"picture"_s), bytes));
+    inflatedBytes = 0;
+    const PictureReadResult result = loadPictureFile(path(u"picture"_s));
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    // Only the pixel data was inflated: a few bytes.
+    QVERIFY2(inflatedBytes < 4096, qPrintable(QString::number(inflatedBytes)));
 }
 
 QTEST_GUILESS_MAIN(TestPictureFile)

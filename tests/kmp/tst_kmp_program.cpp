@@ -30,6 +30,8 @@ private slots:
     void namesThatAreNotUtf8();
     void outputThatCannotBeWrittenFails();
     void checkUsesTheFolderTheEditorRemembers();
+    void settingsFileThatIsNotRegularIsNeverOpened_data();
+    void settingsFileThatIsNotRegularIsNeverOpened();
     void gitDiffShowsOneChangedRow();
 
 private:
@@ -239,6 +241,35 @@ void TestKmpProgram::checkUsesTheFolderTheEditorRemembers()
 
     editorSide.deleteSetting(AppTitle, GameFolderSection, GameFolderKey);
     QCOMPARE(rememberedGameFolder(), QString());
+}
+
+void TestKmpProgram::settingsFileThatIsNotRegularIsNeverOpened_data()
+{
+    QTest::addColumn<QString>("pipe"); // made under a configuration folder of the test's own
+    QTest::newRow("the user's file") << u"user/Kestrunle/Kestrunle.conf"_s;
+    QTest::newRow("the user's second file") << u"user/Kestrunle.conf"_s;
+    QTest::newRow("a system-wide file") << u"system/Kestrunle/Kestrunle.conf"_s;
+}
+
+void TestKmpProgram::settingsFileThatIsNotRegularIsNeverOpened()
+{
+    // Opening a named pipe with no writer would block kmp for ever: the run
+    // below would then be killed and fail.
+    QFETCH(QString, pipe);
+    QTemporaryDir config;
+    QVERIFY(config.isValid());
+    const QString fifo = config.filePath(pipe);
+    QVERIFY(QDir().mkpath(QFileInfo(fifo).path()));
+    QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    const QByteArray systemFolders = qgetenv("XDG_CONFIG_DIRS");
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(config.filePath(u"system"_s)));
+    const KmpRun result = runKmpProgram({u"check"_s, u"a.kmp"_s}, m_dir.path(), config.filePath(u"user"_s));
+    qputenv("XDG_CONFIG_DIRS", systemFolders);
+    QCOMPARE(result.status, 2);
+    QCOMPARE(result.err, u"kmp check: the settings file %1: it is not a regular file (a named pipe); give --game DIR\n"_s
+                             .arg(fifo));
+    struct stat info {};
+    QVERIFY(::stat(QFile::encodeName(fifo).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
 }
 
 void TestKmpProgram::gitDiffShowsOneChangedRow()

@@ -26,7 +26,9 @@
 #include <grp.h>
 #include <linux/fs.h>
 #include <sys/file.h>
+#include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -165,6 +167,8 @@ private slots:
     void sharedFolderLinks();
     void inPlaceRule_data();
     void inPlaceRule();
+    void mountedMaps_data();
+    void mountedMaps();
     void folderDefaultAcl_data();
     void folderDefaultAcl();
     void keepsInodeFlags_data();
@@ -562,6 +566,53 @@ void TestMapSave::inPlaceRule()
     QCOMPARE(statOf(file).st_ino, inode);
     const QStringList names{u"level.kmp"_s, u"other.kmp"_s};
     QCOMPARE(entriesOf(m_dir.path()), names.first(links));
+}
+
+void TestMapSave::mountedMaps_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<bool>("readOnly"); // the map's folder mounted read-only; else a file bind-mounted over the map
+
+    for (const QString &writer : {u"save"_s, u"stream"_s}) {
+        QTest::addRow("%s, a file bind-mounted over the map: that file written in place", qPrintable(writer)) << writer << false;
+        QTest::addRow("%s, the folder mounted read-only: said so", qPrintable(writer)) << writer << true;
+    }
+}
+
+void TestMapSave::mountedMaps()
+{
+    QFETCH(QString, writer);
+    QFETCH(bool, readOnly);
+    // The mounts live in a child's own mount namespace and go with it.
+    const QString folder = path(u"levels"_s);
+    const QString file = folder + u"/level.kmp"_s;
+    const QString source = path(u"source.kmp"_s);
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(writeFile(file, encodeMap(gridOf(1))) && writeFile(source, encodeMap(gridOf(1))));
+    const QByteArray mounted = QFile::encodeName(readOnly ? folder : file);
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            ::_exit(77);
+        const bool made = readOnly ? ::mount(mounted.constData(), mounted.constData(), nullptr, MS_BIND, nullptr) == 0
+                && ::mount(nullptr, mounted.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0
+                                   : ::mount(QFile::encodeName(source).constData(), mounted.constData(), nullptr, MS_BIND, nullptr) == 0;
+        if (!made)
+            ::_exit(77);
+        const WriteResult result = writeBy(writer, file, 2);
+        const bool expected = readOnly ? result.reason == u"it is on a read-only file system"_s : result.ok();
+        ::_exit(expected ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        QSKIP("Cannot mount in a mount namespace of its own here.");
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(readFile(source), encodeMap(gridOf(readOnly ? 1 : 2)));
+    QCOMPARE(readFile(file), encodeMap(gridOf(1)));
+    QCOMPARE(entriesOf(folder), QStringList{u"level.kmp"_s});
 }
 
 void TestMapSave::folderDefaultAcl_data()

@@ -17,6 +17,8 @@ int runDump(const QStringList &arguments, Console &io);
 int runUndump(const QStringList &arguments, Console &io);
 int runDiff(const QStringList &arguments, Console &io);
 int runNew(const QStringList &arguments, Console &io);
+int runSet(const QStringList &arguments, Console &io);
+int runReplace(const QStringList &arguments, Console &io);
 
 // The whole tool: `arguments` without the program's name.
 int runKmp(const QStringList &arguments, Console &io);

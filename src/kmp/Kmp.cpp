@@ -16,7 +16,7 @@ struct Subcommand {
 const Subcommand Subcommands[] = {
     {u"info"_s, runInfo},   {u"check"_s, runCheck},   {u"usage"_s, runUsage}, {u"render"_s, runRender},
     {u"gallery"_s, runGallery}, {u"dump"_s, runDump}, {u"undump"_s, runUndump}, {u"diff"_s, runDiff},
-    {u"new"_s, runNew},
+    {u"new"_s, runNew},         {u"set"_s, runSet},   {u"replace"_s, runReplace},
 };
 
 // Each way to call kmp, and what it does.
@@ -31,6 +31,8 @@ const std::pair<QString, QString> Synopses[] = {
     {u"undump [--force] TEXT OUT.kmp"_s, u"the map file a dump describes"_s},
     {u"diff A.kmp B.kmp"_s, u"the cells that differ"_s},
     {u"new [--force] OUT.kmp"_s, u"a new map, as the editor's File > New makes it"_s},
+    {u"set [--game DIR] MAP X Y LAYER VALUE"_s, u"one layer of one cell, changed in place"_s},
+    {u"replace --sprite|--terrain OLD=NEW... MAP..."_s, u"values swapped for others across maps"_s},
 };
 
 QString overallHelp()

@@ -70,13 +70,6 @@ QString writeAllAt(int fd, const char *data, qint64 size, qint64 offset)
     return QString();
 }
 
-QString syncAndClose(int fd)
-{
-    const QString synced = ::fsync(fd) == 0 ? QString() : errnoText(errno);
-    const QString closed = ::close(fd) == 0 ? QString() : errnoText(errno);
-    return synced.isEmpty() ? closed : synced;
-}
-
 } // namespace kestrun::detail
 
 #endif

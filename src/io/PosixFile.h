@@ -1,7 +1,7 @@
 #pragma once
 
 // The POSIX calls the readers and writers of src/io share: opening a regular
-// file by descriptor, writing and syncing it. For src/io only.
+// file by descriptor and holding the descriptor, writing it. For src/io only.
 
 #include "io/FileErrors.h"
 #include "io/RegularFile.h"
@@ -60,9 +60,6 @@ OpenedFile openRegularAt(int folder, const QByteArray &name, int access);
 
 // Writes all of `data` at `offset`; an empty string, or why not.
 QString writeAllAt(int fd, const char *data, qint64 size, qint64 offset);
-
-// Syncs and closes `fd`; an empty string, or why either failed.
-QString syncAndClose(int fd);
 
 } // namespace kestrun::detail
 

@@ -101,7 +101,9 @@ BENCHMARK(BM_CheckFloor)->Unit(benchmark::kMillisecond);
 
 void BM_Check(benchmark::State &state)
 {
-    const QStringList arguments = QStringList{QStringLiteral("check"), QStringLiteral("--game"), Work->game} + Work->maps;
+    const QStringList arguments =
+        QStringList{QStringLiteral("check"), QStringLiteral("-j"), QStringLiteral("1"), QStringLiteral("--game"), Work->game}
+        + Work->maps;
     for (auto _ : state) {
         QString out, err;
         QTextStream outStream(&out), errStream(&err);

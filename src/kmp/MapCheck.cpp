@@ -32,9 +32,17 @@ void checkHeader(const MapHeader &header, qint64 size, std::vector<Finding> &fin
         warn(u"reserved"_s, u"the reserved bytes are %1; the editor writes zeros"_s.arg(spacedHex(header.Reserved)));
 }
 
+// Whether the editor draws this terrain code (one of the five); without
+// making a name for each of a thousand maps' cells.
+bool drawnTerrain(std::uint8_t code)
+{
+    return std::any_of(Terrains.begin(), Terrains.end(),
+                       [code](const TerrainKind &kind) { return terrainByte(kind.code) == code; });
+}
+
 void checkCell(int x, int y, MapCell cell, const SpriteTable *sprites, std::vector<Finding> &findings)
 {
-    if (TerrainName(cell.Terrain).isEmpty()) {
+    if (!drawnTerrain(cell.Terrain)) {
         findings.push_back({Severity::Warning, u"terrain-code"_s,
                             u"cell (%1, %2): terrain code %3 is none of Ground 1, Beton 2, Brick 4, Ice 8, "
                             u"Water 16; the editor draws it black"_s.arg(x).arg(y).arg(cell.Terrain),

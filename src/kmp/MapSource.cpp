@@ -1,5 +1,7 @@
 #include "kmp/MapSource.h"
 
+#include "io/RegularFileHead.h"
+
 #include <QFile>
 
 using namespace Qt::StringLiterals;
@@ -60,7 +62,7 @@ ReadResult readFileHead(const QString &path, qint64 keep)
 {
     if (path == StandardStream)
         return readStandardInput(keep, MaxWholeFileBytes);
-    return readRegularFile(path, keep);
+    return readRegularFileHead(path, keep);
 }
 
 } // namespace kestrun::kmp

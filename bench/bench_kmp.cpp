@@ -2,7 +2,10 @@
 // - check of 1,000 maps for a 256-sprite game, against only reading those
 //   1,000 files and loading the game's catalogue;
 // - render of one map at 40 px a cell (decode, draw, encode), against
-//   encoding the same 642 x 440 picture to PNG with QImage alone.
+//   encoding the same 642 x 440 picture to PNG with QImage alone;
+// - render --out-dir and gallery of 500 maps with -j 2 against -j 1 (wall
+//   time: the gain of a second core);
+// - gallery of 1,000 maps against rendering the same thumbnails alone.
 #include "BenchSupport.h"
 
 #include "catalogue/Catalogue.h"
@@ -14,6 +17,7 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -157,6 +161,68 @@ void BM_Render(benchmark::State &state)
     }
 }
 BENCHMARK(BM_Render)->Unit(benchmark::kMillisecond);
+
+// --- many maps at once -------------------------------------------------------
+
+// Runs a whole kmp command line once per iteration, its pictures into a
+// fresh folder each time.
+void runWhole(benchmark::State &state, const QStringList &command)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        QDir(Work->dir.filePath(QStringLiteral("out"))).removeRecursively();
+        state.ResumeTiming();
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        kmp::Console io{outStream, errStream};
+        if (kmp::runKmp(command, io) != kmp::ExitOk) {
+            state.SkipWithError(qPrintable(err));
+            break;
+        }
+    }
+}
+
+QStringList firstMaps(qsizetype count)
+{
+    return Work->maps.mid(0, count);
+}
+
+// render --out-dir of 500 maps at the canvas's size; the argument is -j.
+void BM_RenderMany(benchmark::State &state)
+{
+    runWhole(state, QStringList{QStringLiteral("render"), QStringLiteral("--game"), Work->game, QStringLiteral("-j"),
+                                QString::number(state.range(0)), QStringLiteral("--out-dir"),
+                                Work->dir.filePath(QStringLiteral("out"))}
+                        + firstMaps(500));
+}
+BENCHMARK(BM_RenderMany)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(1);
+
+// gallery of `count` maps; the arguments are -j and the count.
+void BM_Gallery(benchmark::State &state)
+{
+    runWhole(state, QStringList{QStringLiteral("gallery"), QStringLiteral("--game"), Work->game, QStringLiteral("-j"),
+                                QString::number(state.range(0)), QStringLiteral("--out-dir"),
+                                Work->dir.filePath(QStringLiteral("out"))}
+                        + firstMaps(state.range(1)));
+}
+BENCHMARK(BM_Gallery)
+    ->Args({1, 500})
+    ->Args({2, 500})
+    ->Args({1, 1000})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Iterations(1);
+
+// The gallery's floor: its 1,000 thumbnails (321 pixels wide) drawn by render alone.
+void BM_GalleryFloorThumbnails(benchmark::State &state)
+{
+    runWhole(state, QStringList{QStringLiteral("render"), QStringLiteral("--game"), Work->game, QStringLiteral("-j"),
+                                QStringLiteral("1"), QStringLiteral("--size"), QStringLiteral("321"),
+                                QStringLiteral("--out-dir"), Work->dir.filePath(QStringLiteral("out/thumbs"))}
+                        + firstMaps(1000));
+}
+BENCHMARK(BM_GalleryFloorThumbnails)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(1);
 
 } // namespace
 

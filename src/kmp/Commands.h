@@ -19,6 +19,8 @@ int runDiff(const QStringList &arguments, Console &io);
 int runNew(const QStringList &arguments, Console &io);
 int runSet(const QStringList &arguments, Console &io);
 int runReplace(const QStringList &arguments, Console &io);
+int runExport(const QStringList &arguments, Console &io);
+int runImport(const QStringList &arguments, Console &io);
 
 // The whole tool: `arguments` without the program's name.
 int runKmp(const QStringList &arguments, Console &io);

@@ -17,6 +17,7 @@ const Subcommand Subcommands[] = {
     {u"info"_s, runInfo},   {u"check"_s, runCheck},   {u"usage"_s, runUsage}, {u"render"_s, runRender},
     {u"gallery"_s, runGallery}, {u"dump"_s, runDump}, {u"undump"_s, runUndump}, {u"diff"_s, runDiff},
     {u"new"_s, runNew},         {u"set"_s, runSet},   {u"replace"_s, runReplace},
+    {u"export"_s, runExport}, {u"import"_s, runImport},
 };
 
 // Each way to call kmp, and what it does.
@@ -33,6 +34,8 @@ const std::pair<QString, QString> Synopses[] = {
     {u"new [--force] OUT.kmp"_s, u"a new map, as the editor's File > New makes it"_s},
     {u"set [--game DIR] MAP X Y LAYER VALUE"_s, u"one layer of one cell, changed in place"_s},
     {u"replace --sprite|--terrain OLD=NEW... MAP..."_s, u"values swapped for others across maps"_s},
+    {u"export [--game DIR] MAP OUT.tmx"_s, u"a map for Tiled, with its tilesets"_s},
+    {u"import IN.tmx|IN.tmj -o OUT.kmp"_s, u"the map file a Tiled map describes"_s},
 };
 
 QString overallHelp()

@@ -1,0 +1,75 @@
+// kmp import: Tiled maps of levels, as Tiled saved them, back into map files.
+#include "kmp/Commands.h"
+
+#include "kmp/Invocation.h"
+#include "kmp/MapSource.h"
+#include "kmp/TiledImport.h"
+#include "kmp/TiledJobs.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace kestrun::kmp {
+namespace {
+
+const QString Epilogue = uR"(Reads what "kmp export" wrote, after Tiled edited it: TMX or Tiled's JSON
+(.tmj, .json), layers stored as CSV, base64 (uncompressed, zlib, gzip or zstd)
+or JSON lists, tilesets embedded or in their own files. The layers are found by
+their names, the tilesets by name and tile count.
+
+What has no meaning in a level is refused, naming the layer and the cell, and
+nothing is written then: a map of another size, a missing layer, a tile of
+another tileset, a flipped or rotated tile. An unedited map gives back the
+same bytes "kmp export" read.
+Exit status: 0 done, 2 an error, 64 a wrong command line.
+)"_s;
+
+// A tileset file is small: 256 tiles and a picture's name.
+constexpr qint64 MaxTilesetBytes = qint64(1) << 20;
+
+} // namespace
+
+int runImport(const QStringList &arguments, Console &io)
+{
+    Invocation invocation(u"import"_s, u"Writes the map files that Tiled maps of levels describe."_s, Epilogue);
+    QCommandLineParser &parser = invocation.parser();
+    const QCommandLineOption output = outputOption(u"OUT.kmp"_s);
+    const QCommandLineOption outDir = outDirOption(u"kmp"_s);
+    parser.addOptions({output, outDir});
+    parser.addPositionalArgument(u"IN.tmx"_s, u"The Tiled map (.tmx, .tmj or .json)."_s);
+    parser.addPositionalArgument(u"OUT.kmp"_s, u"The map file to write (without -o or --out-dir)."_s);
+    if (const auto done = invocation.parse(arguments, io))
+        return *done;
+    QString problem;
+    const std::vector<Conversion> conversions = plannedConversions(parser, output, outDir, u"kmp"_s, io, problem);
+    if (!problem.isEmpty())
+        return invocation.usageError(io, problem);
+    if (parser.isSet(outDir) && !QDir().mkpath(parser.value(outDir)))
+        return reportFailure(io, invocation.command(), parser.value(outDir), u"the folder cannot be made"_s);
+
+    int status = ExitOk;
+    for (const Conversion &conversion : conversions) {
+        const ReadResult document = readWholeFile(conversion.input);
+        if (!document.ok()) {
+            status = reportFailure(io, invocation.command(), conversion.input, document.reason);
+            continue;
+        }
+        const QDir folder = QFileInfo(conversion.input).dir();
+        const auto loadTileset = [&folder, &io](const QString &source) {
+            const ReadResult file = readWholeFile(folder.filePath(source), MaxTilesetBytes);
+            return tiled::TilesetSource{file.bytes, io.shown(file.reason)};
+        };
+        const tiled::ImportResult imported = tiled::importLevel(document.bytes, loadTileset);
+        if (!imported.ok()) {
+            status = reportFailure(io, invocation.command(), conversion.input, imported.reason);
+            continue;
+        }
+        if (const WriteResult written = writeConverted(conversion, conversion.output, imported.file); !written.ok())
+            status = reportFailure(io, invocation.command(), conversion.output, written.reason);
+    }
+    return status;
+}
+
+} // namespace kestrun::kmp

@@ -1,0 +1,27 @@
+#include "kmp/TiledDocument.h"
+
+namespace kestrun::kmp::tiled {
+namespace {
+
+bool startsAsJson(QByteArrayView data)
+{
+    for (const char c : data) {
+        if (c != ' ' && c != '\n' && c != '\r' && c != '\t')
+            return c == '{';
+    }
+    return false;
+}
+
+} // namespace
+
+TiledDocument readTiledDocument(QByteArrayView data, int expectedTiles)
+{
+    return startsAsJson(data) ? readTiledJson(data, expectedTiles) : readTmx(data, expectedTiles);
+}
+
+TilesetFile readTilesetFile(QByteArrayView data)
+{
+    return startsAsJson(data) ? readTilesetJson(data) : readTsx(data);
+}
+
+} // namespace kestrun::kmp::tiled

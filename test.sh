@@ -29,10 +29,10 @@ if command -v clang++ >/dev/null; then
     CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DKESTRUN_BUILD_FUZZERS=ON -DKESTRUN_BUILD_TESTS=OFF -DKESTRUN_BUILD_BENCHMARKS=OFF \
         -DKESTRUN_BUILD_TOOLS=OFF >/dev/null
-    cmake --build "$fuzz" --target fuzz_mapfile fuzz_catalogue fuzz_picture fuzz_dump
+    cmake --build "$fuzz" --target fuzz_mapfile fuzz_catalogue fuzz_picture fuzz_dump fuzz_tiled
     mkdir -p "$fuzz/findings"
     fuzzed=0
-    for target in mapfile catalogue picture dump; do
+    for target in mapfile catalogue picture dump tiled; do
         scratch=$(mktemp -d)
         if ! QT_QPA_PLATFORM=offscreen "$fuzz/fuzz/fuzz_$target" -max_total_time=20 -max_len=4096 -malloc_limit_mb=32 \
                 -artifact_prefix="$fuzz/findings/$target-" "$scratch" "$root/fuzz/corpus/$target" \

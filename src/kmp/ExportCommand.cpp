@@ -32,6 +32,10 @@ games never share the wrong ones.
 The header fields, the file's length (a short file stays short) and the bytes
 after 726 (at most 1 MiB) are kept as map properties, so "kmp import" gives
 back the same file.
+
+Every file is written whole (a temporary file renamed over it) or not at all.
+It never replaces a map, the game's files, or a file of another kind than
+its own (--force replaces anything but the command's own inputs).
 Exit status: 0 done, 2 an error, 64 a wrong command line.
 )"_s;
 
@@ -70,16 +74,18 @@ LevelRead readLevel(const QString &path)
 
 // A tileset's files in `folder`, unless they hold these bytes already (the
 // name is a digest of the content, so another export left the same ones).
-WriteResult writeTileset(const Conversion &conversion, const QString &folder, const tiled::Tileset &tileset)
+WriteResult writeTileset(const OutputRule &rule, bool force, const QString &folder, const tiled::Tileset &tileset)
 {
     const EncodeResult png = encodePng(tileset.picture);
     if (!png.ok())
         return {WriteStatus::Failed, png.reason};
-    for (const auto &[name, bytes] : {std::pair(tileset.pngFile, png.png), std::pair(tileset.tsxFile, tileset.tsx)}) {
+    const std::tuple<QString, QByteArray, FileKind> files[] = {{tileset.pngFile, png.png, FileKind::Picture},
+                                                               {tileset.tsxFile, tileset.tsx, FileKind::Other}};
+    for (const auto &[name, bytes, kind] : files) {
         const QString path = QDir(folder).filePath(name);
         if (readRegularFile(path, bytes.size() + 1).bytes == bytes)
             continue;
-        if (const WriteResult written = writeConverted(conversion, path, bytes); !written.ok())
+        if (const WriteResult written = writeConverted(rule, force, path, kind, bytes); !written.ok())
             return {WriteStatus::Failed, u"%1: %2"_s.arg(path, written.reason)};
     }
     return {};
@@ -92,9 +98,10 @@ int runExport(const QStringList &arguments, Console &io)
     Invocation invocation(u"export"_s, u"Writes levels as Tiled maps (TMX) with their tilesets."_s, Epilogue);
     QCommandLineParser &parser = invocation.parser();
     const QCommandLineOption game(u"game"_s, u"The game folder whose sprites the sprite tileset shows."_s, u"DIR"_s);
-    const QCommandLineOption output = outputOption(u"OUT.tmx"_s);
+    const QCommandLineOption output = outputOption();
     const QCommandLineOption outDir = outDirOption(u"tmx"_s);
-    parser.addOptions({game, output, outDir});
+    const QCommandLineOption force = forceOption(u"Replace a file of another kind (never an input)."_s);
+    parser.addOptions({game, output, outDir, force});
     parser.addPositionalArgument(u"MAP"_s, u"The map file."_s);
     parser.addPositionalArgument(u"OUT.tmx"_s, u"The Tiled map to write (without -o or --out-dir)."_s);
     if (const auto done = invocation.parse(arguments, io))
@@ -119,6 +126,13 @@ int runExport(const QStringList &arguments, Console &io)
     }
     if (parser.isSet(outDir) && !QDir().mkpath(parser.value(outDir)))
         return reportFailure(io, invocation.command(), parser.value(outDir), u"the folder cannot be made"_s);
+    // Nothing replaces a map or the game's files that the export reads.
+    OutputRule rule;
+    for (const Conversion &conversion : conversions)
+        rule.addInput(conversion.input);
+    if (!catalogue->folder.isEmpty())
+        rule.addInput(catalogue->cataloguePath);
+    rule.addInputs(catalogue->picturePaths);
     const tiled::Tileset terrain = tiled::terrainTileset();
     const tiled::Tileset sprites = tiled::spriteTileset(catalogue->sprites);
 
@@ -133,13 +147,13 @@ int runExport(const QStringList &arguments, Console &io)
         const QString folder = QFileInfo(conversion.output).absolutePath();
         if (!foldersWithTilesets.contains(folder)) {
             for (const tiled::Tileset *tileset : {&terrain, &sprites}) {
-                if (const WriteResult written = writeTileset(conversion, folder, *tileset); !written.ok())
+                if (const WriteResult written = writeTileset(rule, parser.isSet(force), folder, *tileset); !written.ok())
                     return reportFailure(io, invocation.command(), written.reason);
             }
             foldersWithTilesets.insert(folder);
         }
         const QByteArray tmx = tiled::exportTmx(read.level, terrain.tsxFile, sprites.tsxFile);
-        if (const WriteResult written = writeConverted(conversion, conversion.output, tmx); !written.ok())
+        if (const WriteResult written = writeConverted(rule, parser.isSet(force), conversion.output, FileKind::Other, tmx); !written.ok())
             status = reportFailure(io, invocation.command(), conversion.output, written.reason);
     }
     return status;

@@ -23,6 +23,10 @@ What has no meaning in a level is refused, naming the layer and the cell, and
 nothing is written then: a map of another size, a missing layer, a tile of
 another tileset, a flipped or rotated tile. An unedited map gives back the
 same bytes "kmp export" read.
+
+The map file is written whole (a temporary file renamed over it) or not at
+all. It never replaces the Tiled map or its tilesets, nor a file that is not
+a map (--force replaces anything but the command's own inputs).
 Exit status: 0 done, 2 an error, 64 a wrong command line.
 )"_s;
 
@@ -35,9 +39,10 @@ int runImport(const QStringList &arguments, Console &io)
 {
     Invocation invocation(u"import"_s, u"Writes the map files that Tiled maps of levels describe."_s, Epilogue);
     QCommandLineParser &parser = invocation.parser();
-    const QCommandLineOption output = outputOption(u"OUT.kmp"_s);
+    const QCommandLineOption output = outputOption();
     const QCommandLineOption outDir = outDirOption(u"kmp"_s);
-    parser.addOptions({output, outDir});
+    const QCommandLineOption force = forceOption(u"Replace a file that is not a map (never an input)."_s);
+    parser.addOptions({output, outDir, force});
     parser.addPositionalArgument(u"IN.tmx"_s, u"The Tiled map (.tmx, .tmj or .json)."_s);
     parser.addPositionalArgument(u"OUT.kmp"_s, u"The map file to write (without -o or --out-dir)."_s);
     if (const auto done = invocation.parse(arguments, io))
@@ -49,6 +54,9 @@ int runImport(const QStringList &arguments, Console &io)
     if (parser.isSet(outDir) && !QDir().mkpath(parser.value(outDir)))
         return reportFailure(io, invocation.command(), parser.value(outDir), u"the folder cannot be made"_s);
 
+    OutputRule rule;
+    for (const Conversion &conversion : conversions)
+        rule.addInput(conversion.input);
     int status = ExitOk;
     for (const Conversion &conversion : conversions) {
         const ReadResult document = readWholeFile(conversion.input);
@@ -57,7 +65,8 @@ int runImport(const QStringList &arguments, Console &io)
             continue;
         }
         const QDir folder = QFileInfo(conversion.input).dir();
-        const auto loadTileset = [&folder, &io](const QString &source) {
+        const auto loadTileset = [&folder, &io, &rule](const QString &source) {
+            rule.addInput(folder.filePath(source));
             const ReadResult file = readWholeFile(folder.filePath(source), MaxTilesetBytes);
             return tiled::TilesetSource{file.bytes, io.shown(file.reason)};
         };
@@ -66,7 +75,7 @@ int runImport(const QStringList &arguments, Console &io)
             status = reportFailure(io, invocation.command(), conversion.input, imported.reason);
             continue;
         }
-        if (const WriteResult written = writeConverted(conversion, conversion.output, imported.file); !written.ok())
+        if (const WriteResult written = writeConverted(rule, parser.isSet(force), conversion.output, FileKind::Map, imported.file); !written.ok())
             status = reportFailure(io, invocation.command(), conversion.output, written.reason);
     }
     return status;

@@ -8,11 +8,6 @@ using namespace Qt::StringLiterals;
 
 namespace kestrun::kmp {
 
-QCommandLineOption outputOption(const QString &valueName)
-{
-    return {QStringList{u"o"_s, u"output"_s}, u"The file to write."_s, valueName};
-}
-
 QCommandLineOption outDirOption(const QString &extension)
 {
     return {u"out-dir"_s, u"Write each input to DIR/NAME.%1."_s.arg(extension), u"DIR"_s};
@@ -42,19 +37,23 @@ std::vector<Conversion> plannedConversions(const QCommandLineParser &parser, con
         }
         return conversions;
     }
-    if (parser.isSet(output) && inputs.size() == 1)
-        return {{inputs[0], parser.value(output)}};
-    if (!parser.isSet(output) && inputs.size() == 2)
-        return {{inputs[0], inputs[1]}};
-    problem = u"give one file and the file to write (or --out-dir DIR and files)"_s;
-    return {};
+    QStringList positional = inputs;
+    const QString written = chosenOutput(parser, output, positional, 1,
+                                         u"give one file and the file to write (or --out-dir DIR and files)"_s, problem);
+    if (!problem.isEmpty())
+        return {};
+    if (written == u"-"_s) {
+        problem = u"the standard output cannot be written: give a file"_s;
+        return {};
+    }
+    return {{positional.constFirst(), written}};
 }
 
-WriteResult writeConverted(const Conversion &conversion, const QString &path, QByteArrayView bytes)
+WriteResult writeConverted(const OutputRule &rule, bool force, const QString &path, FileKind kind,
+                           QByteArrayView bytes)
 {
-    const QFileInfo target(path);
-    if (target.exists() && target.canonicalFilePath() == QFileInfo(conversion.input).canonicalFilePath())
-        return {WriteStatus::Failed, u"it is the file being converted"_s};
+    if (const auto refused = rule.refusal(path, kind, force))
+        return {WriteStatus::Failed, *refused};
     return writeWholeFile(path, bytes);
 }
 

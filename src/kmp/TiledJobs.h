@@ -2,6 +2,7 @@
 
 #include "io/WholeFileWrite.h"
 #include "kmp/Console.h"
+#include "kmp/OutputRule.h"
 
 #include <QByteArrayView>
 #include <QCommandLineOption>
@@ -12,8 +13,7 @@
 
 namespace kestrun::kmp {
 
-// -o FILE and --out-dir DIR, shared by export and import.
-QCommandLineOption outputOption(const QString &valueName);
+// --out-dir DIR, shared by export and import.
 QCommandLineOption outDirOption(const QString &extension);
 
 // One file converted into another.
@@ -29,8 +29,9 @@ std::vector<Conversion> plannedConversions(const QCommandLineParser &parser, con
                                            const QCommandLineOption &outDir, const QString &extension,
                                            const Console &io, QString &problem);
 
-// Every file export and import make goes through here: whole or not at all,
-// and never over the file being converted.
-WriteResult writeConverted(const Conversion &conversion, const QString &path, QByteArrayView bytes);
+// Every file export and import make goes through here: refused by the
+// output rule, or written whole (or not at all).
+WriteResult writeConverted(const OutputRule &rule, bool force, const QString &path, FileKind kind,
+                           QByteArrayView bytes);
 
 } // namespace kestrun::kmp

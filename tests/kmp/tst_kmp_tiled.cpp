@@ -110,6 +110,8 @@ private slots:
     void exportRefuses_data();
     void exportRefuses();
     void tilesetsNamedByWhatTheyShow();
+    void outputsFollowTheRule_data();
+    void outputsFollowTheRule();
 
 private:
     // Runs one of Tiled's programs headless, with its settings in the test's folder.
@@ -372,6 +374,39 @@ void TestKmpTiled::tilesetsNamedByWhatTheyShow()
         const int users = int(plain.contains(file.toUtf8())) + int(game.contains(file.toUtf8()));
         QCOMPARE(users, file.startsWith(u"kestrun-terrain-"_s) ? 2 : 1);
     }
+}
+
+void TestKmpTiled::outputsFollowTheRule_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("victim");
+    QTest::addColumn<QString>("message");
+    const QString input = u"one of this command's inputs"_s;
+    QTest::newRow("export over its map") << QStringList{u"export"_s, u"level.kmp"_s, u"-o"_s, u"level.kmp"_s}
+                                         << u"level.kmp"_s << input;
+    QTest::newRow("import over its map, forced")
+        << QStringList{u"import"_s, u"--force"_s, u"level.tmx"_s, u"level.tmx"_s} << u"level.tmx"_s << input;
+    QTest::newRow("export over a map") << QStringList{u"export"_s, u"level.kmp"_s, u"other.kmp"_s} << u"other.kmp"_s
+                                       << u"give --force"_s;
+    QTest::newRow("import over a picture") << QStringList{u"import"_s, u"level.tmx"_s, u"-o"_s, u"picture.png"_s}
+                                           << u"picture.png"_s << u"give --force"_s;
+    QTest::newRow("import to the standard output") << QStringList{u"import"_s, u"level.tmx"_s, u"-"_s}
+                                                   << u"level.tmx"_s << u"give a file"_s;
+}
+
+void TestKmpTiled::outputsFollowTheRule()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, victim);
+    QFETCH(QString, message);
+    QVERIFY(exported(newMapBytes()).startsWith("<?xml"));
+    QVERIFY(QDir::setCurrent(m_work));
+    QVERIFY(writeFile(u"other.kmp"_s, randomMap(12, MapFileSize, 0)));
+    QVERIFY(writeFile(u"picture.png"_s, "\x89PNG\r\n\x1a\n"));
+    const QByteArray before = readFile(victim);
+    const KmpRun run = runKmpHere(arguments);
+    QVERIFY2(run.status != 0 && run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(readFile(victim), before);
 }
 
 QTEST_GUILESS_MAIN(TestKmpTiled)

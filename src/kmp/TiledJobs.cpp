@@ -1,5 +1,7 @@
 #include "kmp/TiledJobs.h"
 
+#include "io/StreamedWrite.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -54,6 +56,9 @@ WriteResult writeConverted(const OutputRule &rule, bool force, const QString &pa
 {
     if (const auto refused = rule.refusal(path, kind, force))
         return {WriteStatus::Failed, *refused};
+    // A map is saved as the editor saves one (a hard-linked map keeps its link).
+    if (kind == FileKind::Map)
+        return writeMapStream(path, [bytes](const ByteSink &sink) { return sink(bytes) ? QString() : QString(); });
     return writeWholeFile(path, bytes);
 }
 

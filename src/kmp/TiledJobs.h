@@ -30,7 +30,8 @@ std::vector<Conversion> plannedConversions(const QCommandLineParser &parser, con
                                            const Console &io, QString &problem);
 
 // Every file export and import make goes through here: refused by the
-// output rule, or written whole (or not at all).
+// output rule, or written whole (or not at all); a map under the editor's
+// save rules.
 WriteResult writeConverted(const OutputRule &rule, bool force, const QString &path, FileKind kind,
                            QByteArrayView bytes);
 

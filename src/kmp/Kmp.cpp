@@ -48,8 +48,9 @@ QString overallHelp()
     text += u"\nOptions:\n"
             u"  -h, --help   Show this help; \"kmp COMMAND --help\" shows a command's own.\n"
             u"  --version    Show the version.\n"
-            u"check, usage, render and gallery handle -j N maps at once (one per core by\n"
-            u"default) and show their progress on a terminal (--progress, --no-progress).\n\n"
+            u"check, usage, render, gallery and replace handle -j N maps at once (one per\n"
+            u"core by default) and show their progress on a terminal (--progress,\n"
+            u"--no-progress).\n\n"
             u"Exit status: 0 done; check: 1 warnings only; diff: 1 the maps differ;\n"
             u"2 an error; 64 a wrong command line.\n"_s;
     return text;

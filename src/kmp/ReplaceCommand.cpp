@@ -3,6 +3,7 @@
 
 #include "kmp/Invocation.h"
 #include "kmp/MapEdit.h"
+#include "kmp/ParallelRun.h"
 #include "map/MapFile.h"
 
 #include <QFile>
@@ -117,7 +118,9 @@ int runReplace(const QStringList &arguments, Console &io)
     const QCommandLineOption layer(u"layer"_s, u"Change sprites on layer N (1 to 3) only."_s, u"N"_s);
     const QCommandLineOption dryRun(u"dry-run"_s, u"Count the cells that would change; write nothing."_s);
     const QCommandLineOption json(u"json"_s, u"Write a JSON array, one object per map."_s);
+    const ParallelOptions parallel;
     parser.addOptions({sprite, terrain, layer, dryRun, json});
+    parallel.addTo(parser);
     parser.addPositionalArgument(u"MAP..."_s, u"The map files, changed in place."_s);
     if (const auto done = invocation.parse(arguments, io))
         return *done;
@@ -146,38 +149,51 @@ int runReplace(const QStringList &arguments, Console &io)
         problem = u"no map to change"_s;
     if (!problem.isEmpty())
         return invocation.usageError(io, problem);
+    const std::optional<RunSettings> settings = parallel.read(parser, invocation, io);
+    if (!settings)
+        return ExitUsage;
 
-    // Every map read and changed in memory first.
-    std::vector<MapChange> changes;
+    // Every map read and changed in memory first; the count shows while
+    // they are written, the slow part.
+    const QStringList maps = distinctMaps(parser.positionalArguments());
+    std::vector<MapChange> changes(std::size_t(maps.size()));
     int status = ExitOk;
-    for (const QString &map : distinctMaps(parser.positionalArguments())) {
-        changes.push_back(changeMap(map, tables));
-        if (!changes.back().failure.isEmpty())
-            status = reportFailure(io, invocation.command(), map, changes.back().failure);
-    }
+    runInOrder(
+        maps.size(), RunSettings{settings->jobs, false}, io,
+        [&](qsizetype i) { changes[std::size_t(i)] = changeMap(maps[i], tables); },
+        [&](qsizetype i, Progress &) {
+            if (!changes[std::size_t(i)].failure.isEmpty())
+                status = reportFailure(io, invocation.command(), maps[i], changes[std::size_t(i)].failure);
+        });
     const bool writing = status == ExitOk && !parser.isSet(dryRun);
     if (status != ExitOk)
         io.err << "kmp replace: no map was changed, as not every map could be read" << Qt::endl;
 
     QJsonArray report;
-    for (const MapChange &change : changes) {
-        if (!change.failure.isEmpty())
-            continue;
-        bool written = false;
-        if (writing && change.cells > 0) {
-            const MapWriteResult result = writeMapFile(change.path, change.grid);
-            written = result.ok();
-            if (!written)
-                status = reportFailure(io, invocation.command(), change.path, result.reason);
-        }
-        if (parser.isSet(json)) {
-            report.append(QJsonObject{{u"file"_s, io.shown(change.path)}, {u"cells"_s, change.cells},
-                                      {u"written"_s, written}});
-        } else {
-            io.out << io.shown(change.path) << ": " << change.cells << (change.cells == 1 ? " cell" : " cells")
-                   << (writing ? " changed" : " would change") << '\n';
-        }
-    }
+    std::vector<MapWriteResult> writes(changes.size());
+    runInOrder(
+        qsizetype(changes.size()), *settings, io,
+        [&](qsizetype i) {
+            const MapChange &change = changes[std::size_t(i)];
+            if (change.failure.isEmpty() && writing && change.cells > 0)
+                writes[std::size_t(i)] = writeMapFile(change.path, change.grid);
+        },
+        [&](qsizetype i, Progress &progress) {
+            const MapChange &change = changes[std::size_t(i)];
+            if (!change.failure.isEmpty())
+                return;
+            progress.clear();
+            const bool written = writing && change.cells > 0 && writes[std::size_t(i)].ok();
+            if (writing && change.cells > 0 && !written)
+                status = reportFailure(io, invocation.command(), change.path, writes[std::size_t(i)].reason);
+            if (parser.isSet(json)) {
+                report.append(QJsonObject{{u"file"_s, io.shown(change.path)}, {u"cells"_s, change.cells},
+                                          {u"written"_s, written}});
+            } else {
+                io.out << io.shown(change.path) << ": " << change.cells << (change.cells == 1 ? " cell" : " cells")
+                       << (writing ? " changed" : " would change") << '\n';
+            }
+        });
     if (parser.isSet(json))
         io.out << QJsonDocument(report).toJson(QJsonDocument::Indented);
     io.out.flush();

@@ -58,6 +58,8 @@ void TestKmpBatch::resultsDoNotDependOnJobs_data()
     QTest::newRow("usage --json") << QStringList{u"usage"_s, u"--json"_s} << 2;
     QTest::newRow("gallery") << QStringList{u"gallery"_s, u"--size"_s, u"64"_s, u"--out-dir"_s, u"out"_s} << 2;
     QTest::newRow("render --out-dir") << QStringList{u"render"_s, u"--size"_s, u"64"_s, u"--out-dir"_s, u"out"_s} << 2;
+    QTest::newRow("replace --dry-run") << QStringList{u"replace"_s, u"--dry-run"_s, u"--sprite"_s, u"2=3"_s,
+                                                      u"--terrain"_s, u"16=8"_s} << 2;
 }
 
 void TestKmpBatch::resultsDoNotDependOnJobs()
@@ -68,8 +70,9 @@ void TestKmpBatch::resultsDoNotDependOnJobs()
     KmpRun first;
     for (const int jobs : {1, 2, 5, 32}) {
         QDir(u"out"_s).removeRecursively();
-        const QStringList command = arguments + QStringList{u"--game"_s, m_game->folder, u"-j"_s,
-                                                           QString::number(jobs)} + m_maps;
+        const QStringList game = arguments.constFirst() == u"replace"_s ? QStringList{}
+                                                                         : QStringList{u"--game"_s, m_game->folder};
+        const QStringList command = arguments + game + QStringList{u"-j"_s, QString::number(jobs)} + m_maps;
         const KmpRun run = runKmpHere(command);
         QCOMPARE(run.status, status);
         QMap<QString, QByteArray> pictures;

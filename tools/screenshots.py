@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Takes the README's screenshots from the real editor on a private Xvfb
-display: the main window on the sample level, and the About window.
+display: the main window on the sample level, and the About window; and the
+sample level exported by kmp, open in Tiled.
 
-    tools/screenshots.py [--editor PATH] [--out DIR]
+    tools/screenshots.py [--editor PATH] [--kmp PATH] [--out DIR]
 
-Builds the editor in build/ first when no --editor is given. Writes
-docs/screenshots/main-window.png and docs/screenshots/about.png. Needs Xvfb
-and xdotool (./test.sh installs them).
+Builds the editor and kmp in build/ first when no --editor or --kmp is
+given. Writes docs/screenshots/main-window.png, docs/screenshots/about.png
+and docs/screenshots/tiled.png. Needs Xvfb, xdotool and tiled (./test.sh
+installs them).
 """
 
 import argparse
@@ -24,13 +26,13 @@ ABOUT_SIZE = (497, 205)
 BLUE = (0, 0, 255)  # the cursor frame's border while no button is held
 
 
-def build_editor():
-    build = os.path.join(ROOT, "build")
-    if not os.path.exists(os.path.join(build, "build.ninja")):
-        subprocess.run(["cmake", "-S", ROOT, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"],
+def build(target, path):
+    build_dir = os.path.join(ROOT, "build")
+    if not os.path.exists(os.path.join(build_dir, "build.ninja")):
+        subprocess.run(["cmake", "-S", ROOT, "-B", build_dir, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"],
                        check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", build, "--target", "kestrun-editor"], check=True)
-    return os.path.join(build, "src", "app", "kestrun-editor")
+    subprocess.run(["cmake", "--build", build_dir, "--target", target], check=True)
+    return os.path.join(build_dir, path)
 
 
 def client_top(x, window):
@@ -88,13 +90,47 @@ def shoot(editor, out):
             x.close()
 
 
+TILED_SIZE = (1280, 800)
+
+
+def shoot_tiled(kmp, out):
+    """The sample level exported with the sample game's sprites, open in
+    Tiled with its settings in a folder of its own."""
+    x = XSession()
+    with tempfile.TemporaryDirectory(prefix="kestrun-tiled-") as tmp:
+        os.chmod(tmp, 0o700)
+        level = os.path.join(tmp, "sample.tmx")
+        subprocess.run([kmp, "export", "--game", os.path.join(ROOT, "sample"),
+                        os.path.join(ROOT, "sample", "sample.kmp"), level], check=True)
+        env = dict(x.env, HOME=tmp, XDG_CONFIG_HOME=tmp, XDG_RUNTIME_DIR=tmp)
+        with open(os.path.join(tmp, "tiled.stderr"), "w") as stderr:
+            tiled = subprocess.Popen(["tiled", "--new-instance", level], env=env, cwd=tmp,
+                                     stdout=subprocess.DEVNULL, stderr=stderr)
+        try:
+            window = x.wait_window("sample.tmx.*Tiled", 30, kind="normal")
+            x.xdotool("windowmove", "--sync", str(window), "0", "0")
+            x.xdotool("windowsize", "--sync", str(window), *map(str, TILED_SIZE))
+            x.xdotool("mousemove", "--sync", TILED_SIZE[0] - 1, TILED_SIZE[1] - 1)
+            area = x.window_geometry(window)
+            x.wait_until_still(area)
+            x.screen().save_png(os.path.join(out, "tiled.png"), area)
+        except AssertionError as error:
+            sys.exit(f"screenshots: {error}\n{x.describe_windows()}")
+        finally:
+            tiled.terminate()
+            tiled.wait()
+            x.close()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--editor", help="the kestrun-editor to run (default: build it in build/)")
+    parser.add_argument("--kmp", help="the kmp to export the level with (default: build it in build/)")
     parser.add_argument("--out", default=os.path.join(ROOT, "docs", "screenshots"))
     args = parser.parse_args()
     os.makedirs(args.out, exist_ok=True)
-    shoot(args.editor or build_editor(), args.out)
+    shoot(args.editor or build("kestrun-editor", os.path.join("src", "app", "kestrun-editor")), args.out)
+    shoot_tiled(args.kmp or build("kmp", os.path.join("src", "kmp", "kmp")), args.out)
     print(f"screenshots written to {args.out}")
 
 

@@ -42,6 +42,35 @@ def bmp_header(width, height):
     return bmp(1, 1)[:18] + struct.pack('<ii', width, height) + bmp(1, 1)[26:]
 
 
+def text_bomb_png(chunks, inflated_bytes):
+    """A 1 x 1 grey PNG with `chunks` zTXt chunks, each inflating to `inflated_bytes`."""
+    text = chunk(b'zTXt', b'Comment\0\0' + zlib.compress(bytes(inflated_bytes), 9))
+    return png_header(1, 1) + text * chunks + chunk(b'IDAT', zlib.compress(b'\0\0')) + chunk(b'IEND', b'')
+
+
+def scan_bomb_jpeg(side, scans):
+    """A side x side grey progressive JPEG whose one DC scan header comes
+    `scans` times, with no coded data: libjpeg decodes every scan over the
+    whole picture, reading zeros."""
+    def segment(marker, data):
+        return b'\xff' + bytes([marker]) + struct.pack('>H', len(data) + 2) + data
+    tables = segment(0xDB, b'\0' + bytes([1] * 64)) + segment(0xC4, b'\0' + bytes([1] + [0] * 15) + b'\0')
+    frame = segment(0xC2, struct.pack('>BHHB', 8, side, side, 1) + b'\x01\x11\x00')
+    scan = segment(0xDA, b'\x01\x01\x00\x00\x00\x00')
+    return b'\xff\xd8' + tables + frame + scan * scans + b'\xff\xd9'
+
+
+def spellings(name, count):
+    """`count` ways Windows would read as `name`: letter case, "." folders, doubled separators."""
+    letters = [i for i, c in enumerate(name) if c.isalpha()]
+    result = []
+    for i in range(count):
+        cased = ''.join(c.upper() if j in letters and (i >> letters.index(j)) % 2 else c for j, c in enumerate(name))
+        extra = i >> len(letters)
+        result.append('.\\' * (extra % 16) + '\\' * (1 + extra // 16) + cased)
+    return result
+
+
 def game(name, records, files):
     folder = os.path.join(ROOT, name)
     os.makedirs(folder)
@@ -71,3 +100,8 @@ game('declared-100000x100000', [(i, 'h%03d.%s' % (i, 'png' if i % 2 else 'bmp'))
 game('records-4096', [(i % 256, 'a.bmp') for i in range(4096)], {'a.bmp': bmp(40, 40)})
 game('records-1000000', 8 * 1000 * 1000, {'a.bmp': bmp(40, 40)})
 game('tileset-200MB', 200 * 1000 * 1000, {'a.bmp': bmp(40, 40)})
+game('text-bomb-4096-spellings', [(i % 256, n) for i, n in enumerate(spellings('t.png', 4096))],
+     {'t.png': text_bomb_png(1000, 4 * 1024 * 1024)})
+game('jpeg-scan-bomb', [(i, 'scans.jpg') for i in range(256)], {'scans.jpg': scan_bomb_jpeg(2048, 25000)})
+game('bmp-1000-spellings-20000-files', [(i % 256, n) for i, n in enumerate(spellings('a.bmp', 1000))],
+     {**{'f%05d.dat' % i: b'' for i in range(20000)}, 'a.bmp': bmp(40, 40)})

@@ -16,7 +16,9 @@ bool LimitedDevice::seek(qint64 pos)
 
 qint64 LimitedDevice::readData(char *data, qint64 maxSize)
 {
-    const qint64 allowed = std::min(maxSize, m_limit - m_taken);
+    // The limit is a place in the source: bytes read again after a seek
+    // back (a decoder looking twice at a header) are not counted again.
+    const qint64 allowed = std::min(maxSize, m_limit - m_source.pos());
     if (allowed <= 0) {
         // Only a source with more to give has been cut short.
         char probe = 0;
@@ -24,8 +26,7 @@ qint64 LimitedDevice::readData(char *data, qint64 maxSize)
         return m_overran ? -1 : 0;
     }
     const qint64 read = m_source.read(data, allowed);
-    if (read > 0)
-        m_taken += read;
+    m_taken = std::max(m_taken, m_source.pos());
     return read;
 }
 

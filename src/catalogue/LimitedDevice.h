@@ -4,15 +4,15 @@
 
 namespace kestrun {
 
-// Reads another device (already open) through a limit on the bytes taken from
-// it: past the limit a read fails, as at a damaged end, and overran() tells
-// why. A decoder given this device cannot read more of a file than allowed,
-// whatever the file says of itself.
+// Reads another device (already open, at its start) through a limit on the
+// bytes taken from it: past the limit a read fails, as at a damaged end, and
+// overran() tells why. A decoder given this device cannot read more of a
+// file than allowed, whatever the file says of itself.
 class LimitedDevice final : public QIODevice {
 public:
     LimitedDevice(QIODevice &source, qint64 limit);
 
-    // The bytes taken from the source so far.
+    // The bytes taken from the source so far, each counted once.
     qint64 taken() const { return m_taken; }
     // Whether a read asked for bytes past the limit that the source had.
     bool overran() const { return m_overran; }

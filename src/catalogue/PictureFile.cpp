@@ -62,6 +62,13 @@ qint64 wholeJpegCost(qint64 area, const std::optional<JpegFrame> &frame)
     return area * std::max(components, 2) / 2;
 }
 
+// Whether `head` starts as an icon or a cursor does (Qt reads both as icons):
+// a reserved zero, then the kind, 1 or 2, little-endian.
+bool isIconSignature(QByteArrayView head)
+{
+    return head.size() >= 4 && head[0] == 0 && head[1] == 0 && (head[2] == 1 || head[2] == 2) && head[3] == 0;
+}
+
 // The size a reader tells, sign aside: Qt gives a top-down BMP a negative
 // height, which would otherwise pass for an unknown size and escape the
 // guards. An unknown size stays unknown.
@@ -134,7 +141,11 @@ PictureReadResult PictureReader::decodeLimited(QIODevice &device, const QString 
         const QImage corner = png.readCorner(SpriteSide);
         return corner.isNull() ? unreadable(NotAPicture) : loaded(corner);
     }
-    // Every other picture is read whole first, and decoded from memory.
+    const QByteArray head = device.peek(4);
+    if (!isJpegSignature(head) && !isIconSignature(head))
+        return decodeWithQt(device, suffix, std::nullopt);
+
+    // A JPEG or an icon is read whole first, and decoded from memory.
     QByteArray bytes = device.read(MaxPictureBytes + 1);
     if (bytes.size() > MaxPictureBytes)
         return unreadable(TooLarge);
@@ -149,10 +160,11 @@ PictureReadResult PictureReader::decodeLimited(QIODevice &device, const QString 
             return unreadable(BudgetSpent);
         m_left.scans -= scans;
         jpegFrame = readJpegFrame(bytes);
+    } else {
+        // An icon's pictures may be PNGs, which Qt's own PNG reader decodes:
+        // it would inflate every text chunk and colour profile it meets.
+        disarmInflatingChunks(bytes);
     }
-    // A PNG inside (an icon's picture) goes to Qt's own PNG reader, which
-    // would inflate every text chunk and colour profile it meets.
-    disarmInflatingChunks(bytes);
     QBuffer held(&bytes);
     held.open(QIODevice::ReadOnly);
     return decodeWithQt(held, suffix, jpegFrame);

@@ -95,14 +95,17 @@ QCommandLineOption outputOption()
 }
 
 QString chosenOutput(const QCommandLineParser &parser, const QCommandLineOption &output, QStringList &positional,
-                     qsizetype inputs, const QString &usage, QString &problem)
+                     qsizetype inputs, const QString &usage, QString &problem, bool toStandardOutput)
 {
     const bool given = parser.isSet(output);
     if (positional.size() != inputs + (given ? 0 : 1)) {
         problem = usage;
         return {};
     }
-    return given ? parser.value(output) : positional.takeLast();
+    QString chosen = given ? parser.value(output) : positional.takeLast();
+    if (chosen == u"-"_s && !toStandardOutput)
+        problem = u"a map is written to a file, not to the standard output (-)"_s;
+    return chosen;
 }
 
 } // namespace kestrun::kmp

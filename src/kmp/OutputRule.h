@@ -55,8 +55,9 @@ QCommandLineOption outputOption();
 // positional inputs: -o FILE, or else the positional argument after the
 // inputs. `positional` is left holding the inputs only. A command line with
 // another count of arguments is a problem, told in `problem`, with `usage`
-// (such as "give the text and the map file to write") as its message.
+// (such as "give the text and the map file to write") as its message; so is
+// "-" for a command that writes only files (`toStandardOutput` false).
 QString chosenOutput(const QCommandLineParser &parser, const QCommandLineOption &output, QStringList &positional,
-                     qsizetype inputs, const QString &usage, QString &problem);
+                     qsizetype inputs, const QString &usage, QString &problem, bool toStandardOutput = false);
 
 } // namespace kestrun::kmp

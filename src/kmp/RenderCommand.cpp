@@ -85,7 +85,8 @@ QString singlePicture(const QCommandLineParser &parser, const QCommandLineOption
                       QString &problem)
 {
     const QString picture = chosenOutput(parser, output, positional, 1,
-                                         u"give a map and the picture to write (or --out-dir DIR and maps)"_s, problem);
+                                         u"give a map and the picture to write (or --out-dir DIR and maps)"_s, problem,
+                                         true);
     if (problem.isEmpty() && !parser.isSet(output) && picture != u"-"_s
         && !picture.endsWith(u".png"_s, Qt::CaseInsensitive)) {
         problem = u"%1 does not end in .png: give the picture's name (or -o FILE), or --out-dir DIR to draw "

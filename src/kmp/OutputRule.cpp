@@ -104,7 +104,7 @@ QString chosenOutput(const QCommandLineParser &parser, const QCommandLineOption 
     }
     QString chosen = given ? parser.value(output) : positional.takeLast();
     if (chosen == u"-"_s && !toStandardOutput)
-        problem = u"a map is written to a file, not to the standard output (-)"_s;
+        problem = u"the standard output (-) cannot be written here: give a file"_s;
     return chosen;
 }
 

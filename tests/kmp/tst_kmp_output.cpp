@@ -120,7 +120,7 @@ void TestKmpOutput::outputRule_data()
     QTest::newRow("undump over its text") << QStringList{u"undump"_s, u"--force"_s, u"a.txt"_s, u"a.txt"_s} << 2 << input
                                           << u"a.txt"_s << QByteArray();
     QTest::newRow("undump to the standard output") << QStringList{u"undump"_s, u"a.txt"_s, u"-"_s} << 64
-                                                   << u"not to the standard output"_s << u"-"_s << QByteArray();
+                                                   << u"cannot be written here: give a file"_s << u"-"_s << QByteArray();
     QTest::newRow("new over a map") << QStringList{u"new"_s, u"-o"_s, u"b.kmp"_s} << 2 << u"it exists already"_s
                                     << u"b.kmp"_s << QByteArray();
     QTest::newRow("new -o") << QStringList{u"new"_s, u"-o"_s, u"fresh.kmp"_s} << 0 << QString() << u"fresh.kmp"_s << map;

@@ -16,8 +16,7 @@
 # processor time tells the work the editor itself did.
 #
 # Usage: bench/startup/measure_hostile.sh [runs]      (default 3)
-# Environment: BUILD_DIR, as for measure_startup.sh; with PREBUILT=1 the
-# programs already in BUILD_DIR are measured as they are, without building.
+# Environment: BUILD_DIR and PREBUILT, as for measure_startup.sh.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -34,7 +33,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-[ "${PREBUILT:-}" = 1 ] || startup_build kestrun-editor kmp
+startup_build kestrun-editor kmp
 KMP="$BUILD_DIR/src/kmp/kmp"
 command -v xdotool >/dev/null || { echo "${0##*/}: xdotool is needed" >&2; exit 2; }
 python3 "$ROOT/bench/startup/make_hostile_games.py" "$WORK/games"

@@ -15,7 +15,8 @@
 #
 # Usage: bench/startup/measure_startup.sh [runs]      (default 9)
 # Environment: BUILD_DIR, the build to use (default build-startup, configured
-# Release and built here when needed).
+# Release and built here when needed); PREBUILT=1 measures what it holds
+# without building.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)

@@ -24,6 +24,10 @@ N of the sprite tileset is sprite N as the editor draws it in a cell (the
 top-left 40 x 40 of its picture), an empty slot light grey; sprite 0 is an
 empty cell. Without --game every sprite is an empty slot.
 
+OUT.tmx must end in .tmx; -o FILE takes any name. With --out-dir, each MAP
+is written to DIR/NAME.tmx, NAME being the map's file name without its
+extension.
+
 The tilesets are written beside the map as kestrun-terrain-DIGEST.tsx and
 kestrun-sprites-DIGEST.tsx (with their PNG pictures), DIGEST standing for what
 they show: maps exported into one folder share them, and maps of different

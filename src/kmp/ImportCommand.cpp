@@ -19,6 +19,9 @@ const QString Epilogue = uR"(Reads what "kmp export" wrote, after Tiled edited i
 or JSON lists, tilesets embedded or in their own files. The layers are found by
 their names, the tilesets by name and tile count.
 
+OUT.kmp must end in .kmp; -o FILE takes any name. With --out-dir, each IN is
+written to DIR/NAME.kmp.
+
 What has no meaning in a level is refused, naming the layer and the cell, and
 nothing is written then: a map of another size, a missing layer, a tile of
 another tileset, a flipped or rotated tile. An unedited map gives back the

@@ -48,6 +48,12 @@ std::vector<Conversion> plannedConversions(const QCommandLineParser &parser, con
         problem = u"the standard output cannot be written: give a file"_s;
         return {};
     }
+    // Two files named by mistake would otherwise make a file of the wrong type.
+    if (!parser.isSet(output) && !written.endsWith(u'.' + extension, Qt::CaseInsensitive)) {
+        problem = u"%1 does not end in .%2: give the file's name (or -o FILE), or --out-dir DIR for several"_s.arg(
+            written, extension);
+        return {};
+    }
     return {{positional.constFirst(), written}};
 }
 

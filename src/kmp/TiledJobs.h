@@ -22,9 +22,9 @@ struct Conversion {
     QString output;
 };
 
-// IN OUT, IN -o OUT, or --out-dir DIR IN... (each IN to DIR/NAME.EXTENSION,
-// NAME being its file name without the extension); a problem with the
-// command line otherwise.
+// IN OUT (OUT ending in .EXTENSION), IN -o OUT (any name), or --out-dir DIR
+// IN... (each IN to DIR/NAME.EXTENSION, NAME being its file name without the
+// extension); a problem with the command line otherwise.
 std::vector<Conversion> plannedConversions(const QCommandLineParser &parser, const QCommandLineOption &output,
                                            const QCommandLineOption &outDir, const QString &extension,
                                            const Console &io, QString &problem);

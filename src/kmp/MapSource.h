@@ -6,8 +6,9 @@
 
 namespace kestrun::kmp {
 
-// Files kmp reads whole (dump, diff) may be this large; a level is 726 bytes,
-// and anything near this is not one.
+// Files kmp reads whole (diff; dump of the standard input; a file dump reads
+// as it goes) may be this large; a level is 726 bytes, and anything near this
+// is not one.
 inline constexpr qint64 MaxWholeFileBytes = qint64(16) * 1024 * 1024;
 
 // The name that stands for the standard input (and for render, its output).

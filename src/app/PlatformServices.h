@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/Catalogue.h"
 #include "catalogue/PictureFile.h"
 
 #include <QString>
@@ -49,6 +50,13 @@ public:
 
     // A sprite picture from a file, or why it cannot be loaded.
     virtual PictureReadResult loadPicture(const QString &path) = 0;
+
+    // The game folder's catalogue loaded into `sprites` (see loadCatalogue),
+    // each picture through loadPicture().
+    virtual CatalogueLoadResult loadSpriteCatalogue(const QString &gameFolder, SpriteTable &sprites)
+    {
+        return loadCatalogue(gameFolder, sprites, [this](const QString &path) { return loadPicture(path); });
+    }
 };
 
 } // namespace kestrun

@@ -156,4 +156,13 @@ PictureReadResult QtPlatformServices::loadPicture(const QString &path)
     return m_pictureReader.read(path);
 }
 
+CatalogueLoadResult QtPlatformServices::loadSpriteCatalogue(const QString &gameFolder, SpriteTable &sprites)
+{
+    if (m_prefetch) {
+        if (std::optional<CatalogueLoadResult> loaded = m_prefetch->load(gameFolder, sprites))
+            return *loaded;
+    }
+    return PlatformServices::loadSpriteCatalogue(gameFolder, sprites);
+}
+
 } // namespace kestrun

@@ -33,6 +33,9 @@ public:
                      const QString &value) override;
     void deleteSetting(const QString &application, const QString &section, const QString &key) override;
     PictureReadResult loadPicture(const QString &path) override;
+    // At start-up, the prefetch's whole load of the same folder, when it
+    // made one: the window's thread then reads and decodes nothing again.
+    CatalogueLoadResult loadSpriteCatalogue(const QString &gameFolder, SpriteTable &sprites) override;
 
 private:
     std::unique_ptr<PicturePrefetch> m_prefetch;

@@ -4,7 +4,6 @@
 #include "app/AppInfo.h"
 #include "app/PlatformServices.h"
 #include "app/SpriteList.h"
-#include "catalogue/Catalogue.h"
 
 namespace kestrun {
 namespace {
@@ -22,8 +21,7 @@ void frmMain::LoadSpriteCatalogue()
         m_platform.saveSetting(AppTitle, GameFolderSection, GameFolderKey, gameFolder);
     }
 
-    const CatalogueLoadResult result = loadCatalogue(
-        gameFolder, Sprites, [this](const QString &path) { return m_platform.loadPicture(path); });
+    const CatalogueLoadResult result = m_platform.loadSpriteCatalogue(gameFolder, Sprites);
     lstSP->addEntries(result.listEntries);
     if (!result.ok()) {
         // Forget the folder so the next start asks again; start-up goes on

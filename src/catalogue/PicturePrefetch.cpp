@@ -3,10 +3,11 @@
 #include "catalogue/Catalogue.h"
 
 #include <system_error>
+#include <utility>
 
 namespace kestrun {
 
-PicturePrefetch::PicturePrefetch(const QString &gameFolder)
+PicturePrefetch::PicturePrefetch(const QString &gameFolder) : m_gameFolder(gameFolder)
 {
     // Qt's allocation limit is process-wide and read by every decoding: it is
     // set here, on the window's thread, before the worker starts, never by the
@@ -14,9 +15,8 @@ PicturePrefetch::PicturePrefetch(const QString &gameFolder)
     applyPictureAllocationLimit();
     try {
         m_worker = std::thread([this, gameFolder] {
-            SpriteTable scratch;
             PictureReader reader;
-            loadCatalogue(gameFolder, scratch, [this, &reader](const QString &path) {
+            m_load = loadCatalogue(gameFolder, m_sprites, [this, &reader](const QString &path) {
                 PictureReadResult picture = reader.read(path);
                 m_pictures.insert(path, picture);
                 return picture;
@@ -46,6 +46,16 @@ std::optional<PictureReadResult> PicturePrefetch::decoded(const QString &path)
     if (found == m_pictures.constEnd())
         return std::nullopt;
     return *found;
+}
+
+std::optional<CatalogueLoadResult> PicturePrefetch::load(const QString &gameFolder, SpriteTable &sprites)
+{
+    finish();
+    if (!m_load || gameFolder != m_gameFolder)
+        return std::nullopt;
+    // Handed over once: a later load reads the folder anew.
+    sprites = std::exchange(m_sprites, SpriteTable());
+    return std::exchange(m_load, std::nullopt);
 }
 
 } // namespace kestrun

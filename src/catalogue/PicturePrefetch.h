@@ -1,6 +1,8 @@
 #pragma once
 
+#include "catalogue/Catalogue.h"
 #include "catalogue/PictureFile.h"
+#include "catalogue/SpriteTable.h"
 
 #include <QHash>
 #include <QString>
@@ -13,8 +15,9 @@ namespace kestrun {
 // Decodes a game folder's catalogue pictures on a worker thread while the
 // editor starts (the splash and the window are built meanwhile), so the load
 // finds them decoded. The worker runs the same catalogue load as the editor,
-// into a table of its own, and keeps every picture it decoded by path.
-// Where no thread can be started, nothing is decoded ahead.
+// into a table of its own, and keeps that table, the load's result and every
+// picture it decoded by path. Where no thread can be started, nothing is
+// decoded ahead.
 class PicturePrefetch {
 public:
     explicit PicturePrefetch(const QString &gameFolder);
@@ -25,11 +28,20 @@ public:
     // The picture decoded from `path` (waiting for the worker to finish), or
     // nothing when the worker did not decode that path.
     std::optional<PictureReadResult> decoded(const QString &path);
+    // The worker's whole load (waiting for it to finish) when it loaded
+    // `gameFolder`: its table is given to `sprites`, a fresh table, which
+    // then holds what loading the catalogue into it would have put there.
+    // Nothing when the worker loaded another folder, did not run, or has
+    // handed its load over already.
+    std::optional<CatalogueLoadResult> load(const QString &gameFolder, SpriteTable &sprites);
 
 private:
     void finish();
 
+    const QString m_gameFolder;
     QHash<QString, PictureReadResult> m_pictures;
+    SpriteTable m_sprites;
+    std::optional<CatalogueLoadResult> m_load;
     std::thread m_worker;
 };
 

@@ -23,6 +23,7 @@ class TestPrefetch : public QObject {
 private slots:
     void decodesWhatTheLoadWouldDecode();
     void stopsWhereTheLoadStops();
+    void handsOverTheWholeLoadOnce();
     void withoutAThreadNothingIsDecodedAhead();
     void allocationLimitIsSetBeforeTheWorkerStarts();
 };
@@ -42,6 +43,22 @@ void TestPrefetch::decodesWhatTheLoadWouldDecode()
     for (const QString &path : asked)
         QCOMPARE(prefetch.decoded(path).value().picture, loadPictureFile(path).picture);
     QVERIFY(!prefetch.decoded(sample + QStringLiteral("not-listed.bmp")));
+}
+
+void TestPrefetch::handsOverTheWholeLoadOnce()
+{
+    const QString sample = qEnvironmentVariable("KESTRUN_SOURCE_DIR") + QStringLiteral("/sample/");
+    PicturePrefetch prefetch(sample);
+    SpriteTable handed, loaded;
+    QVERIFY(!prefetch.load(sample + u"other/"_s, handed));
+    const std::optional<CatalogueLoadResult> result = prefetch.load(sample, handed);
+    QVERIFY(result && result->ok());
+    QCOMPARE(result->listEntries, loadCatalogue(sample, loaded, loadPictureFile).listEntries);
+    for (int slot = 0; slot < SpriteTable::SlotCount; ++slot) {
+        QCOMPARE(handed[std::uint8_t(slot)].FileName, loaded[std::uint8_t(slot)].FileName);
+        QCOMPARE(handed.block(std::uint8_t(slot)), loaded.block(std::uint8_t(slot)));
+    }
+    QVERIFY(!prefetch.load(sample, handed));
 }
 
 void TestPrefetch::stopsWhereTheLoadStops()

@@ -7,7 +7,7 @@ bool startsAsJson(QByteArrayView data)
 {
     for (const char c : data) {
         if (c != ' ' && c != '\n' && c != '\r' && c != '\t')
-            return c == '{';
+            return c == '{' || c == '['; // a JSON array is told it is no Tiled map, not an XML error
     }
     return false;
 }

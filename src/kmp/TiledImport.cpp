@@ -21,6 +21,15 @@ ImportResult refused(const QString &reason)
     return result;
 }
 
+// The readers give -1 for a width or height that is not a whole number a map
+// could have: such a size is told as not a count of tiles, never as "-1".
+QString wrongSize(const QString &what, int width, int height)
+{
+    if (width < 0 || height < 0)
+        return u"%1 gives no size in whole tiles; a level is 16 x 11"_s.arg(what);
+    return u"%1 is %2 x %3 tiles; a level is 16 x 11"_s.arg(what).arg(width).arg(height);
+}
+
 struct KnownTileset {
     std::uint32_t firstGid = 0;
     QString name;
@@ -165,7 +174,7 @@ bool readLayer(const TileLayer &layer, Layer into, const std::vector<KnownTilese
 {
     const QString where = u"layer \"%1\""_s.arg(layer.name);
     if (layer.width != MapGrid::Width || layer.height != MapGrid::Height) {
-        problem = u"%1 is %2 x %3 tiles; a level is 16 x 11"_s.arg(where).arg(layer.width).arg(layer.height);
+        problem = wrongSize(where, layer.width, layer.height);
         return false;
     }
     if (!layer.tiles.error.isEmpty()) {
@@ -205,7 +214,7 @@ ImportResult importLevel(QByteArrayView data, const TilesetLoader &loadTileset)
     if (document.infinite)
         return refused(u"the map is infinite; a level is 16 x 11 tiles"_s);
     if (document.width != MapGrid::Width || document.height != MapGrid::Height)
-        return refused(u"the map is %1 x %2 tiles; a level is 16 x 11"_s.arg(document.width).arg(document.height));
+        return refused(wrongSize(u"the map"_s, document.width, document.height));
     QString problem;
     const auto tilesets = knownTilesets(document, loadTileset, problem);
     if (!tilesets)

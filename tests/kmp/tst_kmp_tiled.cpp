@@ -302,6 +302,10 @@ void TestKmpTiled::refusedWithoutWriting_data()
     const QString firstTerrain = u"<data encoding=\"csv\">\n1,"_s;
     QTest::newRow("another width") << u"width=\"16\" height=\"11\" tilewidth"_s << u"width=\"17\" height=\"11\" tilewidth"_s
                                    << u"the map is 17 x 11 tiles"_s;
+    QTest::newRow("a width past any int") << u"width=\"16\" height=\"11\" tilewidth"_s
+                                          << u"width=\"99999999999\" height=\"11\" tilewidth"_s
+                                          << u"the map gives no size in whole tiles"_s;
+    QTest::newRow("a JSON array") << u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"_s << u"["_s << u"at byte"_s;
     QTest::newRow("a layer of another size") << u"name=\"Sprites 1\" width=\"16\""_s
                                              << u"name=\"Sprites 1\" width=\"15\""_s
                                              << u"layer \"Sprites 1\" is 15 x 11 tiles"_s;

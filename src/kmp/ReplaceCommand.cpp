@@ -184,14 +184,15 @@ int runReplace(const QStringList &arguments, Console &io)
                 return;
             progress.clear();
             const bool written = writing && change.cells > 0 && writes[std::size_t(i)].ok();
-            if (writing && change.cells > 0 && !written)
+            const bool failed = writing && change.cells > 0 && !written;
+            if (failed)
                 status = reportFailure(io, invocation.command(), change.path, writes[std::size_t(i)].reason);
             if (parser.isSet(json)) {
                 report.append(QJsonObject{{u"file"_s, io.shown(change.path)}, {u"cells"_s, change.cells},
                                           {u"written"_s, written}});
             } else {
                 io.out << io.shown(change.path) << ": " << change.cells << (change.cells == 1 ? " cell" : " cells")
-                       << (writing ? " changed" : " would change") << '\n';
+                       << (failed ? " would change, not written" : writing ? " changed" : " would change") << '\n';
             }
         });
     if (parser.isSet(json))

@@ -129,6 +129,7 @@ void TestKmpEdit::aFailedWriteLeavesTheOthersWritten()
     ::close(fd);
     QCOMPARE(run.status, 2);
     QVERIFY2(run.err.startsWith(u"kmp replace: b.kmp: "_s), qPrintable(run.err));
+    QVERIFY2(run.out.contains(u"b.kmp: 44 cells would change, not written\na.kmp: 176 cells changed"_s), qPrintable(run.out));
     QCOMPARE(cellOfA(), QByteArray("\x01\x02\x00\x00", 4));
     QCOMPARE(readFile(u"b.kmp"_s), mapFileBytes(showcaseGrid()));
 }

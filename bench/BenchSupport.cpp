@@ -34,12 +34,12 @@ std::unique_ptr<frmMain> loadedEditor(QuietPlatform &platform, bool shown)
     auto window = std::make_unique<frmMain>(platform, QByteArrayList{});
     window->Form_Load();
     MapGrid grid;
-    fillBenchMap(window->Sprites, grid);
+    fillBenchMap(inside(*window).Sprites, grid);
     // Into the window's map the way painting puts it, byte by byte.
     for (int x = 0; x < MapGrid::Width; ++x) {
         for (int y = 0; y < MapGrid::Height; ++y) {
             for (int layer = 0; layer < 4; ++layer)
-                window->document().paint({x, y, Layer(layer), grid.layerByte(x, y, Layer(layer))});
+                inside(*window).document().paint({x, y, Layer(layer), grid.layerByte(x, y, Layer(layer))});
         }
     }
     if (shown) {

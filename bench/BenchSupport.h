@@ -2,6 +2,7 @@
 
 #include "app/PlatformServices.h"
 #include "app/frmMain.h"
+#include "support/WindowAccess.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

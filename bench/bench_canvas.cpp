@@ -15,7 +15,7 @@ static void BM_RedrawMapAllLayers(benchmark::State &state)
     QuietPlatform platform;
     auto window = loadedEditor(platform, false);
     for (auto _ : state)
-        window->RedrawMap(3);
+        inside(*window).RedrawMap(3);
 }
 BENCHMARK(BM_RedrawMapAllLayers)->Unit(benchmark::kMicrosecond);
 
@@ -63,7 +63,7 @@ static void BM_DrawSpriteWithRepaint(benchmark::State &state)
     auto window = loadedEditor(platform, true);
     int n = 0;
     for (auto _ : state) {
-        window->DrawSprite(n % 16, (n / 16) % 11, std::uint8_t(n % 255 + 1));
+        inside(*window).DrawSprite(n % 16, (n / 16) % 11, std::uint8_t(n % 255 + 1));
         QCoreApplication::processEvents();
         ++n;
     }

@@ -105,10 +105,10 @@ void BM_LoadSpriteCatalogue(benchmark::State &state)
         state.PauseTiming();
         auto window = std::make_unique<frmMain>(platform, QByteArrayList());
         state.ResumeTiming();
-        window->LoadSpriteCatalogue();
-        benchmark::DoNotOptimize(window->CurrentSprite);
+        inside(*window).LoadSpriteCatalogue();
+        benchmark::DoNotOptimize(inside(*window).CurrentSprite);
         state.PauseTiming();
-        if (window->CurrentLayer != Layer::Sprite1) {
+        if (inside(*window).CurrentLayer != Layer::Sprite1) {
             state.SkipWithError("the first sprite was not selected");
             break;
         }

@@ -31,8 +31,8 @@ static void BM_DragStep(benchmark::State &state)
     QuietPlatform platform;
     auto window = loadedEditor(platform, true);
     window->cmdLayer_Click(2);
-    window->CurrentSprite = 17;
-    MapCanvas *canvas = window->picMap;
+    inside(*window).setEditingState({inside(*window).CurrentLayer, 17, inside(*window).CurrentTerrain});
+    MapCanvas *canvas = inside(*window).picMap;
     QMouseEvent press(QEvent::MouseButtonPress, cellCentre(0), canvas->mapToGlobal(cellCentre(0)),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(canvas, &press);
@@ -48,7 +48,7 @@ static void BM_MoveWithoutButton(benchmark::State &state)
 {
     QuietPlatform platform;
     auto window = loadedEditor(platform, true);
-    MapCanvas *canvas = window->picMap;
+    MapCanvas *canvas = inside(*window).picMap;
     int n = 0;
     for (auto _ : state) {
         sendMove(canvas, cellCentre(n++), Qt::NoButton);

@@ -25,14 +25,6 @@
 namespace kestrun {
 namespace {
 
-// A terrain key: the terrain brush, then the layer switch to the terrain layer.
-template <TerrainCode code>
-void chooseTerrain(frmMain &w)
-{
-    w.CurrentTerrain = terrainByte(code);
-    w.cmdLayer_Click(int(Layer::Terrain));
-}
-
 // One toolbar button: its key, tool tip and image, and what it runs. "New",
 // "Open" and "Save" share their action with the File menu item, which runs
 // the menu's handler; the others run `run` (nothing when it is null).
@@ -42,35 +34,6 @@ struct ToolbarCommand {
     int image; // index into the toolbar's image list
     QAction *frmMain::*menuItem;
     void (*run)(frmMain &);
-};
-
-// The toolbar, left to right.
-const ToolbarCommand ToolbarCommands[] = {
-    {u"New", u"Новый", 1, &frmMain::mnuFileNew, nullptr},
-    {u"Open", u"Открыть", 2, &frmMain::mnuFileOpen, nullptr},
-    {u"Save", u"Сохранить", 3, &frmMain::mnuFileSave, nullptr},
-    {nullptr, nullptr, 0, nullptr, nullptr},
-    {u"Delete", u"Удалить", 4, nullptr,
-     [](frmMain &w) { w.platform().showMessage(&w, QStringLiteral("Add 'Delete' button code.")); }},
-    {u"Undo", u"Отмена", 5, nullptr,
-     [](frmMain &w) { w.platform().showMessage(&w, QStringLiteral("Add 'Undo' button code.")); }},
-    {nullptr, nullptr, 0, nullptr, nullptr},
-    // The game's later buttons, not yet given a function: they do nothing.
-    {u"playerbase", u"База игрока", 6, nullptr, nullptr},
-    {u"enemybase", u"База врага", 7, nullptr, nullptr},
-    {nullptr, nullptr, 0, nullptr, nullptr},
-    {u"Map", u"Карта", 8, nullptr, [](frmMain &w) { w.cmdLayer_Click(int(Layer::Terrain)); }},
-    // "resp." sets the edit layer to 1 directly, not through the layer
-    // switch: the label keeps its caption and the canvas its layers, while
-    // painting goes to layer 1.
-    {u"resp.", u"Respawn'ы", 9, nullptr, [](frmMain &w) { w.CurrentLayer = Layer::Sprite1; }},
-    {u"rout", u"Список роутов", 10, nullptr, nullptr},
-    {nullptr, nullptr, 0, nullptr, nullptr},
-    {u"Ground", u"Земля", 11, nullptr, chooseTerrain<TerrainCode::Ground>},
-    {u"Beton", u"Бетон", 12, nullptr, chooseTerrain<TerrainCode::Beton>},
-    {u"Brick", u"Кирпич", 13, nullptr, chooseTerrain<TerrainCode::Brick>},
-    {u"Water", u"Вода", 14, nullptr, chooseTerrain<TerrainCode::Water>},
-    {u"Ice", u"Лёд", 15, nullptr, chooseTerrain<TerrainCode::Ice>},
 };
 
 constexpr int ToolPanelWidth = 129;
@@ -92,6 +55,9 @@ frmMain::frmMain(PlatformServices &platform, QByteArrayList arguments, QWidget *
     createMenus();
     createControls();
     applyOuterSize();
+    // What a change of the grid draws is the window's to decide.
+    connect(&m_document, &MapDocument::cellsChanged, this, &frmMain::showPaintedCell);
+    connect(&m_document, &MapDocument::gridChanged, this, &frmMain::showReplacedGrid);
 }
 
 frmMain::~frmMain() = default;
@@ -102,10 +68,8 @@ void frmMain::Form_Load()
     // redraws it.
     m_document.clear();
     applyOuterSize();
-    picMap->setCanvasSize(CanvasWidth, CanvasHeight);
     LoadSpriteCatalogue();
     loadCommandLineMap();
-    picMap->setFrameSize(CellSize, CellSize);
 }
 
 void frmMain::createControls()
@@ -182,6 +146,40 @@ void frmMain::createControls()
 
 void frmMain::createToolBar()
 {
+    // The toolbar, left to right. (Inside the window: the commands reach its
+    // private handlers and state.)
+    static const ToolbarCommand ToolbarCommands[] = {
+        {u"New", u"Новый", 1, &frmMain::mnuFileNew, nullptr},
+        {u"Open", u"Открыть", 2, &frmMain::mnuFileOpen, nullptr},
+        {u"Save", u"Сохранить", 3, &frmMain::mnuFileSave, nullptr},
+        {nullptr, nullptr, 0, nullptr, nullptr},
+        {u"Delete", u"Удалить", 4, nullptr,
+         [](frmMain &w) { w.m_platform.showMessage(&w, QStringLiteral("Add 'Delete' button code.")); }},
+        {u"Undo", u"Отмена", 5, nullptr,
+         [](frmMain &w) { w.m_platform.showMessage(&w, QStringLiteral("Add 'Undo' button code.")); }},
+        {nullptr, nullptr, 0, nullptr, nullptr},
+        // The game's later buttons, not yet given a function: they do nothing.
+        {u"playerbase", u"База игрока", 6, nullptr, nullptr},
+        {u"enemybase", u"База врага", 7, nullptr, nullptr},
+        {nullptr, nullptr, 0, nullptr, nullptr},
+        {u"Map", u"Карта", 8, nullptr, [](frmMain &w) { w.cmdLayer_Click(int(Layer::Terrain)); }},
+        // "resp." sets the edit layer to 1 directly, not through the layer
+        // switch: the label keeps its caption and the canvas its layers, while
+        // painting goes to layer 1.
+        {u"resp.", u"Respawn'ы", 9, nullptr, [](frmMain &w) {
+             EditingState state = w.m_editing;
+             state.CurrentLayer = Layer::Sprite1;
+             w.setEditingState(state);
+         }},
+        {u"rout", u"Список роутов", 10, nullptr, nullptr},
+        {nullptr, nullptr, 0, nullptr, nullptr},
+        {u"Ground", u"Земля", 11, nullptr, [](frmMain &w) { w.chooseTerrain(TerrainCode::Ground); }},
+        {u"Beton", u"Бетон", 12, nullptr, [](frmMain &w) { w.chooseTerrain(TerrainCode::Beton); }},
+        {u"Brick", u"Кирпич", 13, nullptr, [](frmMain &w) { w.chooseTerrain(TerrainCode::Brick); }},
+        {u"Water", u"Вода", 14, nullptr, [](frmMain &w) { w.chooseTerrain(TerrainCode::Water); }},
+        {u"Ice", u"Лёд", 15, nullptr, [](frmMain &w) { w.chooseTerrain(TerrainCode::Ice); }},
+    };
+
     tbToolBar = new KeyedToolBar(m_client);
     tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
     for (const ToolbarCommand &command : ToolbarCommands) {

@@ -5,6 +5,7 @@
 #include "map/MapDocument.h"
 #include "map/MapFile.h"
 #include "map/MapGrid.h"
+#include "map/Terrain.h"
 
 #include <QByteArrayList>
 #include <QMainWindow>
@@ -29,11 +30,22 @@ class SpriteBuffer;
 class SpriteList;
 class StatusBar;
 
+// What the next press paints: the layer, the sprite brush and the terrain
+// brush. The window changes it only through setEditingState.
+struct EditingState {
+    Layer CurrentLayer = Layer::Terrain;
+    std::uint8_t CurrentSprite = 0;
+    std::int16_t CurrentTerrain = 0;
+
+    friend bool operator==(const EditingState &, const EditingState &) = default;
+};
+
 // The editor's one working window. It owns the whole state of a session: the
 // map document (the grid and its file name), the sprite table and the editing
-// state. Its handlers keep the names of the events that raise them and are
-// public, so start-up and the tests drive them exactly as the user's actions
-// do; each is a few lines over the widget-free core.
+// state, all private. Its event handlers keep the names of the events that
+// raise them and are public, so start-up and the connections drive them as
+// the user's actions do; each is a few lines over the widget-free core. What
+// the canvas shows follows the document's signals.
 class frmMain : public QMainWindow {
     Q_OBJECT
 
@@ -51,18 +63,89 @@ public:
     frmMain(PlatformServices &platform, QByteArrayList arguments, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // The window's load: grid, sizes, catalogue, first map, cursor frame.
+    // The window's load: grid, sizes, catalogue, first map.
     void Form_Load();
 
-    // --- state -----------------------------------------------------------
-    MapDocument &document() { return m_document; }
     // The grid and the file Save writes to, read from the document.
     const MapGrid &MapCells() const { return m_document.cells(); }
     const QString &MapFileName() const { return m_document.fileName(); }
+
+    // --- window, menus and toolbar ----------------------------------------
+    void tbToolBar_ButtonClick(const QString &Key);
+    void mnuViewToolbar_Click();
+    void mnuViewStatusBar_Click();
+    void mnuHelpAbout_Click();
+    void mnuFileExit_Click();
+    void Form_Resize();
+
+    // --- file commands ----------------------------------------------------
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    void mnuFileSave_Click();
+    void mnuFileSaveAs_Click();
+
+    // --- the edit layer, brushes and mouse editing ------------------------
+    void cmdLayer_Click(int Index);
+    void lstSP_Click();
+    void picMap_MouseDown(int Button, int Shift, float X, float Y);
+    void picMap_MouseMove(int Button, int Shift, float X, float Y);
+    void picMap_MouseUp(int Button, int Shift, float X, float Y);
+
+    // The tests' one way to the window's controls and state; declared here,
+    // defined only in tests/support.
+    struct TestAccess;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // --- the map file and the catalogue -----------------------------------
+    // Reads the map file at `path` and tells the user about every outcome but
+    // Loaded, naming the file as `shownPath` (default: `path`). A file that
+    // was read, loaded or rejected, is followed by a full redraw; one that
+    // could not be read at all changes nothing on screen.
+    MapReadResult LoadMap(const QString &path, const QString &shownPath = QString());
+    // Writes the map to MapFileName; false when that failed, and the user
+    // has been told why.
+    bool SaveMap();
+    void ResetMap();
+    void LoadSpriteCatalogue();
+
+    // --- drawing ----------------------------------------------------------
+    void DrawTerrain(int x, int y, std::uint8_t code);
+    void DrawSprite(int x, int y, std::uint8_t index);
+    void RedrawMap(int layer);
+    // The document's announcements: what each change draws.
+    void showPaintedCell(const QRect &changed, Layer layer);
+    void showReplacedGrid(GridChange change);
+    void showLastSpriteDrawn(std::uint8_t index);
+
+    void setEditingState(const EditingState &state) { m_editing = state; }
+    void chooseTerrain(TerrainCode code);
+
+    void createControls();
+    void createMenus();
+    void createToolBar();
+    void layoutDockedControls();
+    void applyOuterSize();
+    void loadCommandLineMap();
+    void rememberMapFolder(const QString &mapPath);
+    FileDialogRequest fileDialogRequest(const QString &filter) const;
+
+    // --- state -----------------------------------------------------------
+    MapDocument m_document; // the one place the grid changes
     SpriteTable Sprites;
-    Layer CurrentLayer = Layer::Terrain;
-    std::uint8_t CurrentSprite = 0;
-    std::int16_t CurrentTerrain = 0;
+    EditingState m_editing;
+    PlatformServices &m_platform;
+    QByteArrayList m_arguments;
+    QWidget *m_client = nullptr;
+    QString m_dialogFileName; // the common dialog's file name, kept between uses
+    // The ordinary folder (see isOrdinaryFolder) of the last map read or
+    // written: where the dialogs start.
+    QString m_mapFolder;
+    bool m_watchingFrame = false;
 
     // --- controls --------------------------------------------------------
     KeyedToolBar *tbToolBar = nullptr;
@@ -97,71 +180,6 @@ public:
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpAbout = nullptr;
-
-    // --- window, menus and toolbar ----------------------------------------
-    void tbToolBar_ButtonClick(const QString &Key);
-    void mnuViewToolbar_Click();
-    void mnuViewStatusBar_Click();
-    void mnuHelpAbout_Click();
-    void mnuFileExit_Click();
-    void Form_Resize();
-
-    // --- file commands and the map file -----------------------------------
-    void mnuFileNew_Click();
-    void mnuFileOpen_Click();
-    void mnuFileSave_Click();
-    void mnuFileSaveAs_Click();
-    // Reads the map file at `path` and tells the user about every outcome but
-    // Loaded, naming the file as `shownPath` (default: `path`). A file that
-    // was read, loaded or rejected, is followed by a full redraw; one that
-    // could not be read at all changes nothing on screen.
-    MapReadResult LoadMap(const QString &path, const QString &shownPath = QString());
-    // Writes the map to MapFileName; false when that failed, and the user
-    // has been told why.
-    bool SaveMap();
-    void ResetMap();
-
-    // --- catalogue --------------------------------------------------------
-    void LoadSpriteCatalogue();
-
-    // --- canvas, brushes and mouse editing --------------------------------
-    void DrawTerrain(int x, int y, std::uint8_t code);
-    void DrawSprite(int x, int y, std::uint8_t index);
-    void RedrawMap(int layer);
-    void cmdLayer_Click(int Index);
-    void lstSP_Click();
-    void picMap_MouseDown(int Button, int Shift, float X, float Y);
-    void picMap_MouseMove(int Button, int Shift, float X, float Y);
-    void picMap_MouseUp(int Button, int Shift, float X, float Y);
-
-    PlatformServices &platform() const { return m_platform; }
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    void createControls();
-    void createMenus();
-    void createToolBar();
-    void layoutDockedControls();
-    void applyOuterSize();
-    void loadCommandLineMap();
-    void showLastSpriteDrawn(std::uint8_t index);
-    void showPaintedCell(const QRect &changed, Layer layer);
-    void rememberMapFolder(const QString &mapPath);
-    FileDialogRequest fileDialogRequest(const QString &filter) const;
-
-    MapDocument m_document; // the one place the grid changes
-    PlatformServices &m_platform;
-    QByteArrayList m_arguments;
-    QWidget *m_client = nullptr;
-    QString m_dialogFileName; // the common dialog's file name, kept between uses
-    // The ordinary folder (see isOrdinaryFolder) of the last map read or
-    // written: where the dialogs start.
-    QString m_mapFolder;
-    bool m_watchingFrame = false;
 };
 
 } // namespace kestrun

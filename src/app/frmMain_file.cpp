@@ -7,8 +7,6 @@
 #include "app/CommandLine.h"
 #include "app/DialogFolder.h"
 #include "app/PlatformServices.h"
-#include "view/MapCanvas.h"
-#include "view/SpriteBuffer.h"
 
 #include <QFileInfo>
 
@@ -56,9 +54,11 @@ MapReadResult frmMain::LoadMap(const QString &path, const QString &shownPath)
     if (const QString message = readMessage(result, shownPath.isEmpty() ? path : shownPath);
         !message.isEmpty())
         m_platform.showMessage(this, message);
-    // A rejected file is redrawn like a loaded one (the grid shown again as
-    // it was); one that could not be read leaves the canvas alone.
-    if (result.status != MapReadStatus::Unreadable)
+    // A loaded file is drawn on the document's announcement; a rejected one
+    // is redrawn the same way by hand (the grid shown again as it was), as
+    // the document announces nothing for it. One that could not be read
+    // leaves the canvas alone.
+    if (result.status != MapReadStatus::Unreadable && result.status != MapReadStatus::Loaded)
         RedrawMap(3);
     return result;
 }
@@ -95,11 +95,7 @@ FileDialogRequest frmMain::fileDialogRequest(const QString &filter) const
 
 void frmMain::ResetMap()
 {
-    picMap->parkFrame();
-    // A new map shows sprite 1 in every cell and no terrain colours: the
-    // opaque blocks cover the cells whole.
-    m_document.applyNewMapDefaults(); // every cell changes: the whole layer is drawn
-    showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells(), Sprites, Layer::Sprite1));
+    m_document.applyNewMapDefaults(); // drawn by showReplacedGrid: sprite layer 1 only
 }
 
 void frmMain::mnuFileNew_Click()

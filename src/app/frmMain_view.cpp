@@ -46,9 +46,23 @@ void frmMain::showLastSpriteDrawn(std::uint8_t index)
 
 void frmMain::cmdLayer_Click(int Index)
 {
-    CurrentLayer = static_cast<Layer>(Index);
-    Label2->setText(layerCaption(int(CurrentLayer)));
-    RedrawMap(int(CurrentLayer));
+    // Only the four layer buttons' indexes name a layer; any other does nothing.
+    if (Index < int(Layer::Terrain) || Index > int(Layer::Sprite3))
+        return;
+    EditingState state = m_editing;
+    state.CurrentLayer = static_cast<Layer>(Index);
+    setEditingState(state);
+    Label2->setText(layerCaption(Index));
+    RedrawMap(Index);
+}
+
+void frmMain::chooseTerrain(TerrainCode code)
+{
+    // A terrain key: the terrain brush, then the layer switch to the terrain layer.
+    EditingState state = m_editing;
+    state.CurrentTerrain = terrainByte(code);
+    setEditingState(state);
+    cmdLayer_Click(int(Layer::Terrain));
 }
 
 void frmMain::lstSP_Click()
@@ -58,38 +72,61 @@ void frmMain::lstSP_Click()
     // An entry that names no slot (its slot was given another file later)
     // keeps the brush and the preview, and still leaves the terrain layer.
     if (slot >= 0) {
-        CurrentSprite = static_cast<std::uint8_t>(slot);
-        picBuf->setPicture(Sprites.block(CurrentSprite));
+        EditingState state = m_editing;
+        state.CurrentSprite = static_cast<std::uint8_t>(slot);
+        setEditingState(state);
+        picBuf->setPicture(Sprites.block(state.CurrentSprite));
     }
-    if (CurrentLayer == Layer::Terrain)
+    if (m_editing.CurrentLayer == Layer::Terrain)
         cmdLayer_Click(1);
 }
 
 void frmMain::picMap_MouseDown(int Button, int, float X, float Y)
 {
     picMap->setFrameColor(FrameHeld);
-    // A terrain brush never chosen is 0: it paints code 0, drawn black.
-    const auto stroke = pressStroke(MouseButton(Button), CurrentLayer, cellOfPosition(X), cellOfPosition(Y),
-                                    static_cast<std::uint8_t>(CurrentTerrain), CurrentSprite);
+    // A terrain brush never chosen is 0: it paints code 0, drawn black. The
+    // document announces the painted cell, and showPaintedCell draws it.
+    const auto stroke = pressStroke(MouseButton(Button), m_editing.CurrentLayer, cellOfPosition(X),
+                                    cellOfPosition(Y), static_cast<std::uint8_t>(m_editing.CurrentTerrain),
+                                    m_editing.CurrentSprite);
     if (stroke)
-        showPaintedCell(m_document.paint(*stroke), stroke->layer);
+        m_document.paint(*stroke);
 }
 
 void frmMain::showPaintedCell(const QRect &changed, Layer layer)
 {
-    // Only the painted layer of the one cell is drawn, over what the canvas
+    // Only the painted layer of each cell is drawn, over what the canvas
     // showed: a terrain box covers the cell's sprites, an opaque sprite block
     // covers the layers above it, and sprite 0 draws nothing, until the next
     // full redraw shows the stacking again.
-    if (changed.isEmpty())
-        return;
-    const int x = changed.x();
-    const int y = changed.y();
-    const std::uint8_t value = MapCells().layerByte(x, y, layer);
-    if (layer == Layer::Terrain)
-        DrawTerrain(x, y, value);
-    else
-        DrawSprite(x, y, value);
+    for (int y = changed.top(); y <= changed.bottom(); ++y) {
+        for (int x = changed.left(); x <= changed.right(); ++x) {
+            const std::uint8_t value = MapCells().layerByte(x, y, layer);
+            if (layer == Layer::Terrain)
+                DrawTerrain(x, y, value);
+            else
+                DrawSprite(x, y, value);
+        }
+    }
+}
+
+void frmMain::showReplacedGrid(GridChange change)
+{
+    switch (change) {
+    case GridChange::Cleared:
+        // Nothing is drawn: a clear is always followed by the change that
+        // shows the map (the catalogue's first pick, or the new-map defaults).
+        break;
+    case GridChange::NewMapDefaults:
+        // A new map shows sprite 1 in every cell and no terrain colours: the
+        // opaque blocks cover the cells whole.
+        picMap->parkFrame();
+        showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells(), Sprites, Layer::Sprite1));
+        break;
+    case GridChange::Read:
+        RedrawMap(3);
+        break;
+    }
 }
 
 void frmMain::picMap_MouseMove(int Button, int Shift, float X, float Y)

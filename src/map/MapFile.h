@@ -13,8 +13,12 @@
 namespace kestrun {
 
 // The map file is 726 bytes, little-endian: a 22-byte header, then the 704
-// cell bytes of the grid in storage order. The header's fields follow one
-// another with no padding, so MaxX sits at offset 6.
+// cell bytes of the grid in storage order. In the file the header's fields
+// follow one another with no padding: Signature at offset 0, Version at 4,
+// MaxX at 6, MaxY at 10, Reserved at 14. This struct holds their values, not
+// the file's layout: in memory the compiler pads after Version, so MaxX sits
+// at offset 8 and the struct is 24 bytes; it is read and written field by
+// field, never as a block.
 struct MapHeader {
     std::int32_t Signature = 0;
     std::int16_t Version = 0;

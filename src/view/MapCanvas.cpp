@@ -22,18 +22,6 @@ MapCanvas::MapCanvas(QWidget *parent)
     setAccessibleName(QStringLiteral("Карта уровня"));
 }
 
-void MapCanvas::setCanvasSize(int width, int height)
-{
-    if (width == m_image.width() && height == m_image.height())
-        return;
-    QImage resized(width, height, QImage::Format_RGB32);
-    resized.fill(palette().color(QPalette::Base));
-    QPainter(&resized).drawImage(0, 0, m_image);
-    m_image = resized;
-    setFixedSize(width, height);
-    update();
-}
-
 void MapCanvas::drawTerrain(int x, int y, std::uint8_t code)
 {
     update(m_renderer.drawTerrain(m_image, x, y, code));
@@ -65,14 +53,6 @@ void MapCanvas::moveFrame(int left, int top)
     updateFrameArea();
     m_frame.left = left;
     m_frame.top = top;
-    updateFrameArea();
-}
-
-void MapCanvas::setFrameSize(int width, int height)
-{
-    updateFrameArea();
-    m_frame.width = width;
-    m_frame.height = height;
     updateFrameArea();
 }
 

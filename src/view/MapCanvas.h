@@ -36,10 +36,6 @@ public:
 
     const QImage &image() const { return m_image; }
 
-    // Resizes the widget and its retained image; new pixels take the
-    // background colour.
-    void setCanvasSize(int width, int height);
-
     void drawTerrain(int x, int y, std::uint8_t code);
     void drawBlock(int x, int y, const QImage &block);
     // Both return the index of the last sprite drawn, 0 when none was.
@@ -56,7 +52,6 @@ public:
     // stands over no particular cell; that is the editor's long-standing look.
     void parkFrame() { moveFrame(ParkedFrameLeft, m_frame.top); }
     static constexpr int ParkedFrameLeft = 50;
-    void setFrameSize(int width, int height);
     void setFrameColor(const QColor &colour);
 
     static int buttonCode(Qt::MouseButtons buttons);

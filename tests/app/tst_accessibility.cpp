@@ -105,7 +105,7 @@ void TestAccessibility::statusBarPanels()
 {
     Editor e;
     e.window->show();
-    StatusBar *bar = e.window->sbStatusBar;
+    StatusBar *bar = inside(*e.window).sbStatusBar;
     QAccessibleInterface *iface = accessible(bar);
     QVERIFY(iface);
     QCOMPARE(iface->role(), QAccessible::StatusBar);
@@ -139,7 +139,7 @@ void TestAccessibility::readoutAfterAMove()
     Editor e;
     frmMain &w = *e.window;
     const auto put = [&w](int x, int y, MapCell cell) {
-        MapDocument &map = w.document();
+        MapDocument &map = inside(w).document();
         map.paint({x, y, Layer::Terrain, cell.Terrain});
         map.paint({x, y, Layer::Sprite1, cell.Sprite1});
         map.paint({x, y, Layer::Sprite2, cell.Sprite2});
@@ -149,7 +149,7 @@ void TestAccessibility::readoutAfterAMove()
     put(15, 10, MapCell{16, 3, 0, 9});
     put(7, 5, MapCell{3, 255, 255, 255});
     w.show();
-    QLabel *panel = w.sbStatusBar->panel(1);
+    QLabel *panel = inside(w).sbStatusBar->panel(1);
     QAccessibleInterface *iface = accessible(panel);
 
     e.move(position, Qt::NoButton);

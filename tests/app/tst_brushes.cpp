@@ -20,8 +20,8 @@ namespace {
 // A map whose cell (1, 1) shows something different on every layer.
 void stackedCell(frmMain &w)
 {
-    giveSprites(w.Sprites, 1, 12);
-    w.document().clear();
+    giveSprites(inside(w).Sprites, 1, 12);
+    inside(w).document().clear();
     putCell(w, 1, 1, MapCell{16, 10, 11, 12});
 }
 
@@ -61,9 +61,9 @@ void TestBrushes::layerButtons()
     frmMain &w = *e.window;
     stackedCell(w);
     w.show();
-    QTest::mouseClick(w.cmdLayer[button], Qt::LeftButton);
-    QCOMPARE(int(w.CurrentLayer), button);
-    QCOMPARE(w.Label2->text(), caption);
+    QTest::mouseClick(inside(w).cmdLayer[button], Qt::LeftButton);
+    QCOMPARE(int(inside(w).CurrentLayer), button);
+    QCOMPARE(inside(w).Label2->text(), caption);
     QCOMPARE(e.pixel(60, 60), shown == 0 ? qRgb(0, 0, 255) : spriteColour(shown));
 }
 
@@ -90,38 +90,38 @@ void TestBrushes::pickingASprite()
     Editor e;
     frmMain &w = *e.window;
     stackedCell(w);
-    w.Sprites.setFileName(5, QStringLiteral("shared.bmp"));
-    w.Sprites.setFileName(9, QStringLiteral("shared.bmp"));
-    w.lstSP->addItems({u"sprite4.bmp"_s, u"shared.bmp"_s, u"ghost.bmp"_s});
-    w.CurrentSprite = 2;
-    w.picBuf->setPicture(w.Sprites.block(2));
+    inside(w).Sprites.setFileName(5, QStringLiteral("shared.bmp"));
+    inside(w).Sprites.setFileName(9, QStringLiteral("shared.bmp"));
+    inside(w).lstSP->addItems({u"sprite4.bmp"_s, u"shared.bmp"_s, u"ghost.bmp"_s});
+    inside(w).setEditingState({inside(w).CurrentLayer, 2, inside(w).CurrentTerrain});
+    inside(w).picBuf->setPicture(inside(w).Sprites.block(2));
     w.cmdLayer_Click(layerBefore);
     w.show();
-    const QImage canvasBefore = w.picMap->image().copy();
+    const QImage canvasBefore = inside(w).picMap->image().copy();
 
     // As the user clicks the entry.
-    QListWidgetItem *item = w.lstSP->findItems(picked, Qt::MatchExactly).constFirst();
-    QTest::mouseClick(w.lstSP->viewport(), Qt::LeftButton, {}, w.lstSP->visualItemRect(item).center());
-    QCOMPARE(w.lstSP->currentItem(), item);
+    QListWidgetItem *item = inside(w).lstSP->findItems(picked, Qt::MatchExactly).constFirst();
+    QTest::mouseClick(inside(w).lstSP->viewport(), Qt::LeftButton, {}, inside(w).lstSP->visualItemRect(item).center());
+    QCOMPARE(inside(w).lstSP->currentItem(), item);
 
-    QCOMPARE(int(w.CurrentSprite), brush);
+    QCOMPARE(int(inside(w).CurrentSprite), brush);
     // The preview shows the brush, unless the layer switch redrew the map:
     // then the last sprite drawn. A name in no slot leaves it as it was.
     const bool matched = picked != QLatin1String("ghost.bmp");
     const int previewed = layerAfter != layerBefore ? 10 : matched ? brush : 11;
-    QCOMPARE(w.picBuf->picture().pixel(3, 3), spriteColour(previewed));
-    QCOMPARE(int(w.CurrentLayer), layerAfter);
-    QCOMPARE(w.Label2->text(), layerCaption(layerAfter));
+    QCOMPARE(inside(w).picBuf->picture().pixel(3, 3), spriteColour(previewed));
+    QCOMPARE(int(inside(w).CurrentLayer), layerAfter);
+    QCOMPARE(inside(w).Label2->text(), layerCaption(layerAfter));
     if (layerAfter == layerBefore)
-        QCOMPARE(w.picMap->image(), canvasBefore);
+        QCOMPARE(inside(w).picMap->image(), canvasBefore);
     else
         QCOMPARE(e.pixel(60, 60), spriteColour(10));
 
     // Clicking the same entry again after a switch to the terrain layer
     // picks it again and so switches back to layer 1.
     w.cmdLayer_Click(0);
-    QTest::mouseClick(w.lstSP->viewport(), Qt::LeftButton, {}, w.lstSP->visualItemRect(item).center());
-    QCOMPARE(int(w.CurrentLayer), 1);
+    QTest::mouseClick(inside(w).lstSP->viewport(), Qt::LeftButton, {}, inside(w).lstSP->visualItemRect(item).center());
+    QCOMPARE(int(inside(w).CurrentLayer), 1);
 }
 
 void TestBrushes::respOnLayer0PaintsSprite1WithoutSwitching()
@@ -129,13 +129,13 @@ void TestBrushes::respOnLayer0PaintsSprite1WithoutSwitching()
     Editor e;
     frmMain &w = *e.window;
     stackedCell(w);
-    w.CurrentSprite = 7;
+    inside(w).setEditingState({inside(w).CurrentLayer, 7, inside(w).CurrentTerrain});
     w.cmdLayer_Click(0);
-    const QImage canvasBefore = w.picMap->image().copy();
+    const QImage canvasBefore = inside(w).picMap->image().copy();
     w.tbToolBar_ButtonClick(QStringLiteral("resp."));
-    QCOMPARE(int(w.CurrentLayer), 1);
-    QCOMPARE(w.Label2->text(), QStringLiteral("Current layer:  0"));
-    QCOMPARE(w.picMap->image(), canvasBefore);
+    QCOMPARE(int(inside(w).CurrentLayer), 1);
+    QCOMPARE(inside(w).Label2->text(), QStringLiteral("Current layer:  0"));
+    QCOMPARE(inside(w).picMap->image(), canvasBefore);
     e.press(QPointF(60, 60), Qt::LeftButton);
     QCOMPARE(int(w.MapCells().cell(1, 1).Sprite1), 7);
     QCOMPARE(int(w.MapCells().cell(1, 1).Terrain), 16);
@@ -147,35 +147,35 @@ void TestBrushes::focusingAnUnselectedListPicksNothing()
     Editor e;
     frmMain &w = *e.window;
     stackedCell(w);
-    w.lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s});
+    inside(w).lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s});
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.picMap->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(w.picMap, Qt::Key_Tab); // past the hidden combo box, into the list
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.lstSP));
-    QCOMPARE(int(w.CurrentSprite), 0);
-    QCOMPARE(int(w.CurrentLayer), 0);
-    QCOMPARE(w.Label2->text(), QStringLiteral("Set layer"));
+    inside(w).picMap->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(inside(w).picMap, Qt::Key_Tab); // past the hidden combo box, into the list
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(inside(w).lstSP));
+    QCOMPARE(int(inside(w).CurrentSprite), 0);
+    QCOMPARE(int(inside(w).CurrentLayer), 0);
+    QCOMPARE(inside(w).Label2->text(), QStringLiteral("Set layer"));
     // A key that moves the selection does pick.
-    QTest::keyClick(w.lstSP, Qt::Key_Down);
-    QVERIFY(!w.lstSP->selectedItems().isEmpty());
-    QCOMPARE(int(w.CurrentLayer), 1);
+    QTest::keyClick(inside(w).lstSP, Qt::Key_Down);
+    QVERIFY(!inside(w).lstSP->selectedItems().isEmpty());
+    QCOMPARE(int(inside(w).CurrentLayer), 1);
 }
 
 void TestBrushes::previewRepaintsAfterAPick()
 {
     Editor e;
     frmMain &w = *e.window;
-    giveSprites(w.Sprites, 4, 5);
-    w.lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s});
+    giveSprites(inside(w).Sprites, 4, 5);
+    inside(w).lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s});
     w.cmdLayer_Click(2); // a pick then draws nothing else that could repaint the preview
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(e.onScreen(w.picBuf).pixel(20, 20), qRgb(192, 192, 192)); // its grey, empty
+    QCOMPARE(e.onScreen(inside(w).picBuf).pixel(20, 20), qRgb(192, 192, 192)); // its grey, empty
     for (int row : {1, 0}) {
-        QListWidgetItem *item = w.lstSP->item(row);
-        QTest::mouseClick(w.lstSP->viewport(), Qt::LeftButton, {}, w.lstSP->visualItemRect(item).center());
-        QCOMPARE(e.onScreen(w.picBuf).pixel(20, 20), spriteColour(4 + row));
+        QListWidgetItem *item = inside(w).lstSP->item(row);
+        QTest::mouseClick(inside(w).lstSP->viewport(), Qt::LeftButton, {}, inside(w).lstSP->visualItemRect(item).center());
+        QCOMPARE(e.onScreen(inside(w).picBuf).pixel(20, 20), spriteColour(4 + row));
     }
 }
 
@@ -201,28 +201,28 @@ void TestBrushes::selectedEntryCannotBeTakenAway()
     QFETCH(int, brush);
     Editor e;
     frmMain &w = *e.window;
-    giveSprites(w.Sprites, 4, 6);
-    w.lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s, u"sprite6.bmp"_s});
-    w.lstSP->setCurrentRow(0); // as the catalogue's load does
-    w.CurrentSprite = 0;
+    giveSprites(inside(w).Sprites, 4, 6);
+    inside(w).lstSP->addItems({u"sprite4.bmp"_s, u"sprite5.bmp"_s, u"sprite6.bmp"_s});
+    inside(w).lstSP->setCurrentRow(0); // as the catalogue's load does
+    inside(w).setEditingState({inside(w).CurrentLayer, 0, inside(w).CurrentTerrain});
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.lstSP->setFocus();
+    inside(w).lstSP->setFocus();
 
-    const auto rowCentre = [&](int row) { return w.lstSP->visualItemRect(w.lstSP->item(row)).center(); };
+    const auto rowCentre = [&](int row) { return inside(w).lstSP->visualItemRect(inside(w).lstSP->item(row)).center(); };
     if (gesture == u"ctrl-space")
-        QTest::keyClick(w.lstSP, Qt::Key_Space, Qt::ControlModifier);
+        QTest::keyClick(inside(w).lstSP, Qt::Key_Space, Qt::ControlModifier);
     else if (gesture == u"click below")
-        QTest::mouseClick(w.lstSP->viewport(), Qt::LeftButton, {}, QPoint(10, w.lstSP->viewport()->height() - 3));
+        QTest::mouseClick(inside(w).lstSP->viewport(), Qt::LeftButton, {}, QPoint(10, inside(w).lstSP->viewport()->height() - 3));
     else
-        QTest::mouseClick(w.lstSP->viewport(), Qt::LeftButton,
+        QTest::mouseClick(inside(w).lstSP->viewport(), Qt::LeftButton,
                           gesture.startsWith(u"ctrl") ? Qt::ControlModifier : Qt::NoModifier,
                           rowCentre(gesture.back().digitValue()));
 
-    const QList<QListWidgetItem *> selected = w.lstSP->selectedItems();
+    const QList<QListWidgetItem *> selected = inside(w).lstSP->selectedItems();
     QCOMPARE(selected.size(), 1);
-    QCOMPARE(w.lstSP->row(selected.first()), selectedRow);
-    QCOMPARE(int(w.CurrentSprite), brush);
+    QCOMPARE(inside(w).lstSP->row(selected.first()), selectedRow);
+    QCOMPARE(int(inside(w).CurrentSprite), brush);
 }
 
 QTEST_MAIN(TestBrushes)

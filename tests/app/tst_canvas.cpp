@@ -31,7 +31,7 @@ protected:
 // Shows the window with sprites 1..3 and lets its first paint pass.
 bool showSettled(Editor &e)
 {
-    giveSprites(e.window->Sprites, 1, 3);
+    giveSprites(inside(*e.window).Sprites, 1, 3);
     e.window->show();
     if (!QTest::qWaitForWindowExposed(e.window.get()))
         return false;
@@ -71,7 +71,7 @@ void TestCanvas::terrainColourForEveryCode()
     for (int code = 0; code < 256; ++code)
         putCell(w, code % 16, (code / 16) % 11, MapCell{std::uint8_t(code), 0, 0, 0});
     // codes 176..255 overwrite the first cells; check the last value of each cell
-    w.RedrawMap(0);
+    inside(w).RedrawMap(0);
     for (int x = 0; x < 16; ++x) {
         for (int y = 0; y < 11; ++y) {
             const int code = w.MapCells().cell(x, y).Terrain;
@@ -80,7 +80,7 @@ void TestCanvas::terrainColourForEveryCode()
     }
     putCell(w, 0, 0, MapCell{3, 0, 0, 0});
     putCell(w, 1, 0, MapCell{2, 0, 0, 0});
-    w.RedrawMap(0);
+    inside(w).RedrawMap(0);
     QCOMPARE(e.pixel(20, 20), qRgb(0, 0, 0));
     QCOMPARE(e.pixel(60, 20), e.pixel(20, 20));
 }
@@ -107,11 +107,11 @@ void TestCanvas::layersShownByRedraw()
     QFETCH(int, shownInB);
     Editor e;
     frmMain &w = *e.window;
-    giveSprites(w.Sprites, 1, 9);
-    w.document().clear();
+    giveSprites(inside(w).Sprites, 1, 9);
+    inside(w).document().clear();
     putCell(w, 2, 3, MapCell{16, 1, 2, 3});
     putCell(w, 4, 5, MapCell{4, 0, 7, 0});
-    w.RedrawMap(layer);
+    inside(w).RedrawMap(layer);
     const QPoint a = centre(2, 3), b = centre(4, 5);
     QCOMPARE(e.pixel(a.x(), a.y()), shownInA < 0 ? qRgb(0, 0, 255) : spriteColour(shownInA));
     QCOMPARE(e.pixel(b.x(), b.y()), shownInB < 0 ? qRgb(255, 255, 0) : spriteColour(shownInB));
@@ -122,12 +122,12 @@ void TestCanvas::sharedEdgesAfterFullRedraw()
 {
     Editor e;
     frmMain &w = *e.window;
-    w.document().clear();
+    inside(w).document().clear();
     putCell(w, 0, 0, MapCell{1, 0, 0, 0});
     putCell(w, 1, 0, MapCell{16, 0, 0, 0});
     putCell(w, 0, 1, MapCell{4, 0, 0, 0});
     putCell(w, 15, 0, MapCell{8, 0, 0, 0});
-    w.RedrawMap(0);
+    inside(w).RedrawMap(0);
     // Each cell shows its own colour on every one of its pixels: the boxes
     // drawn later cover the shared edges.
     QCOMPARE(e.pixel(39, 39), qRgb(0, 255, 0));
@@ -138,7 +138,7 @@ void TestCanvas::sharedEdgesAfterFullRedraw()
     QCOMPARE(e.pixel(640, 10), qRgb(255, 255, 255));
     QCOMPARE(e.pixel(641, 10), qRgb(255, 255, 255));
     // A single box drawn afterwards spills over its right and lower edges.
-    w.DrawTerrain(0, 0, 2);
+    inside(w).DrawTerrain(0, 0, 2);
     QCOMPARE(e.pixel(40, 10), qRgb(0, 0, 0));
     QCOMPARE(e.pixel(41, 10), qRgb(0, 0, 0));
     QCOMPARE(e.pixel(42, 10), qRgb(0, 0, 255));
@@ -149,45 +149,45 @@ void TestCanvas::bufferShowsTheLastSpriteDrawn()
 {
     Editor e;
     frmMain &w = *e.window;
-    giveSprites(w.Sprites, 1, 9);
-    w.document().clear();
+    giveSprites(inside(w).Sprites, 1, 9);
+    inside(w).document().clear();
     putCell(w, 0, 0, MapCell{1, 5, 0, 0});
     putCell(w, 3, 9, MapCell{1, 6, 0, 0});
     putCell(w, 3, 1, MapCell{1, 0, 0, 8}); // layer 3, visited earlier in its pass
     putCell(w, 1, 1, MapCell{1, 0, 4, 0});
-    w.CurrentSprite = 2;
-    w.RedrawMap(3);
-    QCOMPARE(w.picBuf->picture().pixel(5, 5), spriteColour(8));
-    w.RedrawMap(1);
-    QCOMPARE(w.picBuf->picture().pixel(5, 5), spriteColour(6)); // last of the layer-1 pass
-    w.DrawSprite(7, 7, 9);
-    QCOMPARE(w.picBuf->picture().pixel(5, 5), spriteColour(9));
-    QCOMPARE(int(w.CurrentSprite), 2); // the brush is not the preview
+    inside(w).setEditingState({inside(w).CurrentLayer, 2, inside(w).CurrentTerrain});
+    inside(w).RedrawMap(3);
+    QCOMPARE(inside(w).picBuf->picture().pixel(5, 5), spriteColour(8));
+    inside(w).RedrawMap(1);
+    QCOMPARE(inside(w).picBuf->picture().pixel(5, 5), spriteColour(6)); // last of the layer-1 pass
+    inside(w).DrawSprite(7, 7, 9);
+    QCOMPARE(inside(w).picBuf->picture().pixel(5, 5), spriteColour(9));
+    QCOMPARE(int(inside(w).CurrentSprite), 2); // the brush is not the preview
 }
 
 void TestCanvas::indexZeroDrawsNothing()
 {
     Editor e;
     frmMain &w = *e.window;
-    giveSprites(w.Sprites, 0, 3);
-    w.DrawSprite(2, 2, 3);
-    const QImage before = w.picMap->image().copy();
-    const QImage buffer = w.picBuf->picture();
-    w.DrawSprite(2, 2, 0);
-    w.DrawSprite(5, 5, 0);
-    QCOMPARE(w.picMap->image(), before);
-    QCOMPARE(w.picBuf->picture(), buffer);
+    giveSprites(inside(w).Sprites, 0, 3);
+    inside(w).DrawSprite(2, 2, 3);
+    const QImage before = inside(w).picMap->image().copy();
+    const QImage buffer = inside(w).picBuf->picture();
+    inside(w).DrawSprite(2, 2, 0);
+    inside(w).DrawSprite(5, 5, 0);
+    QCOMPARE(inside(w).picMap->image(), before);
+    QCOMPARE(inside(w).picBuf->picture(), buffer);
 }
 
 void TestCanvas::slotWithoutPictureCopiesLightGrey()
 {
     Editor e;
     frmMain &w = *e.window;
-    w.DrawTerrain(4, 4, 16);
-    w.DrawSprite(4, 4, 200);
+    inside(w).DrawTerrain(4, 4, 16);
+    inside(w).DrawSprite(4, 4, 200);
     QCOMPARE(e.pixel(160, 160), qRgb(192, 192, 192));
     QCOMPARE(e.pixel(199, 199), qRgb(192, 192, 192));
-    QCOMPARE(w.picBuf->picture().pixel(0, 0), qRgb(192, 192, 192));
+    QCOMPARE(inside(w).picBuf->picture().pixel(0, 0), qRgb(192, 192, 192));
 }
 
 void TestCanvas::largePictureIsCutToItsTopLeft()
@@ -201,14 +201,14 @@ void TestCanvas::largePictureIsCutToItsTopLeft()
             big.setPixel(x, y, qRgb(7, 77, 177));
     QImage small(10, 10, QImage::Format_ARGB32);
     small.fill(qRgba(255, 0, 0, 255));
-    w.Sprites.setPicture(20, big);
-    w.Sprites.setPicture(21, small);
-    w.DrawTerrain(1, 1, 1);
-    w.DrawSprite(1, 1, 20);
+    inside(w).Sprites.setPicture(20, big);
+    inside(w).Sprites.setPicture(21, small);
+    inside(w).DrawTerrain(1, 1, 1);
+    inside(w).DrawSprite(1, 1, 20);
     QCOMPARE(e.pixel(40, 40), qRgb(7, 77, 177));
     QCOMPARE(e.pixel(79, 79), qRgb(7, 77, 177));
     QCOMPARE(e.pixel(80, 80), qRgb(0, 255, 0)); // the next cell keeps its terrain spill
-    w.DrawSprite(2, 2, 21);
+    inside(w).DrawSprite(2, 2, 21);
     QCOMPARE(e.pixel(80, 80), qRgb(255, 0, 0));
     QCOMPARE(e.pixel(95, 95), qRgb(192, 192, 192)); // beyond the small picture: the buffer's grey
 }
@@ -218,13 +218,13 @@ void TestCanvas::redrawMovesTheFrameToLeft50()
     Editor e;
     frmMain &w = *e.window;
     for (int layer : {0, 1, 2, 3, 7}) {
-        w.picMap->moveFrame(279, 119);
-        w.RedrawMap(layer);
-        QCOMPARE(w.picMap->cursorFrame().rect(), QRect(50, 119, 40, 40));
+        inside(w).picMap->moveFrame(279, 119);
+        inside(w).RedrawMap(layer);
+        QCOMPARE(inside(w).picMap->cursorFrame().rect(), QRect(50, 119, 40, 40));
     }
-    w.picMap->moveFrame(279, 119);
-    w.ResetMap();
-    QCOMPARE(w.picMap->cursorFrame().rect(), QRect(50, 119, 40, 40));
+    inside(w).picMap->moveFrame(279, 119);
+    inside(w).ResetMap();
+    QCOMPARE(inside(w).picMap->cursorFrame().rect(), QRect(50, 119, 40, 40));
 }
 
 void TestCanvas::fullRedrawReachesTheScreenOnce()
@@ -232,12 +232,12 @@ void TestCanvas::fullRedrawReachesTheScreenOnce()
     Editor e;
     frmMain &w = *e.window;
     QVERIFY(showSettled(e));
-    PaintRecorder recorder(w.picMap);
+    PaintRecorder recorder(inside(w).picMap);
     putCell(w, 0, 0, MapCell{1, 1, 2, 3});
-    w.RedrawMap(3);
+    inside(w).RedrawMap(3);
     QCoreApplication::processEvents();
     QCOMPARE(recorder.regions.size(), 1);
-    QCOMPARE(recorder.regions.first().boundingRect(), w.picMap->rect());
+    QCOMPARE(recorder.regions.first().boundingRect(), inside(w).picMap->rect());
 }
 
 void TestCanvas::singleCellRepaintsOnlyItsRegion()
@@ -245,8 +245,8 @@ void TestCanvas::singleCellRepaintsOnlyItsRegion()
     Editor e;
     frmMain &w = *e.window;
     QVERIFY(showSettled(e));
-    PaintRecorder recorder(w.picMap);
-    w.DrawSprite(5, 6, 2);
+    PaintRecorder recorder(inside(w).picMap);
+    inside(w).DrawSprite(5, 6, 2);
     QCoreApplication::processEvents();
     QCOMPARE(recorder.regions.size(), 1);
     QCOMPARE(recorder.regions.first().boundingRect(), QRect(200, 240, 40, 40));
@@ -254,11 +254,11 @@ void TestCanvas::singleCellRepaintsOnlyItsRegion()
     // them to two.
     for (const int side : {41, 42}) {
         recorder.regions.clear();
-        w.DrawTerrain(5, 6, 4);
+        inside(w).DrawTerrain(5, 6, 4);
         QCoreApplication::processEvents();
         QCOMPARE(recorder.regions.size(), 1);
         QCOMPARE(recorder.regions.first().boundingRect(), QRect(200, 240, side, side));
-        w.RedrawMap(0);
+        inside(w).RedrawMap(0);
         QCoreApplication::processEvents();
     }
 }
@@ -267,12 +267,12 @@ void TestCanvas::retainedImageSurvivesRepaint()
 {
     Editor e;
     frmMain &w = *e.window;
-    giveSprites(w.Sprites, 1, 3);
+    giveSprites(inside(w).Sprites, 1, 3);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.DrawSprite(0, 0, 3);
-    w.picMap->repaint();
-    const QImage onScreen = w.picMap->grab(QRect(0, 0, 40, 40)).toImage();
+    inside(w).DrawSprite(0, 0, 3);
+    inside(w).picMap->repaint();
+    const QImage onScreen = inside(w).picMap->grab(QRect(0, 0, 40, 40)).toImage();
     QCOMPARE(onScreen.pixel(20, 20), spriteColour(3));
     QCOMPARE(e.pixel(20, 20), spriteColour(3));
 }
@@ -281,7 +281,7 @@ void TestCanvas::newMapShowsSprite1Everywhere()
 {
     Editor e;
     frmMain &w = *e.window;
-    giveSprites(w.Sprites, 1, 1);
+    giveSprites(inside(w).Sprites, 1, 1);
     w.mnuFileNew_Click();
     for (int x = 0; x < 16; ++x)
         for (int y = 0; y < 11; ++y)

@@ -4,6 +4,7 @@
 #include "app/frmMain.h"
 #include "catalogue/PictureFile.h"
 #include "support/ScriptedPlatform.h"
+#include "support/WindowAccess.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -96,12 +97,12 @@ void TestCatalogueStartup::asksOnceAndStoresTheAnswerBeforeReading()
         QCOMPARE(platform.inputPrompts, QStringList{Prompt});
         QCOMPARE(storedWhileLoading, QStringList(3, folder()));
         QCOMPARE(platform.settings.value(GamePathKey), folder());
-        QCOMPARE(listTexts(window.lstSP), (QStringList{u"c.bmp"_s, u"a.bmp"_s, u"b.bmp"_s}));
+        QCOMPARE(listTexts(inside(window).lstSP), (QStringList{u"c.bmp"_s, u"a.bmp"_s, u"b.bmp"_s}));
         // The first entry is selected and its selection handler has run.
-        QCOMPARE(window.lstSP->currentRow(), 0);
-        QCOMPARE(window.CurrentSprite, 3);
-        QCOMPARE(window.CurrentLayer, Layer::Sprite1);
-        QCOMPARE(window.Label2->text(), QStringLiteral("Current layer:  1"));
+        QCOMPARE(inside(window).lstSP->currentRow(), 0);
+        QCOMPARE(inside(window).CurrentSprite, 3);
+        QCOMPARE(inside(window).CurrentLayer, Layer::Sprite1);
+        QCOMPARE(inside(window).Label2->text(), QStringLiteral("Current layer:  1"));
         QVERIFY(platform.messages.isEmpty());
     }
 
@@ -110,7 +111,7 @@ void TestCatalogueStartup::asksOnceAndStoresTheAnswerBeforeReading()
     next.Form_Load();
     QCOMPARE(platform.inputPrompts.size(), 1);
     QCOMPARE(platform.unexpectedDialogs, 0);
-    QCOMPARE(next.lstSP->count(), 3);
+    QCOMPARE(inside(next).lstSP->count(), 3);
 }
 
 void TestCatalogueStartup::storedFolderIsUsedWithoutAsking()
@@ -125,8 +126,8 @@ void TestCatalogueStartup::storedFolderIsUsedWithoutAsking()
     QCOMPARE(platform.unexpectedDialogs, 0);
     QCOMPARE(platform.picturesLoaded.mid(0, 2), (QStringList{folder() + u"a.bmp"_s, folder() + u"b.bmp"_s}));
     QCOMPARE(platform.settings.value(GamePathKey), folder());
-    QCOMPARE(window.CurrentSprite, 1);
-    QCOMPARE(window.CurrentLayer, Layer::Sprite1);
+    QCOMPARE(inside(window).CurrentSprite, 1);
+    QCOMPARE(inside(window).CurrentLayer, Layer::Sprite1);
 }
 
 void TestCatalogueStartup::emptyAnswerIsStoredAndMeansTheCurrentDirectory()
@@ -143,8 +144,8 @@ void TestCatalogueStartup::emptyAnswerIsStoredAndMeansTheCurrentDirectory()
     QCOMPARE(platform.inputPrompts.size(), 1);
     QVERIFY(platform.settings.contains(GamePathKey));
     QCOMPARE(platform.settings.value(GamePathKey), QString());
-    QCOMPARE(listTexts(window.lstSP), QStringList{u"a.bmp"_s});
-    QCOMPARE(window.CurrentSprite, 7);
+    QCOMPARE(listTexts(inside(window).lstSP), QStringList{u"a.bmp"_s});
+    QCOMPARE(inside(window).CurrentSprite, 7);
 }
 
 void TestCatalogueStartup::failedLoad_data()
@@ -179,12 +180,12 @@ void TestCatalogueStartup::failedLoad()
 
     QCOMPARE(platform.inputPrompts.size(), 1);
     QVERIFY(!platform.settings.contains(GamePathKey)); // the next start asks again
-    QCOMPARE(listTexts(window.lstSP), list);
-    QCOMPARE(window.lstSP->currentRow(), -1);
-    QVERIFY(window.lstSP->selectedItems().isEmpty());
-    QCOMPARE(window.CurrentSprite, 0);
-    QCOMPARE(window.CurrentLayer, Layer::Terrain);
-    QCOMPARE(window.Label2->text(), QStringLiteral("Set layer"));
+    QCOMPARE(listTexts(inside(window).lstSP), list);
+    QCOMPARE(inside(window).lstSP->currentRow(), -1);
+    QVERIFY(inside(window).lstSP->selectedItems().isEmpty());
+    QCOMPARE(inside(window).CurrentSprite, 0);
+    QCOMPARE(inside(window).CurrentLayer, Layer::Terrain);
+    QCOMPARE(inside(window).Label2->text(), QStringLiteral("Set layer"));
     QVERIFY(platform.messages.isEmpty());
 }
 
@@ -204,7 +205,7 @@ void TestCatalogueStartup::longEntriesKeepTheirEndsInView()
     window.Form_Load();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    SpriteList *list = window.lstSP;
+    SpriteList *list = inside(window).lstSP;
     QCOMPARE(listTexts(list), names);
 
     for (int i = 0; i < list->count(); ++i)

@@ -86,14 +86,14 @@ void TestFileCommands::newResetsEveryCellAndForgetsTheName()
         for (int y = 0; y < 11; ++y)
             putCell(w, x, y, MapCell{std::uint8_t(x), std::uint8_t(y), 7, 9});
     w.cmdLayer_Click(2);
-    w.CurrentSprite = 5;
+    inside(w).setEditingState({inside(w).CurrentLayer, 5, inside(w).CurrentTerrain});
     w.mnuFileNew_Click();
     for (int x = 0; x < 16; ++x)
         for (int y = 0; y < 11; ++y)
             QCOMPARE(w.MapCells().cell(x, y), (MapCell{1, 1, 0, 0}));
     QVERIFY(w.MapFileName().isEmpty());
-    QCOMPARE(int(w.CurrentLayer), 2); // the editing state stays
-    QCOMPARE(int(w.CurrentSprite), 5);
+    QCOMPARE(int(inside(w).CurrentLayer), 2); // the editing state stays
+    QCOMPARE(int(inside(w).CurrentSprite), 5);
     QVERIFY(e.platform.messages.isEmpty());
     // So the next Save asks rather than overwriting the old map's file.
     const QByteArray oldFile = readFile(path("old.kmp"));
@@ -281,7 +281,7 @@ void TestFileCommands::openRejectedFileKeepsMapAndName()
     } else {
         QVERIFY(writeFile(target, content));
     }
-    const QImage canvasBefore = w.picMap->image().copy();
+    const QImage canvasBefore = inside(w).picMap->image().copy();
     e.platform.openAnswers.push_back(target);
     w.mnuFileOpen_Click();
     QVERIFY(w.MapCells() == edited);
@@ -294,7 +294,7 @@ void TestFileCommands::openRejectedFileKeepsMapAndName()
     // A rejected file redraws the current map; one that cannot be read at
     // all leaves the canvas untouched.
     if (message.isEmpty())
-        QCOMPARE(w.picMap->image(), canvasBefore);
+        QCOMPARE(inside(w).picMap->image(), canvasBefore);
     else
         QCOMPARE(e.pixel(100, 100), qRgb(255, 255, 0));
 }
@@ -343,7 +343,7 @@ void TestFileCommands::toolbarRunsTheSameCommands()
     Editor e;
     frmMain &w = *e.window;
     w.show();
-    auto click = [&](const char *key) { QTest::mouseClick(w.tbToolBar->button(QString::fromLatin1(key)), Qt::LeftButton); };
+    auto click = [&](const char *key) { QTest::mouseClick(inside(w).tbToolBar->button(QString::fromLatin1(key)), Qt::LeftButton); };
     putCell(w, 1, 2, MapCell{4, 4, 4, 4});
     e.platform.saveAnswers.push_back(path("bar.kmp"));
     click("Save"); // no name yet: Save As
@@ -375,7 +375,7 @@ void TestFileCommands::noCommandReportsSuccess()
     QVERIFY(e.platform.messages.isEmpty());
     QCOMPARE(w.windowTitle(), QStringLiteral("Kestrunle"));
     e.move(QPointF(700, 10), Qt::NoButton); // outside: the readout stays
-    QCOMPARE(e.window->sbStatusBar->panel(1)->text(), status);
+    QCOMPARE(inside(*e.window).sbStatusBar->panel(1)->text(), status);
 }
 
 void TestFileCommands::newMapsFollowTheUmask_data()
@@ -397,7 +397,7 @@ void TestFileCommands::newMapsFollowTheUmask()
     const auto restore = qScopeGuard([previous] { ::umask(previous); });
     const QString file = path(QStringLiteral("new-%1.kmp").arg(umask, 3, 8, QLatin1Char('0')));
     e.platform.saveAnswers.push_back(file);
-    e.window->mnuFileSave->trigger();
+    inside(*e.window).mnuFileSave->trigger();
     struct stat info {};
     QCOMPARE(::stat(QFile::encodeName(file).constData(), &info), 0);
     QCOMPARE(int(info.st_mode & 07777), mode);

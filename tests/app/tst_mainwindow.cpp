@@ -65,7 +65,7 @@ void TestMainWindow::windowIsFixedAndTitled()
     QCOMPARE(w.minimumSize(), w.maximumSize());
     // The canvas, not docked, leaves the status bar whole.
     w.show();
-    QVERIFY(w.picMap->geometry().bottom() < w.sbStatusBar->geometry().top());
+    QVERIFY(inside(w).picMap->geometry().bottom() < inside(w).sbStatusBar->geometry().top());
     QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
@@ -146,36 +146,36 @@ void TestMainWindow::controlTexts()
     w.show();
     const int clientWidth = w.centralWidget()->width();
     const int clientHeight = w.centralWidget()->height();
-    QCOMPARE(w.tbToolBar->geometry(), QRect(0, 0, clientWidth, 28));
-    QCOMPARE(w.sbStatusBar->geometry(), QRect(0, clientHeight - 18, clientWidth, 18));
-    QCOMPARE(w.picTool->geometry(), QRect(0, 28, 129, clientHeight - 28 - 18));
-    QCOMPARE(w.Label1->pos(), QPoint(0, 0));
-    QCOMPARE(w.Label1->text(), QStringLiteral("Tiles"));
-    QCOMPARE(w.Label2->text(), QStringLiteral("Set layer"));
+    QCOMPARE(inside(w).tbToolBar->geometry(), QRect(0, 0, clientWidth, 28));
+    QCOMPARE(inside(w).sbStatusBar->geometry(), QRect(0, clientHeight - 18, clientWidth, 18));
+    QCOMPARE(inside(w).picTool->geometry(), QRect(0, 28, 129, clientHeight - 28 - 18));
+    QCOMPARE(inside(w).Label1->pos(), QPoint(0, 0));
+    QCOMPARE(inside(w).Label1->text(), QStringLiteral("Tiles"));
+    QCOMPARE(inside(w).Label2->text(), QStringLiteral("Set layer"));
     const QStringList captions{u"C"_s, u"S1"_s, u"S2"_s, u"S3"_s};
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(w.cmdLayer[i]->text(), captions[i]);
-    QCOMPARE(w.picBuf->palette().color(QPalette::Window), QColor(192, 192, 192));
-    QCOMPARE(w.picMap->cursorFrame().borderColor, QColor(0, 0, 255));
-    QCOMPARE(w.picMap->cursorFrame().rect().size(), QSize(40, 40));
-    QCOMPARE(w.txtTlst->text(), QStringLiteral("Расположение файла doveze.exe"));
+        QCOMPARE(inside(w).cmdLayer[i]->text(), captions[i]);
+    QCOMPARE(inside(w).picBuf->palette().color(QPalette::Window), QColor(192, 192, 192));
+    QCOMPARE(inside(w).picMap->cursorFrame().borderColor, QColor(0, 0, 255));
+    QCOMPARE(inside(w).picMap->cursorFrame().rect().size(), QSize(40, 40));
+    QCOMPARE(inside(w).txtTlst->text(), QStringLiteral("Расположение файла doveze.exe"));
     // The combo box lies below the toolbar's band and is never seen.
-    QVERIFY(!w.cmbTileset->isVisible());
-    QVERIFY(!w.tbToolBar->rect().intersects(w.cmbTileset->geometry()));
-    QCOMPARE(w.cmbTileset->count(), 0);
-    QCOMPARE(w.sbStatusBar->panel(1)->text(), QStringLiteral("Status"));
-    QVERIFY(w.sbStatusBar->panel(1)->width() >= 96);
-    QVERIFY(w.sbStatusBar->panel(2)->width() >= 96);
-    QVERIFY(w.sbStatusBar->panel(3)->width() >= 96);
+    QVERIFY(!inside(w).cmbTileset->isVisible());
+    QVERIFY(!inside(w).tbToolBar->rect().intersects(inside(w).cmbTileset->geometry()));
+    QCOMPARE(inside(w).cmbTileset->count(), 0);
+    QCOMPARE(inside(w).sbStatusBar->panel(1)->text(), QStringLiteral("Status"));
+    QVERIFY(inside(w).sbStatusBar->panel(1)->width() >= 96);
+    QVERIFY(inside(w).sbStatusBar->panel(2)->width() >= 96);
+    QVERIFY(inside(w).sbStatusBar->panel(3)->width() >= 96);
     // The date the window was made on: the day this test began, or the
     // next one when midnight passed in between.
-    const QString shownDate = w.sbStatusBar->panel(2)->text();
+    const QString shownDate = inside(w).sbStatusBar->panel(2)->text();
     const auto dateText = [](QDate day) { return QLocale::system().toString(day, QLocale::ShortFormat); };
     QVERIFY2(shownDate == dateText(dayBefore) || shownDate == dateText(QDate::currentDate()),
              qPrintable(shownDate));
-    QVERIFY(!w.sbStatusBar->panel(3)->text().isEmpty());
+    QVERIFY(!inside(w).sbStatusBar->panel(3)->text().isEmpty());
     // The canvas shares the panel's last column and lies over it.
-    QCOMPARE(w.picTool->geometry().right(), w.picMap->geometry().left());
+    QCOMPARE(inside(w).picTool->geometry().right(), inside(w).picMap->geometry().left());
 }
 
 void TestMainWindow::toolbarButtons()
@@ -193,7 +193,7 @@ void TestMainWindow::toolbarButtons()
         {"Ground", "Земля", 262}, {"Beton", "Бетон", 285}, {"Brick", "Кирпич", 308},
         {"Water", "Вода", 331}, {"Ice", "Лёд", 354},
     };
-    const auto &buttons = e.window->tbToolBar->buttons();
+    const auto &buttons = inside(*e.window).tbToolBar->buttons();
     QCOMPARE(int(buttons.size()), 15);
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         QCOMPARE(KeyedToolBar::keyOf(buttons[i]), QString::fromUtf8(expected[i].key));
@@ -205,7 +205,7 @@ void TestMainWindow::toolbarButtons()
     }
     // New, Open and Save are the File menu's own actions; the menu shows
     // their captions without the toolbar's images.
-    const std::array<QAction *, 3> shared{e.window->mnuFileNew, e.window->mnuFileOpen, e.window->mnuFileSave};
+    const std::array<QAction *, 3> shared{inside(*e.window).mnuFileNew, inside(*e.window).mnuFileOpen, inside(*e.window).mnuFileSave};
     for (std::size_t i = 0; i < shared.size(); ++i) {
         QCOMPARE(buttons[i]->defaultAction(), shared[i]);
         QVERIFY(!shared[i]->isIconVisibleInMenu());
@@ -267,14 +267,14 @@ void TestMainWindow::fileMenuShowsOneSeparatorBeforeExit()
         titles << menu->text();
     QCOMPARE(titles, (QStringList{u"&Файл"_s, u"&Вид"_s, u"&Помощь"_s}));
     QStringList shown;
-    for (QAction *a : w.mnuFile->actions()) {
+    for (QAction *a : inside(w).mnuFile->actions()) {
         if (a->isVisible())
             shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
     }
     QCOMPARE(shown, (QStringList{u"&Новый"_s, u"&Открыть..."_s, u"&Закрыть"_s, u"-"_s, u"&Сохранить"_s,
                                  u"Сохранить к&ак..."_s, u"-"_s, u"&Выход"_s}));
     QStringList view;
-    for (QAction *a : w.mnuView->actions())
+    for (QAction *a : inside(w).mnuView->actions())
         view << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(view, (QStringList{u"&Верстак"_s, u"&Строка состояния"_s, u"-"_s, u"&Обновить"_s, u"О&пции.."_s}));
 }
@@ -296,13 +296,13 @@ void TestMainWindow::tabOrder()
     frmMain &w = *e.window;
     w.show();
     // The controls that take the focus, in the order Tab visits them.
-    const QList<QWidget *> expected{w.picMap, w.cmbTileset, w.lstSP, w.cmdLayer[0], w.cmdLayer[1],
-                                    w.cmdLayer[2], w.cmdLayer[3], w.txtTlst};
+    const QList<QWidget *> expected{inside(w).picMap, inside(w).cmbTileset, inside(w).lstSP, inside(w).cmdLayer[0], inside(w).cmdLayer[1],
+                                    inside(w).cmdLayer[2], inside(w).cmdLayer[3], inside(w).txtTlst};
     for (QWidget *control : expected)
         QVERIFY(control->focusPolicy() & Qt::TabFocus);
-    for (QWidget *control : {static_cast<QWidget *>(w.sbStatusBar), static_cast<QWidget *>(w.tbToolBar),
-                             w.picTool, static_cast<QWidget *>(w.Label1), static_cast<QWidget *>(w.picBuf),
-                             static_cast<QWidget *>(w.Label2)})
+    for (QWidget *control : {static_cast<QWidget *>(inside(w).sbStatusBar), static_cast<QWidget *>(inside(w).tbToolBar),
+                             inside(w).picTool, static_cast<QWidget *>(inside(w).Label1), static_cast<QWidget *>(inside(w).picBuf),
+                             static_cast<QWidget *>(inside(w).Label2)})
         QVERIFY(!(control->focusPolicy() & Qt::TabFocus));
     for (qsizetype i = 0; i + 1 < expected.size(); ++i) {
         QWidget *next = expected[i]->nextInFocusChain();
@@ -345,28 +345,28 @@ void TestMainWindow::dispatch()
     QFETCH(QString, label);
     Editor e;
     frmMain &w = *e.window;
-    giveSprites(w.Sprites, 1, 3);
+    giveSprites(inside(w).Sprites, 1, 3);
     putCell(w, 2, 2, MapCell{4, 2, 3, 0});
     w.cmdLayer_Click(2);
     const MapGrid before = w.MapCells();
-    const QImage canvasBefore = w.picMap->image().copy();
+    const QImage canvasBefore = inside(w).picMap->image().copy();
     e.platform.messages.clear();
 
     // Through the real button, as the user clicks it.
-    QToolButton *button = w.tbToolBar->button(key);
+    QToolButton *button = inside(w).tbToolBar->button(key);
     QVERIFY(button);
     QTest::mouseClick(button, Qt::LeftButton);
 
     QCOMPARE(e.platform.messages, message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(int(w.CurrentTerrain), terrain);
-    QCOMPARE(int(w.CurrentLayer), layer);
-    QCOMPARE(w.Label2->text(), label);
+    QCOMPARE(int(inside(w).CurrentTerrain), terrain);
+    QCOMPARE(int(inside(w).CurrentLayer), layer);
+    QCOMPARE(inside(w).Label2->text(), label);
     QVERIFY(w.MapCells() == before);
     // Only a layer switch redraws: to terrain only.
     if (layer == 0)
-        QCOMPARE(w.picMap->image().pixel(100, 100), qRgb(255, 255, 0));
+        QCOMPARE(inside(w).picMap->image().pixel(100, 100), qRgb(255, 255, 0));
     else
-        QCOMPARE(w.picMap->image(), canvasBefore);
+        QCOMPARE(inside(w).picMap->image(), canvasBefore);
 }
 
 void TestMainWindow::caseVariantsDoNothing()
@@ -381,8 +381,8 @@ void TestMainWindow::caseVariantsDoNothing()
     QVERIFY(e.platform.messages.isEmpty());
     QCOMPARE(e.platform.unexpectedDialogs, 0);
     QVERIFY(e.platform.openRequests.empty() && e.platform.saveRequests.empty());
-    QCOMPARE(int(w.CurrentTerrain), 0);
-    QCOMPARE(int(w.CurrentLayer), 2);
+    QCOMPARE(int(inside(w).CurrentTerrain), 0);
+    QCOMPARE(int(inside(w).CurrentLayer), 2);
 }
 
 void TestMainWindow::viewToggles_data()
@@ -399,18 +399,18 @@ void TestMainWindow::viewToggles()
     frmMain &w = *e.window;
     w.show();
     const bool toolbar = item == QLatin1String("mnuViewToolbar");
-    QWidget *bar = toolbar ? static_cast<QWidget *>(w.tbToolBar) : w.sbStatusBar;
-    QAction *mark = toolbar ? w.mnuViewToolbar : w.mnuViewStatusBar;
+    QWidget *bar = toolbar ? static_cast<QWidget *>(inside(w).tbToolBar) : inside(w).sbStatusBar;
+    QAction *mark = toolbar ? inside(w).mnuViewToolbar : inside(w).mnuViewStatusBar;
     const int clientHeight = w.centralWidget()->height();
     for (bool shown : {false, true}) {
         mark->trigger(); // as the user chooses the menu item
         QCOMPARE(mark->isChecked(), shown);
         QCOMPARE(bar->isVisible(), shown);
-        QCOMPARE(w.picMap->pos(), QPoint(128, 32));
+        QCOMPARE(inside(w).picMap->pos(), QPoint(128, 32));
         // The tool panel takes the band the hidden bar leaves.
-        const int top = w.tbToolBar->isVisible() ? 28 : 0;
-        const int bottom = w.sbStatusBar->isVisible() ? clientHeight - 18 : clientHeight;
-        QCOMPARE(w.picTool->geometry(), QRect(0, top, 129, bottom - top));
+        const int top = inside(w).tbToolBar->isVisible() ? 28 : 0;
+        const int bottom = inside(w).sbStatusBar->isVisible() ? clientHeight - 18 : clientHeight;
+        QCOMPARE(inside(w).picTool->geometry(), QRect(0, top, 129, bottom - top));
     }
 }
 
@@ -420,11 +420,11 @@ void TestMainWindow::hiddenStatusBarStillTakesTheReadout()
     frmMain &w = *e.window;
     w.show();
     w.mnuViewStatusBar_Click();
-    QVERIFY(!w.sbStatusBar->isVisible());
+    QVERIFY(!inside(w).sbStatusBar->isVisible());
     e.move(QPointF(5, 5), Qt::NoButton);
     w.mnuViewStatusBar_Click();
-    QVERIFY(w.sbStatusBar->isVisible());
-    QCOMPARE(w.sbStatusBar->panel(1)->text(), QStringLiteral("Content = Ground; S = 1; S2 = 0"));
+    QVERIFY(inside(w).sbStatusBar->isVisible());
+    QCOMPARE(inside(w).sbStatusBar->panel(1)->text(), QStringLiteral("Content = Ground; S = 1; S2 = 0"));
 }
 
 void TestMainWindow::exitClosesWithoutAsking()
@@ -433,7 +433,7 @@ void TestMainWindow::exitClosesWithoutAsking()
     frmMain &w = *e.window;
     w.show();
     putCell(w, 0, 0, MapCell{2, 2, 2, 2});
-    w.mnuFileExit->trigger();
+    inside(w).mnuFileExit->trigger();
     QVERIFY(!w.isVisible());
     QVERIFY(e.platform.messages.isEmpty());
     QCOMPARE(e.platform.unexpectedDialogs, 0);

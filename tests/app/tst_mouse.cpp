@@ -18,15 +18,14 @@ struct PaintingEditor : Editor {
     PaintingEditor(int layer)
     {
         frmMain &w = *window;
-        giveSprites(w.Sprites, 1, 20);
+        giveSprites(inside(w).Sprites, 1, 20);
         w.mnuFileNew_Click();
-        w.CurrentTerrain = 4;
-        w.CurrentSprite = 9;
+        inside(w).setEditingState({Layer::Terrain, 9, 4});
         w.cmdLayer_Click(layer);
     }
-    QString readout() const { return window->sbStatusBar->panel(1)->text(); }
-    QColor frameColour() const { return window->picMap->cursorFrame().borderColor; }
-    QRect frame() const { return window->picMap->cursorFrame().rect(); }
+    QString readout() const { return inside(*window).sbStatusBar->panel(1)->text(); }
+    QColor frameColour() const { return inside(*window).picMap->cursorFrame().borderColor; }
+    QRect frame() const { return inside(*window).picMap->cursorFrame().rect(); }
 };
 
 } // namespace
@@ -93,7 +92,7 @@ void TestMouse::pressRules()
     putCell(w, 5, 6, MapCell{std::uint8_t(start[0]), std::uint8_t(start[1]), std::uint8_t(start[2]),
                              std::uint8_t(start[3])});
     const MapGrid before = w.MapCells();
-    const QImage canvasBefore = w.picMap->image().copy();
+    const QImage canvasBefore = inside(w).picMap->image().copy();
 
     e.press(QPointF(5 * 40 + 13, 6 * 40 + 27), Qt::MouseButton(button));
     QCOMPARE(e.frameColour(), Green);
@@ -103,7 +102,7 @@ void TestMouse::pressRules()
     others.setCell(5, 6, before.cell(5, 6));
     QVERIFY(others == before);
     if (shownSprite < 0)
-        QCOMPARE(w.picMap->image(), canvasBefore);
+        QCOMPARE(inside(w).picMap->image(), canvasBefore);
     else
         QCOMPARE(e.pixel(5 * 40 + 20, 6 * 40 + 20),
                  shownSprite == 0 ? qRgb(255, 255, 0) : spriteColour(shownSprite));
@@ -136,7 +135,7 @@ void TestMouse::dragEdges()
     PaintingEditor e(2);
     frmMain &w = *e.window;
     e.press(QPointF(300, 300), Qt::LeftButton); // cell (7, 7)
-    w.document().paint({7, 7, Layer::Sprite2, 0});
+    inside(w).document().paint({7, 7, Layer::Sprite2, 0});
     const MapGrid before = w.MapCells();
     e.move(position, Qt::LeftButton);
     MapGrid expected = before;
@@ -209,11 +208,11 @@ void TestMouse::paintingWithBrushZeroKeepsThePicture()
 {
     PaintingEditor e(1);
     frmMain &w = *e.window;
-    w.CurrentSprite = 0;
+    inside(w).setEditingState({inside(w).CurrentLayer, 0, inside(w).CurrentTerrain});
     e.press(QPointF(20, 20), Qt::LeftButton);
     QCOMPARE(int(w.MapCells().cell(0, 0).Sprite1), 0);
     QCOMPARE(e.pixel(20, 20), spriteColour(1)); // the canvas still shows the old picture
-    w.RedrawMap(1);
+    inside(w).RedrawMap(1);
     QCOMPARE(e.pixel(20, 20), qRgb(0, 255, 0)); // until the next full redraw
 }
 
@@ -221,16 +220,16 @@ void TestMouse::terrainBeforeAnyTerrainKey()
 {
     Editor e; // terrain brush never chosen
     frmMain &w = *e.window;
-    giveSprites(w.Sprites, 1, 1);
+    giveSprites(inside(w).Sprites, 1, 1);
     w.mnuFileNew_Click();
     w.cmdLayer_Click(0);
-    QCOMPARE(int(w.CurrentTerrain), 0);
+    QCOMPARE(int(inside(w).CurrentTerrain), 0);
     e.press(QPointF(100, 100), Qt::LeftButton);
     e.release(QPointF(100, 100), Qt::LeftButton);
     QCOMPARE(int(w.MapCells().cell(2, 2).Terrain), 0);
     QCOMPARE(e.pixel(100, 100), qRgb(0, 0, 0));
     e.move(QPointF(100, 100), Qt::NoButton);
-    QCOMPARE(w.sbStatusBar->panel(1)->text(), QStringLiteral("Content = ; S = 1; S2 = 0"));
+    QCOMPARE(inside(w).sbStatusBar->panel(1)->text(), QStringLiteral("Content = ; S = 1; S2 = 0"));
 }
 
 void TestMouse::rightDragPutsSprite1Back()
@@ -238,8 +237,8 @@ void TestMouse::rightDragPutsSprite1Back()
     PaintingEditor e(1);
     frmMain &w = *e.window;
     for (int x = 0; x < 16; ++x)
-        w.document().paint({x, 4, Layer::Sprite1, 7});
-    w.RedrawMap(1);
+        inside(w).document().paint({x, 4, Layer::Sprite1, 7});
+    inside(w).RedrawMap(1);
     e.press(QPointF(20, 180), Qt::RightButton);
     for (int x = 60; x < 640; x += 80) // every other cell: no interpolation
         e.move(QPointF(x, 180), Qt::RightButton);
@@ -255,8 +254,8 @@ void TestMouse::dragOnLayer2CoversLayer3UntilRedraw()
 {
     PaintingEditor e(3);
     frmMain &w = *e.window;
-    w.document().paint({4, 4, Layer::Sprite3, 12});
-    w.RedrawMap(3);
+    inside(w).document().paint({4, 4, Layer::Sprite3, 12});
+    inside(w).RedrawMap(3);
     QCOMPARE(e.pixel(180, 180), spriteColour(12));
     w.cmdLayer_Click(2);
     e.press(QPointF(100, 180), Qt::LeftButton);
@@ -265,7 +264,7 @@ void TestMouse::dragOnLayer2CoversLayer3UntilRedraw()
     QCOMPARE(int(w.MapCells().cell(4, 4).Sprite2), 9);
     QCOMPARE(int(w.MapCells().cell(4, 4).Sprite3), 12);
     QCOMPARE(e.pixel(180, 180), spriteColour(9));
-    w.RedrawMap(3);
+    inside(w).RedrawMap(3);
     QCOMPARE(e.pixel(180, 180), spriteColour(12));
 }
 
@@ -273,10 +272,10 @@ void TestMouse::onlyThePressedCellIsDrawn()
 {
     PaintingEditor e(0);
     frmMain &w = *e.window;
-    w.document().paint({3, 3, Layer::Sprite2, 5}); // not shown on layer 0
-    const QImage before = w.picMap->image().copy();
+    inside(w).document().paint({3, 3, Layer::Sprite2, 5}); // not shown on layer 0
+    const QImage before = inside(w).picMap->image().copy();
     e.press(QPointF(140, 140), Qt::LeftButton); // terrain Brick into (3, 3)
-    const QImage after = w.picMap->image();
+    const QImage after = inside(w).picMap->image();
     for (int y = 0; y < after.height(); ++y) {
         for (int x = 0; x < after.width(); ++x) {
             const bool inBox = QRect(120, 120, 42, 42).contains(x, y);
@@ -297,7 +296,7 @@ void TestMouse::cursorFrameOnScreen()
     // columns and rows 119 and 158, and nowhere else.
     const auto border = [](int cx) { return QList<int>{cx * 40 - 1, cx * 40 + 38}; };
     const auto expectFrame = [&](int cx, QRgb colour) {
-        const QImage shown = e.onScreen(w.picMap);
+        const QImage shown = e.onScreen(inside(w).picMap);
         const int middle = cx * 40 + 20;
         for (int edge : border(cx)) {
             QCOMPARE(shown.pixel(edge, middle), colour);
@@ -316,7 +315,7 @@ void TestMouse::cursorFrameOnScreen()
     e.move(QPointF(250, 250), Qt::MiddleButton); // to cell (6, 6)
     expectFrame(6, green);
     // The old frame leaves nothing behind.
-    const QImage shown = e.onScreen(w.picMap);
+    const QImage shown = e.onScreen(inside(w).picMap);
     for (int edge : border(3)) {
         QCOMPARE(shown.pixel(edge, 130), cell);
         QCOMPARE(shown.pixel(130, edge), cell);

@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "support/ScriptedPlatform.h"
+#include "support/WindowAccess.h"
 
 #include <QAction>
 #include <QApplication>
@@ -558,7 +559,7 @@ void TestSplash::aboutIsModalOverTheMainWindow()
     mainWindow.show();
     QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
 
-    QToolButton *button = mainWindow.tbToolBar->button(QStringLiteral("playerbase"));
+    QToolButton *button = inside(mainWindow).tbToolBar->button(QStringLiteral("playerbase"));
     QVERIFY(button);
     const QPoint buttonCentre = button->mapTo(&mainWindow, button->rect().center());
     QSignalSpy clicks(button->defaultAction(), &QAction::triggered);

@@ -114,9 +114,9 @@ void TestStartup::firstMap()
     QVERIFY(w.MapCells() == grid);
     QVERIFY(w.MapFileName().isEmpty());
     // Without a catalogue the edit layer stays 0 and the label untouched.
-    QCOMPARE(int(w.CurrentLayer), 0);
-    QCOMPARE(w.Label2->text(), QStringLiteral("Set layer"));
-    QCOMPARE(w.picMap->cursorFrame().rect().size(), QSize(40, 40));
+    QCOMPARE(int(inside(w).CurrentLayer), 0);
+    QCOMPARE(inside(w).Label2->text(), QStringLiteral("Set layer"));
+    QCOMPARE(inside(w).picMap->cursorFrame().rect().size(), QSize(40, 40));
     // The canvas shows the first map.
     const QRgb topLeft = e.pixel(20, 20);
     if (expected == QLatin1String("new"))

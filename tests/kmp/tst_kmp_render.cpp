@@ -108,7 +108,7 @@ void TestKmpRender::sameAsTheEditorsCanvas()
     Editor editor({m_dir.filePath(u"level.kmp"_s)}, m_game->folder);
     if (layer != 3)
         editor.window->cmdLayer_Click(layer);
-    const QImage canvas = editor.window->picMap->image().convertToFormat(QImage::Format_RGB32);
+    const QImage canvas = inside(*editor.window).picMap->image().convertToFormat(QImage::Format_RGB32);
 
     const QString out = render({u"--layer"_s, QString::number(layer)}, u"level.kmp"_s);
     QCOMPARE(out, u"out.png"_s);

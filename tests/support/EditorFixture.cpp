@@ -29,7 +29,7 @@ void putCell(frmMain &window, int x, int y, const MapCell &cell)
 {
     const std::uint8_t bytes[] = {cell.Terrain, cell.Sprite1, cell.Sprite2, cell.Sprite3};
     for (int layer = 0; layer < 4; ++layer)
-        window.document().paint({x, y, Layer(layer), bytes[layer]});
+        inside(window).document().paint({x, y, Layer(layer), bytes[layer]});
 }
 
 namespace {
@@ -56,7 +56,7 @@ Editor::Editor(QByteArrayList arguments, const QString &gameFolder)
 
 QRgb Editor::pixel(int x, int y) const
 {
-    return window->picMap->image().pixel(x, y);
+    return inside(*window).picMap->image().pixel(x, y);
 }
 
 QImage Editor::onScreen(const QWidget *widget) const
@@ -71,7 +71,7 @@ QImage Editor::onScreen(const QWidget *widget) const
 
 void Editor::mouse(QEvent::Type type, QPointF position, Qt::MouseButton button, Qt::MouseButtons held) const
 {
-    MapCanvas *canvas = window->picMap;
+    MapCanvas *canvas = inside(*window).picMap;
     QMouseEvent event(type, position, canvas->mapToGlobal(position), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(canvas, &event);
 }

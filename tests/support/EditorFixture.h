@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 #include "support/ScriptedPlatform.h"
+#include "support/WindowAccess.h"
 
 #include <QEvent>
 #include <QPointF>
@@ -20,7 +21,7 @@ QRgb spriteColour(int index);
 void giveSprites(SpriteTable &sprites, int first, int last);
 
 // Puts `cell` into the grid through the map document, one paint stroke per
-// byte, as the window would load it; the canvas is not redrawn.
+// byte; the window draws each byte's layer as a press would.
 void putCell(frmMain &window, int x, int y, const MapCell &cell);
 
 // An editor window loaded headless: the catalogue prompt is answered with

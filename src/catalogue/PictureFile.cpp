@@ -62,6 +62,21 @@ qint64 wholeJpegCost(qint64 area, const std::optional<JpegFrame> &frame)
     return area * std::max(components, 2) / 2;
 }
 
+// Up to `limit` bytes of `device`, read in pieces: QIODevice::read() sets
+// aside all it is asked for at once, however little the device holds.
+QByteArray readAtMost(QIODevice &device, qint64 limit)
+{
+    constexpr qint64 PieceBytes = 64 * 1024;
+    QByteArray bytes;
+    while (bytes.size() < limit) {
+        const QByteArray piece = device.read(std::min(PieceBytes, limit - bytes.size()));
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
+    return bytes;
+}
+
 // Whether `head` starts as an icon or a cursor does (Qt reads both as icons):
 // a reserved zero, then the kind, 1 or 2, little-endian.
 bool isIconSignature(QByteArrayView head)
@@ -146,7 +161,7 @@ PictureReadResult PictureReader::decodeLimited(QIODevice &device, const QString 
         return decodeWithQt(device, suffix, std::nullopt);
 
     // A JPEG or an icon is read whole first, and decoded from memory.
-    QByteArray bytes = device.read(MaxPictureBytes + 1);
+    QByteArray bytes = readAtMost(device, MaxPictureBytes + 1);
     if (bytes.size() > MaxPictureBytes)
         return unreadable(TooLarge);
     std::optional<JpegFrame> jpegFrame;

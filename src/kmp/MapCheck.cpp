@@ -4,6 +4,8 @@
 #include "map/MapFile.h"
 #include "map/Terrain.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -131,7 +133,19 @@ QString findingGroupText(const Finding &finding)
         return u"sprite %1: its picture does not load"_s.arg(finding.index);
     if (finding.kind == u"terrain-code"_s)
         return u"terrain code %1 is none of the five the editor draws"_s.arg(finding.index);
-    return finding.kind;
+    // The findings about a whole file, in words without the figures that
+    // differ from one map to the next.
+    static const QHash<QString, QString> wholeFile{
+        {u"not-valid-map-file"_s, u"Not valid map file"_s},
+        {u"wrong-version"_s, u"Wrong version"_s},
+        {u"unreadable"_s, u"cannot read the file"_s},
+        {u"short-file"_s, u"the file is shorter than %1 bytes"_s.arg(MapFileSize)},
+        {u"long-file"_s, u"the file is longer than %1 bytes"_s.arg(MapFileSize)},
+        {u"max-x"_s, u"MaxX is not what the editor writes"_s},
+        {u"max-y"_s, u"MaxY is not what the editor writes"_s},
+        {u"reserved"_s, u"the reserved bytes are not zeros"_s},
+    };
+    return wholeFile.value(finding.kind, finding.message);
 }
 
 } // namespace kestrun::kmp

@@ -38,7 +38,7 @@ QString statusName(MapStatus status);
 
 // A finding without its cell, to count how often it turns up: "sprite 30 is
 // not in the catalogue", "terrain code 3 is none of the five the editor
-// draws"; the kind for findings about the file as a whole.
+// draws", "Not valid map file", "the file is shorter than 726 bytes".
 QString findingGroupText(const Finding &finding);
 
 } // namespace kestrun::kmp

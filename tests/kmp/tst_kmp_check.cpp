@@ -38,6 +38,8 @@ private slots:
     void faults_data();
     void faults();
     void pictureThatDoesNotLoad();
+    void repeatsAreSummedUpInWords_data();
+    void repeatsAreSummedUpInWords();
     void unreadableMaps_data();
     void unreadableMaps();
     void severalMapsGiveTheWorstStatus();
@@ -139,6 +141,27 @@ void TestKmpCheck::pictureThatDoesNotLoad()
              qPrintable(lines[0]));
     QCOMPARE(lines[1], u"m.kmp: error: cell (7, 2) layer 1: sprite 9 (missing.bmp): its picture does not load"_s);
     QCOMPARE(lines[2], u"m.kmp: error: cell (7, 2) layer 3: sprite 10 is not in the game's catalogue"_s);
+}
+
+void TestKmpCheck::repeatsAreSummedUpInWords_data()
+{
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("not maps") << QByteArray("x") << QByteArray("yy") << u"\nNot valid map file: 2 maps\n"_s;
+    QTest::newRow("long files") << newMapBytes() + "x" << newMapBytes() + "yy"
+                                << u"\nthe file is longer than 726 bytes: 2 maps\n"_s;
+}
+
+void TestKmpCheck::repeatsAreSummedUpInWords()
+{
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(QString, line);
+    QVERIFY(writeFile(u"first.kmp"_s, first));
+    QVERIFY(writeFile(u"second.kmp"_s, second));
+    const KmpRun run = runKmpHere({u"check"_s, u"--game"_s, m_game->folder, u"first.kmp"_s, u"second.kmp"_s});
+    QVERIFY2(run.out.contains(line), qPrintable(run.out));
 }
 
 void TestKmpCheck::unreadableMaps_data()

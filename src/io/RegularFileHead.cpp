@@ -1,5 +1,7 @@
 #include "io/RegularFileHead.h"
 
+#include "io/FileTarget.h"
+
 #ifdef Q_OS_UNIX
 #include "io/PosixFile.h"
 
@@ -16,27 +18,13 @@ namespace kestrun {
 
 using namespace detail;
 
-ReadResult readRegularFileHead(const QString &path, qint64 maxBytes)
+namespace {
+
+// The first `maxBytes` bytes of the file just opened, and its size.
+ReadResult readOpened(const OpenedFile &opened, qint64 maxBytes)
 {
     ReadResult result;
     result.status = ReadStatus::Refused;
-    const QByteArray name = QFile::encodeName(path);
-    if (name.isEmpty()) {
-        result.reason = NoFileName;
-        return result;
-    }
-    // The type is checked before anything is opened, as readRegularFile does:
-    // opening a device may act on it.
-    struct stat info {};
-    if (::stat(name.constData(), &info) != 0) {
-        result.reason = errnoText(errno);
-        return result;
-    }
-    if (QString why = whyNotRegular(info.st_mode); !why.isEmpty()) {
-        result.reason = why;
-        return result;
-    }
-    const OpenedFile opened = openRegularDescriptor(name, O_RDONLY);
     if (!opened.ok()) {
         result.reason = opened.reason;
         return result;
@@ -63,11 +51,67 @@ ReadResult readRegularFileHead(const QString &path, qint64 maxBytes)
     return result;
 }
 
+} // namespace
+
+ReadResult readRegularFileHead(const QString &path, qint64 maxBytes)
+{
+    ReadResult result;
+    result.status = ReadStatus::Refused;
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty()) {
+        result.reason = NoFileName;
+        return result;
+    }
+    // The type is checked before anything is opened, as readRegularFile does:
+    // opening a device may act on it.
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0) {
+        result.reason = errnoText(errno);
+        return result;
+    }
+    if (QString why = whyNotRegular(info.st_mode); !why.isEmpty()) {
+        result.reason = why;
+        return result;
+    }
+    return readOpened(openRegularDescriptor(name, O_RDONLY), maxBytes);
+}
+
+ReadResult readWriteTargetHead(const QString &path, qint64 maxBytes)
+{
+    const TargetResult found = writableTarget(path);
+    if (!found.ok() || !found.target.exists) {
+        ReadResult result;
+        result.status = ReadStatus::Refused;
+        result.reason = found.ok() ? errnoText(ENOENT) : found.reason;
+        return result;
+    }
+    ReadResult head = readOpened(openRegularAt(found.target.folder.get(), found.target.name, O_RDONLY), maxBytes);
+    if (!head.ok()) {
+        head = ReadResult{};
+        head.size = found.target.info.st_size;
+    }
+    return head;
+}
+
 #else
 
 ReadResult readRegularFileHead(const QString &path, qint64 maxBytes)
 {
     return readRegularFile(path, maxBytes);
+}
+
+ReadResult readWriteTargetHead(const QString &path, qint64 maxBytes)
+{
+    if (QString why = detail::whyNotWritable(path); !why.isEmpty()) {
+        ReadResult result;
+        result.status = ReadStatus::Refused;
+        result.reason = why;
+        return result;
+    }
+    ReadResult head = readRegularFile(path, maxBytes);
+    if (!head.ok())
+        head = ReadResult{};
+    return head;
 }
 
 #endif

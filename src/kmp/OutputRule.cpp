@@ -1,6 +1,6 @@
 #include "kmp/OutputRule.h"
 
-#include "io/RegularFile.h"
+#include "io/RegularFileHead.h"
 #include "map/MapFile.h"
 
 #include <QCommandLineOption>
@@ -72,9 +72,11 @@ std::optional<FileKind> existingKind(const QString &path)
     if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     // A named pipe swapped in meanwhile is refused by the reader, not opened.
-    const ReadResult head = readRegularFile(path, 8);
+    // What the write would refuse, such as another user's link in a shared
+    // sticky folder, is not followed to be read: the write says why.
+    const ReadResult head = readWriteTargetHead(path, 8);
     if (!head.ok())
-        return FileKind::Other;
+        return std::nullopt;
     const auto header = encodeMapHeader(currentMapHeader());
     constexpr qsizetype SignatureAndVersion = 6;
     if (head.bytes.startsWith(QByteArrayView(header.data(), SignatureAndVersion)))

@@ -44,7 +44,9 @@ private:
 };
 
 // The kind of the regular file at `path`; nothing when it names no regular
-// file (nothing there, a folder, a device: the writer itself refuses those).
+// file, or one the write would refuse (nothing there, a folder, a device,
+// another user's link in a shared sticky folder: the writer itself refuses
+// those).
 std::optional<FileKind> existingKind(const QString &path);
 
 // --force and -o FILE, shared by the commands that write one file.

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kestrun;
@@ -19,6 +20,16 @@ namespace {
 
 const QByteArray PngSignature("\x89PNG\r\n\x1a\n");
 const QByteArray Notes("notes, not a map\n");
+
+// shared/ open to all (01777) with notes.kmp -> ../notes.txt, a link of
+// another user where root can make one.
+bool sharedFolderWithStrangersLink(const QString &shared)
+{
+    const QByteArray link = QFile::encodeName(shared + u"/notes.kmp"_s);
+    return QDir().mkdir(shared) && ::chmod(QFile::encodeName(shared).constData(), 01777) == 0
+        && ::symlink("../notes.txt", link.constData()) == 0
+        && (::geteuid() != 0 || ::lchown(link.constData(), 12345, 12345) == 0);
+}
 
 // A folder with a.kmp, b.kmp and map.png (maps), old.png, notes.txt, a.txt
 // (a's dump) and same.kmp (a hard link to a.kmp).
@@ -32,7 +43,8 @@ bool makeFiles(const QString &folder)
         && writeFile(dir.filePath(u"notes.txt"_s), Notes)
         && writeFile(dir.filePath(u"a.txt"_s), kmp::dumpMapFile(newMapBytes()).toUtf8())
         && ::link(QFile::encodeName(dir.filePath(u"a.kmp"_s)).constData(),
-                  QFile::encodeName(dir.filePath(u"same.kmp"_s)).constData()) == 0;
+                  QFile::encodeName(dir.filePath(u"same.kmp"_s)).constData()) == 0
+        && sharedFolderWithStrangersLink(dir.filePath(u"shared"_s));
 }
 
 } // namespace
@@ -115,6 +127,9 @@ void TestKmpOutput::outputRule_data()
                                         << u"notes.txt: it is neither a map nor a picture, and kmp does not replace it "
                                            u"with a map (give --force to replace it)"_s
                                         << u"notes.txt"_s << QByteArray();
+    QTest::newRow("undump through another user's link") << QStringList{u"undump"_s, u"a.txt"_s, u"shared/notes.kmp"_s}
+                                                       << 2 << u"which another user owns"_s << u"notes.txt"_s
+                                                       << QByteArray();
     QTest::newRow("undump --force over a text") << QStringList{u"undump"_s, u"--force"_s, u"a.txt"_s, u"notes.txt"_s}
                                                 << 0 << QString() << u"notes.txt"_s << map;
     QTest::newRow("undump over its text") << QStringList{u"undump"_s, u"--force"_s, u"a.txt"_s, u"a.txt"_s} << 2 << input
@@ -133,6 +148,8 @@ void TestKmpOutput::outputRule()
     QFETCH(QString, err);
     QFETCH(QString, target);
     QFETCH(QByteArray, start);
+    if (arguments.contains(u"shared/notes.kmp"_s) && ::geteuid() != 0)
+        QSKIP("only root can make a link another user owns");
     QTemporaryDir dir;
     QVERIFY(dir.isValid() && makeFiles(dir.path()));
     if (arguments.first() == u"render"_s && !arguments.contains(u"--game"_s))
@@ -162,6 +179,8 @@ void TestKmpOutput::fileSizeLimit_data()
 void TestKmpOutput::fileSizeLimit()
 {
     QFETCH(QStringList, arguments);
+    if (arguments.contains(u"shared/notes.kmp"_s) && ::geteuid() != 0)
+        QSKIP("only root can make a link another user owns");
     QTemporaryDir dir;
     QVERIFY(dir.isValid() && makeFiles(dir.path()));
     const QStringList inputs = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);

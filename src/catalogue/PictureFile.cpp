@@ -177,8 +177,9 @@ PictureReadResult PictureReader::decodeLimited(QIODevice &device, const QString 
         jpegFrame = readJpegFrame(bytes);
     } else {
         // An icon's pictures may be PNGs, which Qt's own PNG reader decodes:
-        // it would inflate every text chunk and colour profile it meets.
-        disarmInflatingChunks(bytes);
+        // it would inflate every text chunk and colour profile it meets, and
+        // set aside whatever length a text chunk claims.
+        disarmAncillaryChunks(bytes);
     }
     QBuffer held(&bytes);
     held.open(QIODevice::ReadOnly);

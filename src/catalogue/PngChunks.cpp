@@ -1,6 +1,7 @@
 #include "catalogue/PngChunks.h"
 
 #include <QByteArrayView>
+#include <QChar>
 #include <QtEndian>
 
 #include <zlib.h>
@@ -13,36 +14,42 @@ constexpr QByteArrayView Signature("\x89PNG\r\n\x1a\n", 8);
 // no reader knows it, so none inflates it.
 constexpr QByteArrayView Disarmed("kesT", 4);
 
-bool inflates(QByteArrayView kind)
+// Every ancillary chunk (lower-case first letter) but the transparency,
+// the one that changes the pixels: as the editor's own PNG reader does, the
+// rest are passed over unread. Qt's reader would otherwise inflate text and
+// colour profiles, and set aside whatever length a text chunk claims.
+bool passedOver(QByteArrayView kind)
 {
-    return kind == "zTXt" || kind == "iTXt" || kind == "iCCP";
+    return QChar::isLower(char16_t(kind[0])) && kind != "tRNS";
 }
 
-// Walks the chunks of the PNG whose signature is at `at`, as far as they are
-// whole, renaming those that would be inflated.
+// Walks the chunks of the PNG whose signature is at `at`, renaming those
+// passed over; one that runs past the end is renamed too (its checksum then
+// cannot be made, and the reader stops there at the end of the bytes).
 void disarmPng(QByteArray &bytes, qsizetype at)
 {
     qsizetype chunk = at + Signature.size();
-    while (chunk + 12 <= bytes.size()) {
+    while (chunk + 8 <= bytes.size()) {
         const quint32 length = qFromBigEndian<quint32>(bytes.constData() + chunk);
-        if (length > quint32(bytes.size() - chunk - 12))
+        char *const kind = bytes.data() + chunk + 4;
+        if (QByteArrayView(kind, 4) == "IEND")
             return;
-        const QByteArrayView kind(bytes.constData() + chunk + 4, 4);
-        if (kind == "IEND")
-            return;
-        if (inflates(kind)) {
-            char *const data = bytes.data() + chunk + 4;
-            std::copy(Disarmed.begin(), Disarmed.end(), data);
-            const uLong crc = ::crc32(0, reinterpret_cast<const Bytef *>(data), uInt(4 + length));
-            qToBigEndian(quint32(crc), data + 4 + length);
+        const bool whole = chunk + 12 <= bytes.size() && length <= quint64(bytes.size() - chunk - 12);
+        if (passedOver(QByteArrayView(kind, 4))) {
+            std::copy(Disarmed.begin(), Disarmed.end(), kind);
+            if (whole)
+                qToBigEndian(quint32(::crc32(0, reinterpret_cast<const Bytef *>(kind), uInt(4 + length))),
+                             kind + 4 + length);
         }
+        if (!whole)
+            return;
         chunk += 12 + qsizetype(length);
     }
 }
 
 } // namespace
 
-void disarmInflatingChunks(QByteArray &bytes)
+void disarmAncillaryChunks(QByteArray &bytes)
 {
     for (qsizetype at = bytes.indexOf(Signature); at >= 0; at = bytes.indexOf(Signature, at + 1))
         disarmPng(bytes, at);

@@ -4,10 +4,10 @@
 
 namespace kestrun {
 
-// In every PNG that `bytes` hold, renames the chunks a reader would inflate
-// (compressed text, international text, colour profiles) to a private
-// ancillary kind every reader passes over unread, with their checksums made
-// anew: the rest of the file, offsets included, stays as it was.
-void disarmInflatingChunks(QByteArray &bytes);
+// In every PNG that `bytes` hold, renames the ancillary chunks but the
+// transparency (text, compressed or not, colour profiles and the rest) to a
+// private ancillary kind every reader passes over unread, with their
+// checksums made anew: the rest of the file, offsets included, stays as it was.
+void disarmAncillaryChunks(QByteArray &bytes);
 
 } // namespace kestrun

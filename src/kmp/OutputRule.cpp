@@ -60,8 +60,10 @@ std::optional<QString> OutputRule::refusal(const QString &path, FileKind kind, b
     if (force)
         return std::nullopt;
     if (const auto existing = existingKind(path); existing && *existing != kind) {
+        // What is written is named as a map or a picture, or else (a Tiled map, say) only as another kind.
+        const QString written = kind == FileKind::Other ? u"a file of another kind"_s : kindName(kind);
         return u"it is %1, and kmp does not replace it with %2 (give --force to replace it)"_s.arg(kindName(*existing),
-                                                                                                    kindName(kind));
+                                                                                                    written);
     }
     return std::nullopt;
 }

@@ -391,7 +391,8 @@ void TestKmpTiled::outputsFollowTheRule_data()
     QTest::newRow("import over its map, forced")
         << QStringList{u"import"_s, u"--force"_s, u"level.tmx"_s, u"-o"_s, u"level.tmx"_s} << u"level.tmx"_s << input;
     QTest::newRow("export over a map") << QStringList{u"export"_s, u"level.kmp"_s, u"-o"_s, u"other.kmp"_s}
-                                       << u"other.kmp"_s << u"give --force"_s;
+                                       << u"other.kmp"_s
+                                       << u"it is a map, and kmp does not replace it with a file of another kind (give --force"_s;
     QTest::newRow("export to a name of another type") << QStringList{u"export"_s, u"level.kmp"_s, u"other.kmp"_s}
                                                       << u"other.kmp"_s << u"does not end in .tmx"_s;
     QTest::newRow("import over a picture") << QStringList{u"import"_s, u"level.tmx"_s, u"-o"_s, u"picture.png"_s}

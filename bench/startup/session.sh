@@ -38,7 +38,7 @@ catalogue_kept() {
 # startup_display: a display of our own; XVFB_PID is for the caller's cleanup.
 XVFB_PID=
 startup_display() {
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
     for _ in $(seq 100); do
         [ -s "$WORK/display" ] && break

@@ -5,7 +5,7 @@
 start_private_display() {
     local work=$1 number tries
     for ((number = 100 + $$ % 800, tries = 0; tries < 50; number++, tries++)); do
-        Xvfb ":$number" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/ready" 2>/dev/null &
+        Xvfb ":$number" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/ready" 2>/dev/null &
         xvfb_pid=$!
         while kill -0 "$xvfb_pid" 2>/dev/null && [ ! -s "$work/ready" ]; do sleep 0.1; done
         if [ -s "$work/ready" ]; then

@@ -60,11 +60,14 @@ class XSession:
     def _start_server(self, number, width, height):
         """Starts Xvfb on display `number`; returns it and whether it is
         ready. It writes the number to the pipe once it takes connections,
-        and ends without a word if it cannot have the display."""
+        and ends without a word if it cannot have the display. -noreset: an X
+        server resets when its last client leaves, and refuses connections
+        while it does, so the editor started right after the readiness probe
+        closed its connection could not connect."""
         read_end, write_end = os.pipe()
         server = subprocess.Popen(
             ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp", "-fbdir", self.fbdir],
+             "-nolisten", "tcp", "-noreset", "-fbdir", self.fbdir],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
         os.close(write_end)
         with os.fdopen(read_end) as pipe:

@@ -31,7 +31,9 @@ Beton 2, Brick 4, Ice 8 and Water 16.
 
 Each finding is a line "FILE: error: ..." or "FILE: warning: ...", then one
 line for each finding that repeats ("sprite 30 is not in the catalogue: 312
-cells in 98 maps"), the most frequent first, then a summary line. When the
+cells in 98 maps"), the most frequent first, then a summary line. --quiet
+gives a map's errors of one kind about one value as one line with their
+number of cells ("sprite 30 is not in the catalogue: 9 cells"). When the
 catalogue gives no sprites at all, maps are "unchecked", never "clean".
 A MAP of - is read from the standard input.
 
@@ -160,21 +162,51 @@ QJsonObject reportJson(const Report &report, MapStatus status)
     return {{u"file"_s, report.file}, {u"status"_s, statusName(status)}, {u"findings"_s, findings}};
 }
 
-void writeFindings(const Report &report, bool quiet, Console &io)
+void writeFindings(const Report &report, Console &io)
 {
+    for (const Finding &finding : report.findings)
+        io.out << report.file << ": " << severityName(finding.severity) << ": " << finding.message << '\n';
+}
+
+// --quiet: the errors only, and those of one kind about one value one line
+// for the map with their number of cells, so that a missing picture gives a
+// line or a few for each map rather than one for each cell.
+void writeErrorsSummed(const Report &report, Console &io)
+{
+    QStringList lines;
+    QHash<QString, qsizetype> lineOf;
+    QHash<QString, int> counts;
     for (const Finding &finding : report.findings) {
-        if (!quiet || finding.severity == Severity::Error)
-            io.out << report.file << ": " << severityName(finding.severity) << ": " << finding.message << '\n';
+        if (finding.severity != Severity::Error)
+            continue;
+        const QString group = findingGroupText(finding);
+        const int count = ++counts[group];
+        if (count == 1) {
+            lineOf.insert(group, lines.size());
+            lines << finding.message;
+        } else {
+            lines[lineOf.value(group)] = u"%1: %2 cells"_s.arg(group).arg(count);
+        }
     }
+    for (const QString &line : lines)
+        io.out << report.file << ": error: " << line << '\n';
+}
+
+void writeMapFindings(const Report &report, bool quiet, Console &io)
+{
+    if (quiet)
+        writeErrorsSummed(report, io);
+    else
+        writeFindings(report, io);
 }
 
 void writeText(const Report &catalogue, const std::vector<Report> &maps, bool spritesChecked, bool quiet,
                Console &io)
 {
-    writeFindings(catalogue, quiet, io);
+    writeMapFindings(catalogue, quiet, io);
     int counts[4] = {};
     for (const Report &map : maps) {
-        writeFindings(map, quiet, io);
+        writeMapFindings(map, quiet, io);
         ++counts[int(statusOf(map, spritesChecked))];
     }
     for (const Repeated &group : repeatedFindings(maps)) {
@@ -224,7 +256,7 @@ int runCheck(const QStringList &arguments, Console &io)
     QCommandLineParser &parser = invocation.parser();
     const QCommandLineOption game = gameFolderOption();
     const QCommandLineOption json(u"json"_s, u"Write the findings as JSON."_s);
-    const QCommandLineOption quiet(QStringList{u"q"_s, u"quiet"_s}, u"Leave out the warnings: errors and the summary only."_s);
+    const QCommandLineOption quiet(QStringList{u"q"_s, u"quiet"_s}, u"Leave out the warnings; a map's errors about one value summed up."_s);
     const ParallelOptions parallel;
     parser.addOptions({game, json, quiet});
     parallel.addTo(parser);

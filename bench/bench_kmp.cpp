@@ -152,7 +152,7 @@ void BM_Render(benchmark::State &state)
     fillBenchMap(sprites, unused);
     for (auto _ : state) {
         MapGrid grid;
-        if (decodeMap(kmp::asByteSpan(Work->renderMap), grid) != MapReadStatus::Loaded) {
+        if (decodeMap(asByteSpan(Work->renderMap), grid) != MapReadStatus::Loaded) {
             state.SkipWithError("the map did not load");
             break;
         }

@@ -9,11 +9,6 @@ using namespace Qt::StringLiterals;
 
 namespace kestrun::kmp {
 
-std::span<const std::uint8_t> asByteSpan(const QByteArray &data)
-{
-    return {reinterpret_cast<const std::uint8_t *>(data.constData()), static_cast<std::size_t>(data.size())};
-}
-
 QByteArray mapImageOf(const QByteArray &file)
 {
     QByteArray image = file.left(MapFileSize);

@@ -5,12 +5,9 @@
 
 #include <array>
 #include <cstdint>
-#include <span>
 
 namespace kestrun::kmp {
 
-// The bytes of a QByteArray, for the core's decoders.
-std::span<const std::uint8_t> asByteSpan(const QByteArray &data);
 // A file's map image: its first 726 bytes, zeros for what a short file lacks
 // (as the editor reads it).
 QByteArray mapImageOf(const QByteArray &file);

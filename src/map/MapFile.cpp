@@ -25,13 +25,12 @@ T getLittleEndian(const std::uint8_t *in)
     return static_cast<T>(bits);
 }
 
-std::span<const std::uint8_t> asBytes(const QByteArray &data)
-{
-    return {reinterpret_cast<const std::uint8_t *>(data.constData()),
-            static_cast<std::size_t>(data.size())};
-}
-
 } // namespace
+
+std::span<const std::uint8_t> asByteSpan(const QByteArray &data)
+{
+    return {reinterpret_cast<const std::uint8_t *>(data.constData()), static_cast<std::size_t>(data.size())};
+}
 
 MapHeader currentMapHeader()
 {
@@ -94,7 +93,7 @@ MapReadResult readMapFile(const QString &path, MapGrid &grid)
     const ReadResult file = readRegularFile(path, MapFileSize);
     if (!file.ok())
         return {MapReadStatus::Unreadable, file.reason};
-    return {decodeMap(asBytes(file.bytes), grid), QString()};
+    return {decodeMap(asByteSpan(file.bytes), grid), QString()};
 }
 
 MapWriteResult writeMapFile(const QString &path, const MapGrid &grid)

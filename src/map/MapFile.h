@@ -34,6 +34,9 @@ inline constexpr std::int16_t MapFileVersion = 2;
 inline constexpr int MapHeaderSize = 22;
 inline constexpr int MapFileSize = MapHeaderSize + MapGrid::ByteSize;
 
+// The bytes of a QByteArray, for the decoders below.
+std::span<const std::uint8_t> asByteSpan(const QByteArray &data);
+
 // The header SaveMap writes: the signature, version 2, MaxX 15, MaxY 10.
 MapHeader currentMapHeader();
 std::array<std::uint8_t, MapHeaderSize> encodeMapHeader(const MapHeader &header);

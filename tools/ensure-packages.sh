@@ -21,6 +21,8 @@ kestrun_packages_packaging="desktop-file-utils appstream libxml2-utils shared-mi
 kestrun_packages_test="$kestrun_packages_test $kestrun_packages_packaging"
 # kmp gallery's page opened in a browser without a display.
 kestrun_packages_test+=" chromium"
+# The C++ layout check (tools/check-format.sh): Debian 12's clang-format 14.
+kestrun_packages_test+=" clang-format"
 
 kestrun_ensure_packages() {
     local missing=() pkg

@@ -7,9 +7,14 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$root/tools/ensure-packages.sh"
 kestrun_ensure_packages $kestrun_packages_run
 
+# The dev preset's tree (build/); configured here without the benchmarks, which
+# need a library only the tests install, unless it exists already.
+cd "$root"
 build="$root/build"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target kestrun-editor kmp
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake --preset dev -DKESTRUN_BUILD_BENCHMARKS=OFF >/dev/null
+fi
+cmake --build --preset dev --target kestrun-editor kmp
 
 config="$root/.run/config"
 mkdir -p "$config/Kestrunle"

@@ -8,28 +8,24 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$root/tools/ensure-packages.sh"
 kestrun_ensure_packages $kestrun_packages_test
 
-build="$root/build"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKESTRUN_BUILD_TESTS=ON -DKESTRUN_BUILD_BENCHMARKS=ON >/dev/null
-cmake --build "$build"
-(cd "$build" && ctest --output-on-failure -j2)
+# The builds are CMakePresets.json's: dev in build/, asan-ubsan in build-asan/
+# (its tests without the end-to-end suite), fuzz in build-fuzz/.
+cd "$root"
+cmake --preset dev >/dev/null
+cmake --build --preset dev
+ctest --preset dev
 
-sanitized="$root/build-asan"
-cmake -S "$root" -B "$sanitized" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUN_SANITIZE=ON \
-    -DKESTRUN_BUILD_TESTS=ON -DKESTRUN_BUILD_BENCHMARKS=OFF -DKESTRUN_BUILD_TOOLS=OFF >/dev/null
-cmake --build "$sanitized"
-cd "$sanitized"
-UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j2 -E e2e
+cmake --preset asan-ubsan >/dev/null
+cmake --build --preset asan-ubsan
+ctest --preset asan-ubsan
 
 # Fuzzing: each libFuzzer target runs for about 20 s from its committed seed
 # corpus (fuzz/corpus), in a scratch corpus of its own; a finding stops the
 # script with the fuzzer's report and leaves the input in build-fuzz/findings.
 if command -v clang++ >/dev/null; then
     fuzz="$root/build-fuzz"
-    CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DKESTRUN_BUILD_FUZZERS=ON -DKESTRUN_BUILD_TESTS=OFF -DKESTRUN_BUILD_BENCHMARKS=OFF \
-        -DKESTRUN_BUILD_TOOLS=OFF >/dev/null
-    cmake --build "$fuzz" --target fuzz_mapfile fuzz_catalogue fuzz_picture fuzz_dump fuzz_tiled
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz
     mkdir -p "$fuzz/findings"
     fuzzed=0
     for target in mapfile catalogue picture dump tiled; do

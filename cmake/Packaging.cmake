@@ -1,16 +1,11 @@
-# Install rules for the command-line companion and the Debian package.
+# The Debian package of everything the build installs (each install rule sits
+# beside its target).
 #
-#   cmake --build build && cpack --config build/CPackConfig.cmake -B build/package
+#   cmake --preset release && cmake --build --preset release
+#   cpack --config build-release/CPackConfig.cmake -B build-release/package
 #
-# gives build/package/kestrun-editor_<version>_amd64.deb. Included at the end
-# of the top-level CMakeLists.txt, after every program is defined.
-include(GNUInstallDirs)
-
-# kmp, the command-line companion, with its manual page data/kmp.1
-# (data/CMakeLists.txt compresses it).
-install(TARGETS kmp)
-install(FILES ${KESTRUN_MAN_DIR}/kmp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-
+# gives build-release/package/kestrun-editor_<version>_amd64.deb. Included at
+# the end of the top-level CMakeLists.txt, after every install rule.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrun-editor)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -14,9 +14,9 @@
 # command line.
 #
 # Usage: bench/startup/measure_startup.sh [runs]      (default 9)
-# Environment: BUILD_DIR, the build to use (default build-startup, configured
-# Release and built here when needed); PREBUILT=1 measures what it holds
-# without building.
+# Environment: BUILD_DIR, the build to use (default build-bench, configured
+# with the bench preset and built here when needed); PREBUILT=1 measures what
+# it holds without building.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)

@@ -2,19 +2,19 @@
 # per-user settings in a temporary folder, and one timed run of a program.
 # The caller sets ROOT and WORK (a scratch folder it removes) first.
 
-BUILD_DIR=${BUILD_DIR:-$ROOT/build-startup}
+BUILD_DIR=${BUILD_DIR:-$ROOT/build-bench}
 
 for tool in Xvfb /usr/bin/time timeout; do
     command -v "$tool" >/dev/null || { echo "${0##*/}: $tool is needed" >&2; exit 2; }
 done
 
-# startup_build TARGET...: builds them in BUILD_DIR (Release, configured here
-# when needed); with PREBUILT=1, what BUILD_DIR holds is measured as it is.
+# startup_build TARGET...: builds them in BUILD_DIR (configured here with the
+# bench preset, Release, when needed); with PREBUILT=1, what BUILD_DIR holds is
+# measured as it is.
 startup_build() {
     [ "${PREBUILT:-}" != 1 ] || return 0
     if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
-        cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-            -DKESTRUN_BUILD_TESTS=OFF -DKESTRUN_BUILD_BENCHMARKS=ON >/dev/null
+        (cd "$ROOT" && cmake --preset bench -B "$BUILD_DIR" >/dev/null)
     fi
     cmake --build "$BUILD_DIR" --target "$@" -j 2 >/dev/null
 }

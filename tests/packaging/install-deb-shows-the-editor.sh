@@ -24,7 +24,7 @@ cleanup() {
 trap cleanup EXIT
 
 build="$work/build"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUN_BUILD_TESTS=OFF >/dev/null
+(cd "$root" && cmake --preset release -B "$build" >/dev/null)
 cmake --build "$build"
 (cd "$build" && cpack -G DEB -B "$work/deb" >/dev/null)
 deb=$(ls "$work"/deb/kestrun-editor_*.deb)

@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 #include <zstd.h>
+#include <zstd_errors.h>
 
 #include <memory>
 
@@ -24,7 +25,12 @@ bool isSpace(char c)
     return c == ' ' || c == '\n' || c == '\r' || c == '\t';
 }
 
-enum class Inflated { Done, TooLong, Broken };
+enum class Inflated { Done, TooLong, Broken, WindowTooLarge };
+
+// The largest zstd window taken, 8 MiB: what zstd's levels up to 19 use when
+// the data's size is not written in the frame (a stream's frames), while the
+// decoder's own limit, 128 MiB, is refused.
+constexpr int ZstdWindowLogMax = 23;
 
 // Inflates zlib (`gzip` false) or gzip data into `out`, whose size is the
 // most it may give; `out` is cut to what came.
@@ -48,9 +54,9 @@ Inflated inflateInto(QByteArrayView in, QByteArray &out, bool gzip)
 Inflated zstdInto(QByteArrayView in, QByteArray &out)
 {
     const std::unique_ptr<ZSTD_DCtx, size_t (*)(ZSTD_DCtx *)> context(ZSTD_createDCtx(), ZSTD_freeDCtx);
-    // A frame states the window it needs, and the decoder would allocate it:
-    // a level's tiles need a few kilobytes, so a larger window is refused.
-    if (!context || ZSTD_isError(ZSTD_DCtx_setParameter(context.get(), ZSTD_d_windowLogMax, 16)))
+    // A frame states the window it needs, and the decoder allocates it (no
+    // more than the data's size, where the frame gives that).
+    if (!context || ZSTD_isError(ZSTD_DCtx_setParameter(context.get(), ZSTD_d_windowLogMax, ZstdWindowLogMax)))
         return Inflated::Broken;
     ZSTD_inBuffer input{in.data(), std::size_t(in.size()), 0};
     ZSTD_outBuffer output{out.data(), std::size_t(out.size()), 0};
@@ -69,6 +75,8 @@ Inflated zstdInto(QByteArrayView in, QByteArray &out)
     out.truncate(qsizetype(output.pos));
     if (output.pos == output.size)
         return Inflated::TooLong;
+    if (ZSTD_isError(status) && ZSTD_getErrorCode(status) == ZSTD_error_frameParameter_windowTooLarge)
+        return Inflated::WindowTooLarge;
     return !ZSTD_isError(status) && status == 0 && input.pos == input.size ? Inflated::Done : Inflated::Broken;
 }
 
@@ -138,6 +146,9 @@ LayerTiles tilesFromBase64(QByteArrayView text, const QString &compression, int 
             result = zstdInto(*decoded, raw);
         else
             return failed(u"the layer is compressed by \"%1\", which kmp does not read"_s.arg(compression));
+        if (result == Inflated::WindowTooLarge)
+            return failed(u"the layer's zstd data asks for a window of more than %1 MiB"_s
+                              .arg(1 << (ZstdWindowLogMax - 20)));
         if (result == Inflated::Broken)
             return failed(u"the layer's %1 data is damaged"_s.arg(compression));
     }

@@ -267,6 +267,8 @@ int runCheck(const QStringList &arguments, Console &io)
     const QStringList paths = parser.positionalArguments();
     if (paths.isEmpty())
         return invocation.usageError(io, u"no map to check"_s);
+    if (paths.count(StandardStream) > 1)
+        return invocation.usageError(io, StandardInputTwice);
     const std::optional<RunSettings> settings = parallel.read(parser, invocation, io);
     if (!settings)
         return ExitUsage;

@@ -158,6 +158,8 @@ int runInfo(const QStringList &arguments, Console &io)
     const QStringList paths = parser.positionalArguments();
     if (paths.isEmpty())
         return invocation.usageError(io, u"no map to describe"_s);
+    if (paths.count(StandardStream) > 1)
+        return invocation.usageError(io, StandardInputTwice);
 
     int status = ExitOk;
     QJsonArray all;

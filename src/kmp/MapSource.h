@@ -14,6 +14,10 @@ inline constexpr qint64 MaxWholeFileBytes = qint64(16) * 1024 * 1024;
 // The name that stands for the standard input (and for render, its output).
 inline const QString StandardStream = QStringLiteral("-");
 
+// The usage error for "-" named twice: a second read of the standard input
+// would find it empty and report a map that was never given.
+inline const QString StandardInputTwice = QStringLiteral("- is given twice; the standard input is one map");
+
 // Reads a whole file, refusing one larger than `limit`. Only a regular file
 // is opened, as everywhere in the editor (see readRegularFile): a folder,
 // named pipe, socket or device is refused at once, so nothing blocks.

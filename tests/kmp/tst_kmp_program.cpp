@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kestrun;
 using namespace kestrun::testing;
@@ -33,6 +34,7 @@ private slots:
     void settingsFileThatIsNotRegularIsNeverOpened_data();
     void settingsFileThatIsNotRegularIsNeverOpened();
     void gitDiffShowsOneChangedRow();
+    void cleanupTestCase();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -109,6 +111,8 @@ void TestKmpProgram::statusAndMessages_data()
                                                       u"choose the folder in the editor once\n"_s;
     QTest::newRow("info of a missing file") << QStringList{u"info"_s, u"gone.kmp"_s} << 2 << QString()
                                             << u"kmp info: gone.kmp: No such file or directory\n"_s;
+    QTest::newRow("info of - twice") << QStringList{u"info"_s, u"-"_s, u"-"_s} << 64 << QString()
+                                     << u"kmp info: - is given twice; the standard input is one map\nTry 'kmp info --help'.\n"_s;
     QTest::newRow("dump") << QStringList{u"dump"_s, u"a.kmp"_s} << 0 << u"kmp-dump 1 size=726 "_s << QString();
     QTest::newRow("dump a named pipe") << QStringList{u"dump"_s, u"pipe.kmp"_s} << 2 << QString()
                                        << u"kmp dump: pipe.kmp: it is not a regular file (a named pipe)\n"_s;
@@ -154,6 +158,14 @@ void TestKmpProgram::statusAndMessages()
         QCOMPARE(readFile(path(u"sub/new.kmp"_s)), newMapBytes());
     if (arguments.value(0) == u"render"_s) // drawn and encoded with no display
         QCOMPARE(QImage(path(arguments.constLast())).size(), status == 0 ? QSize(642, 440) : QSize(0, 0));
+}
+
+void TestKmpProgram::cleanupTestCase()
+{
+    // QTemporaryDir leaves names that are not UTF-8 behind: they go by their bytes.
+    const QByteArray folder = QFile::encodeName(m_dir.path()) + '/';
+    for (const char *name : {"bad\xff\xfe.kmp", "pipe\xff.kmp"})
+        ::unlink((folder + name).constData());
 }
 
 void TestKmpProgram::namesThatAreNotUtf8_data()

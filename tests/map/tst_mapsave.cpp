@@ -530,6 +530,11 @@ void TestMapSave::inPlaceRule_data()
         QTest::addRow("%s, flags that cannot be given: in place", qPrintable(writer)) << writer << 1 << int(S::SetFlags) << EPERM << "";
         QTest::addRow("%s, a read-only file system: said so", qPrintable(writer))
             << writer << 1 << int(S::CheckAccess) << EROFS << "it is on a read-only file system";
+        // A failed save keeps the old map and leaves no temporary behind.
+        QTest::addRow("%s, a full disk: said so, the map kept", qPrintable(writer))
+            << writer << 1 << int(S::Write) << ENOSPC << "the disk is full or the file too large";
+        QTest::addRow("%s, a failed sync: the map kept", qPrintable(writer))
+            << writer << 1 << int(S::SyncTemporary) << EIO << qt_error_string(EIO);
     }
     QTest::newRow("save, a new map on a read-only file system: said so")
         << "save" << 0 << int(S::CreateTemporary) << EROFS << "it is on a read-only file system";

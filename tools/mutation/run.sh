@@ -41,6 +41,16 @@ if ! git diff --quiet HEAD -- src tests; then
     exit 2
 fi
 
+# Every patch must still apply, before hours are spent on the first ones.
+stale=0
+for patch in "${patches[@]}"; do
+    if ! git apply --check "$patch" 2>/dev/null; then
+        echo "run.sh: $(basename "$patch") no longer applies: refresh it against the code" >&2
+        stale=1
+    fi
+done
+((stale)) && exit 2
+
 applied=""
 revert() {
     if [[ -n "$applied" ]]; then
@@ -108,11 +118,8 @@ for patch in "${patches[@]}"; do
         echo "run.sh: $name: the header names no suites" >&2
         exit 2
     fi
-    if ! git apply --check "$patch" 2>"$log/$name.apply.log"; then
-        echo "run.sh: $name no longer applies (see $log/$name.apply.log)" >&2
-        exit 2
-    fi
-    git apply "$patch" && applied="$patch"
+    applied="$patch" # set first: an interruption during the apply still reverts
+    git apply "$patch" || { applied=""; exit 2; }
 
     targets=()
     if ((full)); then
@@ -150,6 +157,8 @@ for patch in "${patches[@]}"; do
     echo "$line"
 done
 
+percent() { echo "$(((200 * $1 / $2 + 1) / 2)) %"; } # rounded to the nearest
+
 {
     echo "Mutation run of $(git -C "$root" rev-parse --short HEAD), $(date -u '+%Y-%m-%d %H:%M UTC')"
     printf '%s\n' "${lines[@]}"
@@ -161,12 +170,12 @@ done
         scored=$((killed[$area] + survived[$area]))
         ((scored + broken[$area])) || continue
         rate="-"
-        ((scored)) && rate="$((100 * killed[$area] / scored)) %"
+        ((scored)) && rate="$(percent "${killed[$area]}" "$scored")"
         printf '%-10s %7d %9d %13d %10s\n' "$area" "${killed[$area]}" "${survived[$area]}" "${broken[$area]}" "$rate"
         allKilled=$((allKilled + killed[$area]))
         allScored=$((allScored + scored))
     done
     rate="-"
-    ((allScored)) && rate="$((100 * allKilled / allScored)) %"
+    ((allScored)) && rate="$(percent "$allKilled" "$allScored")"
     printf '%-10s %7d %9d %13s %10s\n' overall "$allKilled" "$((allScored - allKilled))" "" "$rate"
 } | tee "$report"

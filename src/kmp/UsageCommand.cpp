@@ -26,7 +26,8 @@ maps that use it and its picture's file name; then the catalogue's sprites no
 map uses, and the indices used but missing from the catalogue. The same for
 terrain codes: the cells and maps of each, the five the editor draws that no
 map uses, and codes it does not draw. A MAP of - is read from the standard
-input. A map that cannot be read is reported and left out.
+input. A map that cannot be read is reported and left out. --json also names,
+for each value, the maps that use it (in the order given) and its cells in each.
 
 Exit status: 0 done, 2 a map or the catalogue could not be read, 64 a wrong
 command line.
@@ -145,7 +146,20 @@ void writeText(const Totals &totals, const SpriteTable *sprites, Console &io)
     io.out.flush();
 }
 
-void writeJson(const Totals &totals, const GameCatalogue &game, const SpriteTable *sprites, Console &io)
+// The maps a value turns up in, in the order given, with its cells in each.
+QJsonArray usedIn(const std::vector<MapCounts> &counts, const QStringList &paths, std::size_t kind,
+                  std::size_t value, const Console &io)
+{
+    QJsonArray maps;
+    for (std::size_t map = 0; map < counts.size(); ++map) {
+        if (const int cells = counts[map].cells[kind][value]; cells > 0)
+            maps.append(QJsonObject{{u"file"_s, io.shown(paths[qsizetype(map)])}, {u"cells"_s, cells}});
+    }
+    return maps;
+}
+
+void writeJson(const Totals &totals, const std::vector<MapCounts> &counts, const QStringList &paths,
+               const GameCatalogue &game, const SpriteTable *sprites, Console &io)
 {
     QJsonArray used, unused, missing, terrain, unusedTerrain, undrawn;
     for (int index = 1; index < 256; ++index) {
@@ -153,7 +167,8 @@ void writeJson(const Totals &totals, const GameCatalogue &game, const SpriteTabl
         if (totals.cells[SpriteCounts][i] > 0) {
             QJsonObject entry{{u"index"_s, index},
                               {u"cells"_s, totals.cells[SpriteCounts][i]},
-                              {u"maps"_s, totals.maps[SpriteCounts][i]}};
+                              {u"maps"_s, totals.maps[SpriteCounts][i]},
+                              {u"usedIn"_s, usedIn(counts, paths, SpriteCounts, i, io)}};
             if (listed(sprites, index))
                 entry.insert(u"file"_s, (*sprites)[std::uint8_t(index)].FileName);
             else if (sprites)
@@ -169,7 +184,8 @@ void writeJson(const Totals &totals, const GameCatalogue &game, const SpriteTabl
         if (totals.cells[TerrainCounts][i] > 0) {
             QJsonObject entry{{u"code"_s, code},
                               {u"cells"_s, totals.cells[TerrainCounts][i]},
-                              {u"maps"_s, totals.maps[TerrainCounts][i]}};
+                              {u"maps"_s, totals.maps[TerrainCounts][i]},
+                              {u"usedIn"_s, usedIn(counts, paths, TerrainCounts, i, io)}};
             if (!name.isEmpty())
                 entry.insert(u"name"_s, name);
             else
@@ -238,7 +254,7 @@ int runUsage(const QStringList &arguments, Console &io)
             status = reportFailure(io, invocation.command(), paths[i], map.failure);
         });
     if (parser.isSet(json))
-        writeJson(totals, *catalogue, sprites, io);
+        writeJson(totals, counts, paths, *catalogue, sprites, io);
     else
         writeText(totals, sprites, io);
     return status;

@@ -110,6 +110,14 @@ void TestKmpUsage::report()
     QStringList sprites;
     for (const QJsonValue sprite : root[u"sprites"_s].toArray()) {
         const QJsonObject entry = sprite.toObject();
+        // Its maps by name, their cells adding up to the total.
+        int cellsOfMaps = 0;
+        for (const QJsonValue map : entry[u"usedIn"_s].toArray())
+            cellsOfMaps += map[u"cells"_s].toInt();
+        QCOMPARE(cellsOfMaps, entry[u"cells"_s].toInt());
+        QCOMPARE(entry[u"usedIn"_s].toArray().size(), entry[u"maps"_s].toInt());
+        if (entry[u"index"_s].toInt() == 30)
+            QCOMPARE(entry[u"usedIn"_s][0][u"file"_s].toString(), u"b.kmp"_s);
         sprites << u"sprite %1 (%2): %3 %4"_s.arg(entry[u"index"_s].toInt())
                        .arg(entry[u"file"_s].toString(u"-"_s))
                        .arg(entry[u"cells"_s].toInt())

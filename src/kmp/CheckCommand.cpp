@@ -1,8 +1,8 @@
 // kmp check: validates maps for a game, as the editor would load them.
 #include "kmp/Commands.h"
 
-#include "kmp/GameCatalogue.h"
 #include "kmp/Invocation.h"
+#include "kmp/MapBatch.h"
 #include "kmp/MapCheck.h"
 #include "kmp/MapSource.h"
 #include "kmp/ParallelRun.h"
@@ -173,22 +173,7 @@ void writeFindings(const Report &report, Console &io)
 // line or a few for each map rather than one for each cell.
 void writeErrorsSummed(const Report &report, Console &io)
 {
-    QStringList lines;
-    QHash<QString, qsizetype> lineOf;
-    QHash<QString, int> counts;
-    for (const Finding &finding : report.findings) {
-        if (finding.severity != Severity::Error)
-            continue;
-        const QString group = findingGroupText(finding);
-        const int count = ++counts[group];
-        if (count == 1) {
-            lineOf.insert(group, lines.size());
-            lines << finding.message;
-        } else {
-            lines[lineOf.value(group)] = u"%1: %2 cells"_s.arg(group).arg(count);
-        }
-    }
-    for (const QString &line : lines)
+    for (const QString &line : summedFindingLines(report.findings, Severity::Error))
         io.out << report.file << ": error: " << line << '\n';
 }
 
@@ -262,29 +247,19 @@ int runCheck(const QStringList &arguments, Console &io)
     parallel.addTo(parser);
     parser.addPositionalArgument(u"MAP"_s, u"The map files to check; - reads one from the standard input."_s,
                                  u"MAP..."_s);
-    if (const auto done = invocation.parse(arguments, io))
+    MapBatch batch;
+    if (const auto done = startMapBatch(invocation, arguments, parallel, game, u"no map to check"_s, io, batch))
         return *done;
-    const QStringList paths = parser.positionalArguments();
-    if (paths.isEmpty())
-        return invocation.usageError(io, u"no map to check"_s);
-    if (paths.count(StandardStream) > 1)
-        return invocation.usageError(io, StandardInputTwice);
-    const std::optional<RunSettings> settings = parallel.read(parser, invocation, io);
-    if (!settings)
-        return ExitUsage;
+    const QStringList &paths = batch.paths;
+    const GameCatalogue &catalogue = *batch.catalogue;
 
-    const QString folder = chooseGameFolder(parser.value(game), parser.isSet(game));
-    if (folder.isEmpty())
-        return reportFailure(io, invocation.command(), unusableReason(folder, nullptr));
-    const std::unique_ptr<GameCatalogue> catalogue = loadGameCatalogue(folder);
-
-    const Report catalogueReport = shownIn(io, checkCatalogue(*catalogue));
-    const SpriteTable *sprites = catalogue->load.listEntries.isEmpty() ? nullptr : &catalogue->sprites;
+    const Report catalogueReport = shownIn(io, checkCatalogue(catalogue));
+    const SpriteTable *sprites = catalogue.load.listEntries.isEmpty() ? nullptr : &catalogue.sprites;
     std::vector<Report> maps(std::size_t(paths.size()));
     bool errors = !catalogueReport.findings.empty();
     bool warnings = false;
     runInOrder(
-        paths.size(), *settings, io,
+        paths.size(), batch.settings, io,
         [&](qsizetype i) { maps[std::size_t(i)] = shownIn(io, checkMapFile(paths[i], sprites)); },
         [&](qsizetype i, Progress &) {
             errors = errors || hasSeverity(maps[std::size_t(i)], Severity::Error);
@@ -292,7 +267,7 @@ int runCheck(const QStringList &arguments, Console &io)
         });
     const int status = errors ? ExitFailure : warnings ? ExitWarnings : ExitOk;
     if (parser.isSet(json))
-        writeJson(*catalogue, catalogueReport, maps, sprites != nullptr, status, io);
+        writeJson(catalogue, catalogueReport, maps, sprites != nullptr, status, io);
     else
         writeText(catalogueReport, maps, sprites != nullptr, parser.isSet(quiet), io);
     return status;

@@ -4,8 +4,8 @@
 
 #include "io/RebuildableFileWrite.h"
 #include "kmp/GalleryPage.h"
-#include "kmp/GameCatalogue.h"
 #include "kmp/Invocation.h"
+#include "kmp/MapBatch.h"
 #include "kmp/MapCheck.h"
 #include "kmp/MapImage.h"
 #include "kmp/MapSource.h"
@@ -16,7 +16,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QSet>
 
 using namespace Qt::StringLiterals;
@@ -53,19 +52,7 @@ struct Level {
 // cells it turns up in when more than one.
 QStringList cardFindings(const std::vector<Finding> &findings)
 {
-    QStringList lines;
-    QHash<QString, qsizetype> lineOf;
-    QHash<QString, int> counts;
-    for (const Finding &finding : findings) {
-        const QString group = findingGroupText(finding);
-        const int count = ++counts[group];
-        if (count == 1) {
-            lineOf.insert(group, lines.size());
-            lines << finding.message;
-        } else {
-            lines[lineOf.value(group)] = u"%1: %2 cells"_s.arg(group).arg(count);
-        }
-    }
+    QStringList lines = summedFindingLines(findings);
     if (lines.size() > ShownFindings) {
         const qsizetype more = lines.size() - ShownFindings;
         lines.resize(ShownFindings);
@@ -182,16 +169,15 @@ int runGallery(const QStringList &arguments, Console &io)
     if (!problem.isEmpty())
         return invocation.usageError(io, problem);
 
-    const QString gameFolder = chooseGameFolder(parser.value(game), parser.isSet(game));
-    if (gameFolder.isEmpty())
-        return reportFailure(io, invocation.command(), unusableReason(gameFolder, nullptr));
-    const std::unique_ptr<GameCatalogue> catalogue = loadGameCatalogue(gameFolder);
+    const std::unique_ptr<GameCatalogue> catalogue = chosenCatalogue(parser, game, invocation, io);
+    if (!catalogue)
+        return ExitFailure;
     int status = ExitOk;
     // Without the catalogue the levels are still drawn (sprites light grey,
     // as in the editor) and shown unchecked.
     const SpriteTable *checked = catalogue->load.listEntries.isEmpty() ? nullptr : &catalogue->sprites;
     if (!checked)
-        status = reportFailure(io, invocation.command(), unusableReason(gameFolder, catalogue.get()));
+        status = reportFailure(io, invocation.command(), unusableReason(catalogue->folder, catalogue.get()));
     if (!QDir().mkpath(folder.filePath(u"thumbs"_s)))
         return reportFailure(io, invocation.command(), folder.filePath(u"thumbs"_s), u"the folder cannot be made"_s);
 

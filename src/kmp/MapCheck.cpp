@@ -148,4 +148,24 @@ QString findingGroupText(const Finding &finding)
     return wholeFile.value(finding.kind, finding.message);
 }
 
+QStringList summedFindingLines(const std::vector<Finding> &findings, std::optional<Severity> only)
+{
+    QStringList lines;
+    QHash<QString, qsizetype> lineOf;
+    QHash<QString, int> counts;
+    for (const Finding &finding : findings) {
+        if (only && finding.severity != *only)
+            continue;
+        const QString group = findingGroupText(finding);
+        const int count = ++counts[group];
+        if (count == 1) {
+            lineOf.insert(group, lines.size());
+            lines << finding.message;
+        } else {
+            lines[lineOf.value(group)] = u"%1: %2 cells"_s.arg(group).arg(count);
+        }
+    }
+    return lines;
+}
+
 } // namespace kestrun::kmp

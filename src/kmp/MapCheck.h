@@ -4,7 +4,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace kestrun::kmp {
@@ -40,5 +42,10 @@ QString statusName(MapStatus status);
 // not in the catalogue", "terrain code 3 is none of the five the editor
 // draws", "Not valid map file", "the file is shorter than 726 bytes".
 QString findingGroupText(const Finding &finding);
+
+// The findings' messages with each group (findingGroupText) said once: the
+// message of a finding alone in its group, "GROUP: N cells" for several.
+// Only those of `only` when given. In the order the groups first turn up.
+QStringList summedFindingLines(const std::vector<Finding> &findings, std::optional<Severity> only = std::nullopt);
 
 } // namespace kestrun::kmp

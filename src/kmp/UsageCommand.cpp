@@ -2,8 +2,8 @@
 // which catalogue sprites no map uses, and which used ones it lacks.
 #include "kmp/Commands.h"
 
-#include "kmp/GameCatalogue.h"
 #include "kmp/Invocation.h"
+#include "kmp/MapBatch.h"
 #include "kmp/MapSource.h"
 #include "kmp/MapText.h"
 #include "kmp/ParallelRun.h"
@@ -218,32 +218,22 @@ int runUsage(const QStringList &arguments, Console &io)
     parser.addOptions({game, json});
     parallel.addTo(parser);
     parser.addPositionalArgument(u"MAP"_s, u"The map files; - reads one from the standard input."_s, u"MAP..."_s);
-    if (const auto done = invocation.parse(arguments, io))
+    MapBatch batch;
+    if (const auto done = startMapBatch(invocation, arguments, parallel, game, u"no map to count"_s, io, batch))
         return *done;
-    const QStringList paths = parser.positionalArguments();
-    if (paths.isEmpty())
-        return invocation.usageError(io, u"no map to count"_s);
-    if (paths.count(StandardStream) > 1)
-        return invocation.usageError(io, StandardInputTwice);
-    const std::optional<RunSettings> settings = parallel.read(parser, invocation, io);
-    if (!settings)
-        return ExitUsage;
-
-    const QString folder = chooseGameFolder(parser.value(game), parser.isSet(game));
-    if (folder.isEmpty())
-        return reportFailure(io, invocation.command(), unusableReason(folder, nullptr));
-    const std::unique_ptr<GameCatalogue> catalogue = loadGameCatalogue(folder);
+    const QStringList &paths = batch.paths;
+    const GameCatalogue &catalogue = *batch.catalogue;
     int status = ExitOk;
     // Without the catalogue the counts stand, but nothing is said about
     // sprites it lists or lacks.
-    const SpriteTable *sprites = catalogue->load.listEntries.isEmpty() ? nullptr : &catalogue->sprites;
+    const SpriteTable *sprites = catalogue.load.listEntries.isEmpty() ? nullptr : &catalogue.sprites;
     if (!sprites)
-        status = reportFailure(io, invocation.command(), unusableReason(folder, catalogue.get()));
+        status = reportFailure(io, invocation.command(), unusableReason(catalogue.folder, &catalogue));
 
     std::vector<MapCounts> counts(std::size_t(paths.size()));
     Totals totals;
     runInOrder(
-        paths.size(), *settings, io, [&](qsizetype i) { counts[std::size_t(i)] = countMap(paths[i]); },
+        paths.size(), batch.settings, io, [&](qsizetype i) { counts[std::size_t(i)] = countMap(paths[i]); },
         [&](qsizetype i, Progress &progress) {
             const MapCounts &map = counts[std::size_t(i)];
             if (map.failure.isEmpty()) {
@@ -254,7 +244,7 @@ int runUsage(const QStringList &arguments, Console &io)
             status = reportFailure(io, invocation.command(), paths[i], map.failure);
         });
     if (parser.isSet(json))
-        writeJson(totals, counts, paths, *catalogue, sprites, io);
+        writeJson(totals, counts, paths, catalogue, sprites, io);
     else
         writeText(totals, sprites, io);
     return status;

@@ -38,7 +38,7 @@ bool isRefusedHere(int error)
 } // namespace
 
 Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping,
-                                    const TemporaryFill &inPlace)
+                                    const TemporaryFill &inPlace, Syncing syncing)
 {
     QByteArray temporary;
     const int folder = target.folder.get();
@@ -57,7 +57,7 @@ Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &f
         result = fill(fd);
     // Renamed before it is closed: closing drops the lock that keeps
     // another save's cleanup away from it.
-    if (result.ok() && stepCall(SaveStep::SyncTemporary, [&] { return ::fsync(fd); }) != 0)
+    if (result.ok() && syncing == Syncing::On && stepCall(SaveStep::SyncTemporary, [&] { return ::fsync(fd); }) != 0)
         result = {Replaced::Failed, writeErrorText(errno)};
     bool renamed = false;
     if (result.ok()) {
@@ -73,7 +73,7 @@ Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &f
     if (!renamed)
         ::unlinkat(folder, temporary.constData(), 0);
     ::close(fd); // once synced, what close could still report is on disk
-    if (renamed)
+    if (renamed && syncing == Syncing::On)
         syncFolder(folder);
     return result;
 }

@@ -13,6 +13,10 @@
 
 namespace kestrun::detail {
 
+// Off: neither the new file nor its folder is synced, for a file that
+// can be made again (a crash may lose it; it is never left partial).
+enum class Syncing { On, Off };
+
 #ifdef Q_OS_UNIX
 
 // Impossible: the file cannot be replaced here (the folder refused the
@@ -37,8 +41,9 @@ enum class Keeping { Exactly, AsAllowed };
 // bind-mounted file, EXDEV), `inPlace`, if given, gets the filled
 // temporary's descriptor and writes the target in place; otherwise that is
 // Impossible too. Afterwards the temporary file is gone, unless renamed.
+// Neither sync is made when `syncing` is Off.
 Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &fill, Keeping keeping,
-                                    const TemporaryFill &inPlace = {});
+                                    const TemporaryFill &inPlace = {}, Syncing syncing = Syncing::On);
 
 #else
 
@@ -48,5 +53,9 @@ Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &f
 WriteResult saveWithQt(const QString &path, const std::function<bool(QSaveFile &)> &fill);
 
 #endif
+
+// writeWholeFile, or without the syncs writeRebuildableFile (without POSIX
+// both are Qt's safe save, synced as Qt does).
+WriteResult replaceWhole(const QString &path, QByteArrayView data, Syncing syncing);
 
 } // namespace kestrun::detail

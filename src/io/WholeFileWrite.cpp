@@ -10,11 +10,11 @@
 
 namespace kestrun {
 
-using namespace detail;
+namespace detail {
 
 #ifdef Q_OS_UNIX
 
-WriteResult writeWholeFile(const QString &path, QByteArrayView data)
+WriteResult replaceWhole(const QString &path, QByteArrayView data, Syncing syncing)
 {
     const TargetResult resolved = writableTarget(path);
     if (!resolved.ok())
@@ -26,19 +26,26 @@ WriteResult writeWholeFile(const QString &path, QByteArrayView data)
         return Replacement{why.isEmpty() ? Replaced::Done : Replaced::Failed, why};
     };
     // A folder closed to the temporary file is a failure like any other.
-    if (const Replacement replaced = replaceThroughTemporary(resolved.target, fill, Keeping::AsAllowed); !replaced.ok())
+    if (const Replacement replaced = replaceThroughTemporary(resolved.target, fill, Keeping::AsAllowed, {}, syncing);
+        !replaced.ok())
         return writeFailure(replaced.reason);
     return {};
 }
 
 #else
 
-// Without POSIX: Qt's safe save.
-WriteResult writeWholeFile(const QString &path, QByteArrayView data)
+WriteResult replaceWhole(const QString &path, QByteArrayView data, Syncing)
 {
     return saveWithQt(path, [data](QSaveFile &out) { return out.write(data.data(), data.size()) == data.size(); });
 }
 
 #endif
+
+} // namespace detail
+
+WriteResult writeWholeFile(const QString &path, QByteArrayView data)
+{
+    return detail::replaceWhole(path, data, detail::Syncing::On);
+}
 
 } // namespace kestrun

@@ -15,9 +15,8 @@ std::unique_ptr<GameCatalogue> chosenCatalogue(const QCommandLineParser &parser,
     return loadGameCatalogue(folder);
 }
 
-std::optional<int> startMapBatch(Invocation &invocation, const QStringList &arguments,
-                                 const ParallelOptions &parallel, const QCommandLineOption &game,
-                                 const QString &noMap, Console &io, MapBatch &batch)
+std::optional<int> startMapBatch(Invocation &invocation, const QStringList &arguments, const ParallelOptions &parallel,
+                                 const QCommandLineOption &game, const QString &noMap, Console &io, MapBatch &batch)
 {
     if (const auto done = invocation.parse(arguments, io))
         return *done;

@@ -29,8 +29,7 @@ struct MapBatch {
 // usage error; "-" once at most), the parallel options and --game. Returns
 // the exit status when the command ends here (--help, a usage error, no game
 // folder known); otherwise `batch` is filled.
-std::optional<int> startMapBatch(Invocation &invocation, const QStringList &arguments,
-                                 const ParallelOptions &parallel, const QCommandLineOption &game,
-                                 const QString &noMap, Console &io, MapBatch &batch);
+std::optional<int> startMapBatch(Invocation &invocation, const QStringList &arguments, const ParallelOptions &parallel,
+                                 const QCommandLineOption &game, const QString &noMap, Console &io, MapBatch &batch);
 
 } // namespace kestrun::kmp

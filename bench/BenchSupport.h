@@ -39,6 +39,20 @@ QImage benchPicture(int index);
 // their files first; 1 for an argument Google Benchmark does not know.
 int runBenchmarks(int argc, char **argv);
 
+// main() for the benchmarks of kmp, which needs no display: a
+// QCoreApplication, then a Workspace that `make` fills with the benchmarks'
+// files (1 when it cannot), shown to them through `current` while they run.
+template <typename Workspace, typename Make>
+int runInWorkspace(int argc, char **argv, Workspace *&current, Make make)
+{
+    QCoreApplication app(argc, argv);
+    Workspace work;
+    if (!make(work))
+        return 1;
+    current = &work;
+    return runBenchmarks(argc, argv);
+}
+
 } // namespace kestrun::bench
 
 // main() for the GUI benchmarks: a QApplication on the offscreen platform.

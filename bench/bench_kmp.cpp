@@ -16,7 +16,6 @@
 #include "map/MapFile.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -228,11 +227,5 @@ BENCHMARK(BM_GalleryFloorThumbnails)->Unit(benchmark::kMillisecond)->MeasureProc
 
 int main(int argc, char **argv)
 {
-    // No display: kmp runs without one.
-    QCoreApplication app(argc, argv);
-    Workspace work;
-    if (!makeWorkspace(work))
-        return 1;
-    Work = &work;
-    return kestrun::bench::runBenchmarks(argc, argv);
+    return kestrun::bench::runInWorkspace(argc, argv, Work, makeWorkspace);
 }

@@ -9,7 +9,6 @@
 #include "kmp/Commands.h"
 #include "kmp/DumpFormat.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -125,10 +124,5 @@ BENCHMARK(BM_UndumpTail)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    Workspace work;
-    if (!makeWorkspace(work))
-        return 1;
-    Work = &work;
-    return kestrun::bench::runBenchmarks(argc, argv);
+    return kestrun::bench::runInWorkspace(argc, argv, Work, makeWorkspace);
 }

@@ -110,10 +110,10 @@ int runExport(const QStringList &arguments, Console &io)
     parser.addPositionalArgument(u"OUT.tmx"_s, u"The Tiled map to write (without -o or --out-dir)."_s);
     if (const auto done = invocation.parse(arguments, io))
         return *done;
-    QString problem;
-    const std::vector<Conversion> conversions = plannedConversions(parser, output, outDir, u"tmx"_s, io, problem);
-    if (!problem.isEmpty())
-        return invocation.usageError(io, problem);
+    const auto planned = plannedConversions(invocation, output, outDir, u"tmx"_s, io);
+    if (!planned)
+        return ExitUsage;
+    const std::vector<Conversion> &conversions = *planned;
 
     auto catalogue = std::make_unique<GameCatalogue>();
     if (parser.isSet(game)) {
@@ -128,12 +128,11 @@ int runExport(const QStringList &arguments, Console &io)
                    << Qt::endl;
         }
     }
-    if (parser.isSet(outDir) && !QDir().mkpath(parser.value(outDir)))
-        return reportFailure(io, invocation.command(), parser.value(outDir), u"the folder cannot be made"_s);
     // Nothing replaces a map or the game's files that the export reads.
-    OutputRule rule;
-    for (const Conversion &conversion : conversions)
-        rule.addInput(conversion.input);
+    std::optional<OutputRule> startingRule = conversionRule(parser, outDir, conversions, invocation, io);
+    if (!startingRule)
+        return ExitFailure;
+    OutputRule &rule = *startingRule;
     if (!catalogue->folder.isEmpty())
         rule.addInput(catalogue->cataloguePath);
     rule.addInputs(catalogue->picturePaths);

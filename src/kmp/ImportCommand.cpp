@@ -50,16 +50,14 @@ int runImport(const QStringList &arguments, Console &io)
     parser.addPositionalArgument(u"OUT.kmp"_s, u"The map file to write (without -o or --out-dir)."_s);
     if (const auto done = invocation.parse(arguments, io))
         return *done;
-    QString problem;
-    const std::vector<Conversion> conversions = plannedConversions(parser, output, outDir, u"kmp"_s, io, problem);
-    if (!problem.isEmpty())
-        return invocation.usageError(io, problem);
-    if (parser.isSet(outDir) && !QDir().mkpath(parser.value(outDir)))
-        return reportFailure(io, invocation.command(), parser.value(outDir), u"the folder cannot be made"_s);
-
-    OutputRule rule;
-    for (const Conversion &conversion : conversions)
-        rule.addInput(conversion.input);
+    const auto planned = plannedConversions(invocation, output, outDir, u"kmp"_s, io);
+    if (!planned)
+        return ExitUsage;
+    const std::vector<Conversion> &conversions = *planned;
+    std::optional<OutputRule> startingRule = conversionRule(parser, outDir, conversions, invocation, io);
+    if (!startingRule)
+        return ExitFailure;
+    OutputRule &rule = *startingRule;
     int status = ExitOk;
     for (const Conversion &conversion : conversions) {
         const ReadResult document = readWholeFile(conversion.input);

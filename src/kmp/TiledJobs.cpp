@@ -15,9 +15,11 @@ QCommandLineOption outDirOption(const QString &extension)
     return {u"out-dir"_s, u"Write each input to DIR/NAME.%1."_s.arg(extension), u"DIR"_s};
 }
 
-std::vector<Conversion> plannedConversions(const QCommandLineParser &parser, const QCommandLineOption &output,
-                                           const QCommandLineOption &outDir, const QString &extension,
-                                           const Console &io, QString &problem)
+namespace {
+
+std::vector<Conversion> conversionsAsked(const QCommandLineParser &parser, const QCommandLineOption &output,
+                                         const QCommandLineOption &outDir, const QString &extension, const Console &io,
+                                         QString &problem)
 {
     const QStringList inputs = parser.positionalArguments();
     if (parser.isSet(outDir)) {
@@ -55,6 +57,35 @@ std::vector<Conversion> plannedConversions(const QCommandLineParser &parser, con
         return {};
     }
     return {{positional.constFirst(), written}};
+}
+
+} // namespace
+
+std::optional<std::vector<Conversion>> plannedConversions(Invocation &invocation, const QCommandLineOption &output,
+                                                          const QCommandLineOption &outDir, const QString &extension,
+                                                          Console &io)
+{
+    QString problem;
+    std::vector<Conversion> conversions = conversionsAsked(invocation.parser(), output, outDir, extension, io, problem);
+    if (!problem.isEmpty()) {
+        invocation.usageError(io, problem);
+        return std::nullopt;
+    }
+    return conversions;
+}
+
+std::optional<OutputRule> conversionRule(const QCommandLineParser &parser, const QCommandLineOption &outDir,
+                                         const std::vector<Conversion> &conversions, const Invocation &invocation,
+                                         Console &io)
+{
+    if (parser.isSet(outDir) && !QDir().mkpath(parser.value(outDir))) {
+        reportFailure(io, invocation.command(), parser.value(outDir), u"the folder cannot be made"_s);
+        return std::nullopt;
+    }
+    OutputRule rule;
+    for (const Conversion &conversion : conversions)
+        rule.addInput(conversion.input);
+    return rule;
 }
 
 WriteResult writeConverted(const OutputRule &rule, bool force, const QString &path, FileKind kind,

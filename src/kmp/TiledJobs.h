@@ -2,6 +2,7 @@
 
 #include "io/WholeFileWrite.h"
 #include "kmp/Console.h"
+#include "kmp/Invocation.h"
 #include "kmp/OutputRule.h"
 
 #include <QByteArrayView>
@@ -9,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace kestrun::kmp {
@@ -24,10 +26,17 @@ struct Conversion {
 
 // IN OUT (OUT ending in .EXTENSION), IN -o OUT (any name), or --out-dir DIR
 // IN... (each IN to DIR/NAME.EXTENSION, NAME being its file name without the
-// extension); a problem with the command line otherwise.
-std::vector<Conversion> plannedConversions(const QCommandLineParser &parser, const QCommandLineOption &output,
-                                           const QCommandLineOption &outDir, const QString &extension,
-                                           const Console &io, QString &problem);
+// extension); nothing, after the usage error, for a wrong command line.
+std::optional<std::vector<Conversion>> plannedConversions(Invocation &invocation, const QCommandLineOption &output,
+                                                          const QCommandLineOption &outDir, const QString &extension,
+                                                          Console &io);
+
+// --out-dir's folder made when it is given, and a rule that keeps every
+// conversion's input from being replaced; nothing after saying the folder
+// cannot be made.
+std::optional<OutputRule> conversionRule(const QCommandLineParser &parser, const QCommandLineOption &outDir,
+                                         const std::vector<Conversion> &conversions, const Invocation &invocation,
+                                         Console &io);
 
 // Every file export and import make goes through here: refused by the
 // output rule, or written whole (or not at all); a map under the editor's

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QMimeDatabase>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -192,7 +193,7 @@ void TestPlatform::fileDialogsTellTypesByName_data()
     const QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     QTest::newRow("a map holding PNG bytes") << "x.kmp" << png << "";
     QTest::newRow("a .png holding text") << "picture.png" << QByteArray("text") << "png";
-    // Not listed; reading it would wait for a writer for ever, so a fault
+    // Not listed, or not yet known to be a pipe; reading it would wait for a writer for ever, so a fault
     // hangs the test (the dialog waits for its file-information thread).
     QTest::newRow("a named pipe") << "pipe.kmp" << QByteArray("fifo") << "-";
 }
@@ -222,8 +223,8 @@ void TestPlatform::fileDialogsTellTypesByName()
     platform.openFileDialog(nullptr, {u"Все файлы (*.*)|*.*"_s, 1, QString(), folder.path()});
     if (type == u"png"_s)
         QCOMPARE(shownType, pngType);
-    else if (type == u"-"_s)
-        QCOMPARE(shownType, type);
+    else if (type == u"-"_s) // left out, or listed for a moment as a special file: never read
+        QVERIFY2(shownType == type || shownType == QFileIconProvider().type(QFileInfo(file)), qPrintable(shownType));
     else
         QVERIFY2(shownType != pngType && shownType != u"<not shown>"_s, qPrintable(shownType));
 }

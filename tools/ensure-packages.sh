@@ -13,8 +13,8 @@ kestrun_packages_run+=" qt6-translations-l10n"
 kestrun_packages_test+=" qt6-translations-l10n"
 # kmp export and import: zlib and zstd for compressed Tiled layers; Tiled
 # itself (tiled, tmxrasterizer) for the tests that prove them against it.
-kestrun_packages_run+=" zlib1g-dev libzstd-dev"
-kestrun_packages_test+=" zlib1g-dev libzstd-dev tiled"
+kestrun_packages_run+=" zlib1g-dev libzstd-dev pkgconf"
+kestrun_packages_test+=" zlib1g-dev libzstd-dev pkgconf tiled"
 # The install and package checks (tests/packaging): the desktop's validators
 # and MIME tools, the Debian package tools and the manual-page formatter.
 kestrun_packages_packaging="desktop-file-utils appstream libxml2-utils shared-mime-info xdg-utils libfile-mimeinfo-perl lintian dpkg-dev file man-db groff-base gzip"

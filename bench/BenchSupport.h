@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/PlatformServices.h"
-#include "app/frmMain.h"
+#include "PlatformServices.h"
+#include "frmMain.h"
 #include "support/WindowAccess.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // window), and one cell drawn and put on screen.
 #include "BenchSupport.h"
 
-#include "view/MapRenderer.h"
+#include "MapRenderer.h"
 
 #include <QPainter>
 

@@ -1,9 +1,9 @@
 // Loading a full catalogue of 256 sprites, against its floor: decoding the
 // same 256 files with QImage alone.
 #include "BenchSupport.h"
-#include "app/frmMain.h"
-#include "app/PlatformServices.h"
-#include "catalogue/Catalogue.h"
+#include "frmMain.h"
+#include "PlatformServices.h"
+#include "Catalogue.h"
 
 #include <QApplication>
 #include <QFile>

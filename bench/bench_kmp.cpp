@@ -8,12 +8,12 @@
 // - gallery of 1,000 maps against rendering the same thumbnails alone.
 #include "BenchSupport.h"
 
-#include "catalogue/Catalogue.h"
-#include "catalogue/PictureFile.h"
-#include "kmp/Commands.h"
-#include "kmp/MapImage.h"
-#include "kmp/MapText.h"
-#include "map/MapFile.h"
+#include "Catalogue.h"
+#include "PictureFile.h"
+#include "Commands.h"
+#include "MapImage.h"
+#include "MapText.h"
+#include "MapFile.h"
 
 #include <QBuffer>
 #include <QDir>

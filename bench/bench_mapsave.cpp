@@ -2,8 +2,8 @@
 // it), over one with a 1 MiB tail (copied in chunks), and over a 2 GiB
 // sparse file (its head written in place). Each reports the process's peak
 // resident memory, which the 2 GiB save must not raise.
-#include "io/FileHeadWrite.h"
-#include "map/MapFile.h"
+#include "FileHeadWrite.h"
+#include "MapFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

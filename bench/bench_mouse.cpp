@@ -3,7 +3,7 @@
 // button (the cursor frame and the cell readout).
 #include "BenchSupport.h"
 
-#include "view/MapCanvas.h"
+#include "MapCanvas.h"
 
 #include <QMouseEvent>
 

@@ -6,8 +6,8 @@
 // stays near the program's own size, whatever the input's.
 #include "BenchSupport.h"
 
-#include "kmp/Commands.h"
-#include "kmp/DumpFormat.h"
+#include "Commands.h"
+#include "DumpFormat.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -6,7 +6,7 @@
 //
 // writes <folder>/<size>x<size>/apps/<name>.png for each size. A file is
 // replaced only once its new content is complete.
-#include "app/Artwork.h"
+#include "Artwork.h"
 
 #include <QDir>
 #include <QGuiApplication>

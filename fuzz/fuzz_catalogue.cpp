@@ -1,8 +1,8 @@
 // Arbitrary bytes as a tileset.dat: decoding, record splitting and the index
 // rule must never crash, and must keep the promises checked below.
-#include "catalogue/CatalogueText.h"
-#include "catalogue/LeadingNumber.h"
-#include "catalogue/CatalogueRecords.h"
+#include "CatalogueText.h"
+#include "LeadingNumber.h"
+#include "CatalogueRecords.h"
 
 #include <QRegularExpression>
 

@@ -2,7 +2,7 @@
 // crash, what it hands the writer must be exactly the file it reports, and a
 // file it accepts must come back byte for byte through a dump and a second
 // undump.
-#include "kmp/DumpFormat.h"
+#include "DumpFormat.h"
 
 #include <QBuffer>
 

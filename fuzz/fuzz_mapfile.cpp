@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the map reader: it must never crash, must leave
 // the grid untouched when it rejects a file, and what it loads must survive a
 // write and a second read unchanged.
-#include "map/MapFile.h"
+#include "MapFile.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -5,7 +5,7 @@
 // and falls back on the content. The reader's budget is small (256 x 256
 // pixels), so that a file declaring a large picture is refused before it is
 // allocated: the guards are what is fuzzed, not the speed of a memset.
-#include "catalogue/PictureFile.h"
+#include "PictureFile.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 // external tilesets being the ones export writes: it must never crash, hang
 // or allocate beyond its limits, and any map file it gives must come back
 // the same through an export and a second import.
-#include "kmp/TiledExport.h"
-#include "kmp/TiledImport.h"
+#include "TiledExport.h"
+#include "TiledImport.h"
 
 #include <cstdlib>
 

@@ -3,9 +3,9 @@
 // all three sprite layers. The output is the same on every run.
 //
 //   make_sample <folder>
-#include "map/MapFile.h"
-#include "map/MapGrid.h"
-#include "map/Terrain.h"
+#include "MapFile.h"
+#include "MapGrid.h"
+#include "Terrain.h"
 
 #include <QDir>
 #include <QFile>

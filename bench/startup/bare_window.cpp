@@ -5,7 +5,7 @@
 //
 // Run with KESTRUN_REPORT_SHOWN=1 (or =quit) for the moment it is shown;
 // measure_startup.sh does that.
-#include "app/ShownReport.h"
+#include "ShownReport.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "app/Artwork.h"
+#include "Artwork.h"
 
-#include "app/PaintedIconEngine.h"
-#include "map/Terrain.h"
+#include "PaintedIconEngine.h"
+#include "Terrain.h"
 
 #include <QPainter>
 #include <QPainterPath>

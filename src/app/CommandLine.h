@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/NativeFileName.h"
+#include "NativeFileName.h"
 
 #include <QByteArray>
 #include <QByteArrayList>

@@ -1,4 +1,4 @@
-#include "app/DialogFolder.h"
+#include "DialogFolder.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "app/KeyedToolBar.h"
+#include "KeyedToolBar.h"
 
-#include "view/AccessibleRole.h"
+#include "AccessibleRole.h"
 
 #include <QAction>
 #include <QActionEvent>

@@ -1,7 +1,7 @@
-#include "app/Module1.h"
+#include "Module1.h"
 
-#include "app/frmMain.h"
-#include "app/frmSplash.h"
+#include "frmMain.h"
+#include "frmSplash.h"
 
 namespace kestrun::Module1 {
 

@@ -1,4 +1,4 @@
-#include "app/NameOnlyIconProvider.h"
+#include "NameOnlyIconProvider.h"
 
 #include <QFileInfo>
 

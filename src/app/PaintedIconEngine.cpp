@@ -1,4 +1,4 @@
-#include "app/PaintedIconEngine.h"
+#include "PaintedIconEngine.h"
 
 #include <QImage>
 #include <QPainter>

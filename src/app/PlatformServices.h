@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalogue/Catalogue.h"
-#include "catalogue/PictureFile.h"
+#include "Catalogue.h"
+#include "PictureFile.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
-#include "app/QtPlatformServices.h"
+#include "QtPlatformServices.h"
 
-#include "app/AppInfo.h"
-#include "app/NameOnlyIconProvider.h"
-#include "catalogue/GameFolderSetting.h"
-#include "catalogue/PicturePrefetch.h"
+#include "AppIdentity.h"
+#include "NameOnlyIconProvider.h"
+#include "UserSettings.h"
+#include "PicturePrefetch.h"
 
 #include <QFileDialog>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/QtTranslation.h"
+#include "QtTranslation.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

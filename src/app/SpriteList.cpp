@@ -1,4 +1,4 @@
-#include "app/SpriteList.h"
+#include "SpriteList.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/StatusBar.h"
+#include "StatusBar.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,16 +1,16 @@
-#include "app/frmMain.h"
+#include "frmMain.h"
 
-#include "app/AppInfo.h"
-#include "app/Artwork.h"
-#include "app/KeyedToolBar.h"
-#include "app/PlatformServices.h"
-#include "app/SpriteList.h"
-#include "app/StatusBar.h"
-#include "app/frmSplash.h"
-#include "map/CellGeometry.h"
-#include "map/Terrain.h"
-#include "view/MapCanvas.h"
-#include "view/SpriteBuffer.h"
+#include "AppIdentity.h"
+#include "Artwork.h"
+#include "KeyedToolBar.h"
+#include "PlatformServices.h"
+#include "SpriteList.h"
+#include "StatusBar.h"
+#include "frmSplash.h"
+#include "CellGeometry.h"
+#include "Terrain.h"
+#include "MapCanvas.h"
+#include "SpriteBuffer.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/PlatformServices.h"
-#include "catalogue/SpriteTable.h"
-#include "map/MapDocument.h"
-#include "map/MapFile.h"
-#include "map/MapGrid.h"
-#include "map/Terrain.h"
+#include "PlatformServices.h"
+#include "SpriteTable.h"
+#include "MapDocument.h"
+#include "MapFile.h"
+#include "MapGrid.h"
+#include "Terrain.h"
 
 #include <QByteArrayList>
 #include <QMainWindow>

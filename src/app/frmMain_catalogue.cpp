@@ -1,9 +1,9 @@
 // The game folder and the sprite catalogue, read once while the window loads.
-#include "app/frmMain.h"
+#include "frmMain.h"
 
-#include "app/AppInfo.h"
-#include "app/PlatformServices.h"
-#include "app/SpriteList.h"
+#include "AppIdentity.h"
+#include "PlatformServices.h"
+#include "SpriteList.h"
 
 namespace kestrun {
 namespace {

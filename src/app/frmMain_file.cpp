@@ -2,11 +2,11 @@
 // Save As, and the operations that read and write the map file. LoadMap and
 // SaveMap are the one place each that turns a file's outcome into the
 // user's message.
-#include "app/frmMain.h"
+#include "frmMain.h"
 
-#include "app/CommandLine.h"
-#include "app/DialogFolder.h"
-#include "app/PlatformServices.h"
+#include "CommandLine.h"
+#include "DialogFolder.h"
+#include "PlatformServices.h"
 
 #include <QFileInfo>
 

@@ -1,11 +1,11 @@
 // Drawing the map on the canvas, the edit layer and brushes, and mouse editing.
-#include "app/frmMain.h"
+#include "frmMain.h"
 
-#include "app/SpriteList.h"
-#include "app/StatusBar.h"
-#include "view/Editing.h"
-#include "view/MapCanvas.h"
-#include "view/SpriteBuffer.h"
+#include "SpriteList.h"
+#include "StatusBar.h"
+#include "Editing.h"
+#include "MapCanvas.h"
+#include "SpriteBuffer.h"
 
 #include <QLabel>
 

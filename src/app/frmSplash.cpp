@@ -1,4 +1,4 @@
-#include "app/frmSplash.h"
+#include "frmSplash.h"
 
 #include "Version.h"
 

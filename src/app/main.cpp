@@ -1,9 +1,9 @@
-#include "app/CommandLine.h"
-#include "app/Module1.h"
-#include "app/QtPlatformServices.h"
-#include "app/QtTranslation.h"
-#include "app/ShownReport.h"
-#include "app/frmMain.h"
+#include "CommandLine.h"
+#include "Module1.h"
+#include "QtPlatformServices.h"
+#include "QtTranslation.h"
+#include "ShownReport.h"
+#include "frmMain.h"
 
 #include "Version.h"
 

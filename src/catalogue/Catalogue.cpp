@@ -1,10 +1,10 @@
-#include "catalogue/Catalogue.h"
+#include "Catalogue.h"
 
-#include "catalogue/CatalogueRecords.h"
-#include "catalogue/CatalogueText.h"
-#include "catalogue/GamePath.h"
-#include "catalogue/LeadingNumber.h"
-#include "io/RegularFile.h"
+#include "CatalogueRecords.h"
+#include "CatalogueText.h"
+#include "GamePath.h"
+#include "LeadingNumber.h"
+#include "RegularFile.h"
 
 #include <QHash>
 

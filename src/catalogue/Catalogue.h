@@ -1,8 +1,8 @@
 #pragma once
 
-#include "catalogue/PictureFile.h"
-#include "catalogue/SpriteTable.h"
-#include "io/FileResult.h"
+#include "PictureFile.h"
+#include "SpriteTable.h"
+#include "FileResult.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "catalogue/CatalogueRecords.h"
+#include "CatalogueRecords.h"
 
-#include "catalogue/CatalogueBlank.h"
+#include "CatalogueBlank.h"
 
 namespace kestrun {
 namespace {

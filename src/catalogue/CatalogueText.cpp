@@ -1,4 +1,4 @@
-#include "catalogue/CatalogueText.h"
+#include "CatalogueText.h"
 
 #include <QStringDecoder>
 

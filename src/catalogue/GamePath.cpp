@@ -1,4 +1,4 @@
-#include "catalogue/GamePath.h"
+#include "GamePath.h"
 
 #include <QDir>
 #include <QFileInfo>

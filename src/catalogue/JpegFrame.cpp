@@ -1,4 +1,4 @@
-#include "catalogue/JpegFrame.h"
+#include "JpegFrame.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "catalogue/LeadingNumber.h"
+#include "LeadingNumber.h"
 
-#include "catalogue/CatalogueBlank.h"
+#include "CatalogueBlank.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "catalogue/LimitedDevice.h"
+#include "LimitedDevice.h"
 
 #include <algorithm>
 

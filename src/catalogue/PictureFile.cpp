@@ -1,11 +1,11 @@
-#include "catalogue/PictureFile.h"
+#include "PictureFile.h"
 
-#include "catalogue/JpegFrame.h"
-#include "catalogue/LimitedDevice.h"
-#include "catalogue/PngChunks.h"
-#include "catalogue/PngCorner.h"
-#include "io/RegularFile.h"
-#include "map/CellGeometry.h"
+#include "JpegFrame.h"
+#include "LimitedDevice.h"
+#include "PngChunks.h"
+#include "PngCorner.h"
+#include "RegularFile.h"
+#include "CellGeometry.h"
 
 #include <QBuffer>
 #include <QFile>

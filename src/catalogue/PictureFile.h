@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalogue/JpegFrame.h"
-#include "io/FileResult.h"
+#include "JpegFrame.h"
+#include "FileResult.h"
 
 #include <QImage>
 #include <QSize>

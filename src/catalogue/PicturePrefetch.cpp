@@ -1,6 +1,6 @@
-#include "catalogue/PicturePrefetch.h"
+#include "PicturePrefetch.h"
 
-#include "catalogue/Catalogue.h"
+#include "Catalogue.h"
 
 #include <system_error>
 #include <utility>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "catalogue/Catalogue.h"
-#include "catalogue/PictureFile.h"
-#include "catalogue/SpriteTable.h"
+#include "Catalogue.h"
+#include "PictureFile.h"
+#include "SpriteTable.h"
 
 #include <QHash>
 #include <QString>

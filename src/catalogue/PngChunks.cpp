@@ -1,4 +1,4 @@
-#include "catalogue/PngChunks.h"
+#include "PngChunks.h"
 
 #include <QByteArrayView>
 #include <QChar>

@@ -1,4 +1,4 @@
-#include "catalogue/PngCorner.h"
+#include "PngCorner.h"
 
 #include <QIODevice>
 #include <QSysInfo>

@@ -1,4 +1,4 @@
-#include "catalogue/SpriteTable.h"
+#include "SpriteTable.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "map/CellGeometry.h"
+#include "CellGeometry.h"
 
 #include <QImage>
 #include <QString>

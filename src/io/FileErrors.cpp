@@ -1,4 +1,4 @@
-#include "io/FileErrors.h"
+#include "FileErrors.h"
 
 #include <cerrno>
 

@@ -1,12 +1,12 @@
-#include "io/FileHeadWrite.h"
+#include "FileHeadWrite.h"
 
-#include "io/TemporaryReplace.h"
+#include "TemporaryReplace.h"
 
 #ifdef Q_OS_UNIX
-#include "io/InPlaceWrite.h"
-#include "io/PosixFile.h"
-#include "io/SaveSteps.h"
-#include "io/SaveTemporary.h"
+#include "InPlaceWrite.h"
+#include "PosixFile.h"
+#include "SaveSteps.h"
+#include "SaveTemporary.h"
 
 #include <algorithm>
 

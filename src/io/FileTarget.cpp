@@ -1,12 +1,12 @@
-#include "io/FileTarget.h"
+#include "FileTarget.h"
 
-#include "io/FileErrors.h"
-#include "io/RegularFile.h"
+#include "FileErrors.h"
+#include "RegularFile.h"
 
 #include <QFile>
 
 #ifdef Q_OS_UNIX
-#include "io/SaveSteps.h"
+#include "SaveSteps.h"
 
 #include <QList>
 

@@ -4,13 +4,13 @@
 // goes to, once symbolic links are followed and it is known that it may be
 // written. For those writers only.
 
-#include "io/WholeFileWrite.h"
+#include "WholeFileWrite.h"
 
 #include <QByteArray>
 #include <QString>
 
 #ifdef Q_OS_UNIX
-#include "io/PosixFile.h"
+#include "PosixFile.h"
 
 #include <sys/stat.h>
 #endif

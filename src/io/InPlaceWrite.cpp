@@ -1,7 +1,7 @@
-#include "io/InPlaceWrite.h"
+#include "InPlaceWrite.h"
 
 #ifdef Q_OS_UNIX
-#include "io/SaveSteps.h"
+#include "SaveSteps.h"
 
 #include <QByteArray>
 

@@ -4,7 +4,7 @@
 // link, a folder closed to temporaries, a bind-mounted file, attributes a
 // new file would not get). For the writers of src/io only.
 
-#include "io/FileTarget.h"
+#include "FileTarget.h"
 
 #ifdef Q_OS_UNIX
 

@@ -1,7 +1,7 @@
-#include "io/KeptAttributes.h"
+#include "KeptAttributes.h"
 
 #ifdef Q_OS_UNIX
-#include "io/SaveSteps.h"
+#include "SaveSteps.h"
 
 #include <QList>
 

@@ -3,7 +3,7 @@
 // What a file's replacement keeps of it besides its content: owner, group,
 // mode, extended attributes and inode flags. For the writers of src/io only.
 
-#include "io/FileTarget.h"
+#include "FileTarget.h"
 
 #ifdef Q_OS_UNIX
 

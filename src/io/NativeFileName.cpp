@@ -1,4 +1,4 @@
-#include "io/NativeFileName.h"
+#include "NativeFileName.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "io/PosixFile.h"
+#include "PosixFile.h"
 
 #ifdef Q_OS_UNIX
 #include <cerrno>

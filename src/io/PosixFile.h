@@ -3,8 +3,8 @@
 // The POSIX calls the readers and writers of src/io share: opening a regular
 // file by descriptor and holding the descriptor, writing it. For src/io only.
 
-#include "io/FileErrors.h"
-#include "io/RegularFile.h"
+#include "FileErrors.h"
+#include "RegularFile.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "io/RebuildableFileWrite.h"
+#include "RebuildableFileWrite.h"
 
-#include "io/TemporaryReplace.h"
+#include "TemporaryReplace.h"
 
 namespace kestrun {
 

@@ -1,13 +1,13 @@
-#include "io/RegularFile.h"
+#include "RegularFile.h"
 
-#include "io/FileErrors.h"
+#include "FileErrors.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
-#include "io/PosixFile.h"
+#include "PosixFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

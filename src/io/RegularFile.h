@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/FileResult.h"
+#include "FileResult.h"
 
 #include <QByteArray>
 #include <QFile>

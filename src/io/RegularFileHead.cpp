@@ -1,9 +1,9 @@
-#include "io/RegularFileHead.h"
+#include "RegularFileHead.h"
 
-#include "io/FileTarget.h"
+#include "FileTarget.h"
 
 #ifdef Q_OS_UNIX
-#include "io/PosixFile.h"
+#include "PosixFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/RegularFile.h"
+#include "RegularFile.h"
 
 namespace kestrun {
 

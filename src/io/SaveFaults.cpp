@@ -1,4 +1,4 @@
-#include "io/SaveFaults.h"
+#include "SaveFaults.h"
 
 #include <utility>
 

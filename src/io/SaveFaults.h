@@ -4,7 +4,7 @@
 // KESTRUN_SAVE_FAULTS, reports each step of a write here before making it.
 // The shipped programs do not contain this hook.
 
-#include "io/SaveSteps.h"
+#include "SaveSteps.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
-#include "io/SaveTemporary.h"
+#include "SaveTemporary.h"
 
-#include "io/FileTarget.h"
-#include "io/SaveSteps.h"
+#include "FileTarget.h"
+#include "SaveSteps.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/WholeFileWrite.h"
+#include "WholeFileWrite.h"
 
 #include <QByteArrayView>
 #include <QString>

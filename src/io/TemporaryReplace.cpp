@@ -1,11 +1,11 @@
-#include "io/TemporaryReplace.h"
+#include "TemporaryReplace.h"
 
-#include "io/FileErrors.h"
+#include "FileErrors.h"
 
 #ifdef Q_OS_UNIX
-#include "io/KeptAttributes.h"
-#include "io/SaveSteps.h"
-#include "io/SaveTemporary.h"
+#include "KeptAttributes.h"
+#include "SaveSteps.h"
+#include "SaveTemporary.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -3,7 +3,7 @@
 // Replacing a file whole through a temporary file beside it, as the writers
 // of src/io (writeFileHead, writeWholeFile) do. For those writers only.
 
-#include "io/FileTarget.h"
+#include "FileTarget.h"
 
 #include <functional>
 

@@ -1,11 +1,11 @@
-#include "io/WholeFileWrite.h"
+#include "WholeFileWrite.h"
 
-#include "io/TemporaryReplace.h"
+#include "TemporaryReplace.h"
 
 #ifdef Q_OS_UNIX
-#include "io/PosixFile.h"
-#include "io/SaveSteps.h"
-#include "io/SaveTemporary.h"
+#include "PosixFile.h"
+#include "SaveSteps.h"
+#include "SaveTemporary.h"
 #endif
 
 namespace kestrun {

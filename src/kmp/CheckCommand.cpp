@@ -1,12 +1,12 @@
 // kmp check: validates maps for a game, as the editor would load them.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "kmp/Invocation.h"
-#include "kmp/MapBatch.h"
-#include "kmp/MapCheck.h"
-#include "kmp/MapSource.h"
-#include "kmp/ParallelRun.h"
-#include "map/MapFile.h"
+#include "Invocation.h"
+#include "MapBatch.h"
+#include "MapCheck.h"
+#include "MapSource.h"
+#include "ParallelRun.h"
+#include "MapFile.h"
 
 #include <QHash>
 #include <QJsonArray>

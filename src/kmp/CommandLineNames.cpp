@@ -1,4 +1,4 @@
-#include "kmp/CommandLineNames.h"
+#include "CommandLineNames.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kmp/Console.h"
+#include "Console.h"
 
 #include <QStringList>
 

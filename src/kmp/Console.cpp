@@ -1,6 +1,6 @@
-#include "kmp/Console.h"
+#include "Console.h"
 
-#include "kmp/CommandLineNames.h"
+#include "CommandLineNames.h"
 
 namespace kestrun::kmp {
 

@@ -1,10 +1,10 @@
 // kmp diff: the cells (and header fields) in which two map files differ.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "kmp/Invocation.h"
-#include "kmp/MapSource.h"
-#include "kmp/MapText.h"
-#include "map/MapFile.h"
+#include "Invocation.h"
+#include "MapSource.h"
+#include "MapText.h"
+#include "MapFile.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,11 +1,11 @@
 // kmp dump and kmp undump: a map file as lines of text, and back.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "io/RegularFile.h"
-#include "kmp/DumpFormat.h"
-#include "kmp/Invocation.h"
-#include "kmp/MapSource.h"
-#include "kmp/OutputRule.h"
+#include "RegularFile.h"
+#include "DumpFormat.h"
+#include "Invocation.h"
+#include "MapSource.h"
+#include "OutputRule.h"
 
 #include <QFile>
 

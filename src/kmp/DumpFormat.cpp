@@ -1,7 +1,7 @@
-#include "kmp/DumpFormat.h"
+#include "DumpFormat.h"
 
-#include "kmp/MapText.h"
-#include "map/MapFile.h"
+#include "MapText.h"
+#include "MapFile.h"
 
 #include <QBuffer>
 #include <QList>

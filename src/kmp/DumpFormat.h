@@ -1,8 +1,8 @@
 #pragma once
 
-#include "io/FileResult.h"
-#include "io/StreamedWrite.h"
-#include "map/MapFile.h"
+#include "FileResult.h"
+#include "StreamedWrite.h"
+#include "MapFile.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,12 +1,12 @@
 // kmp export: levels as Tiled maps, with their tilesets beside them.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "io/RegularFile.h"
-#include "kmp/GameCatalogue.h"
-#include "kmp/Invocation.h"
-#include "kmp/MapImage.h"
-#include "kmp/TiledExport.h"
-#include "kmp/TiledJobs.h"
+#include "RegularFile.h"
+#include "GameCatalogue.h"
+#include "Invocation.h"
+#include "MapImage.h"
+#include "TiledExport.h"
+#include "TiledJobs.h"
 
 #include <QDir>
 #include <QFileInfo>

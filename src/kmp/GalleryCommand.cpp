@@ -1,18 +1,18 @@
 // kmp gallery: a page of every level's thumbnail, check status and findings,
 // to open from disk in any browser.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "io/RebuildableFileWrite.h"
-#include "kmp/GalleryPage.h"
-#include "kmp/Invocation.h"
-#include "kmp/MapBatch.h"
-#include "kmp/MapCheck.h"
-#include "kmp/MapImage.h"
-#include "kmp/MapSource.h"
-#include "kmp/MapText.h"
-#include "kmp/OutputRule.h"
-#include "kmp/ParallelRun.h"
-#include "map/MapFile.h"
+#include "RebuildableFileWrite.h"
+#include "GalleryPage.h"
+#include "Invocation.h"
+#include "MapBatch.h"
+#include "MapCheck.h"
+#include "MapImage.h"
+#include "MapSource.h"
+#include "MapText.h"
+#include "OutputRule.h"
+#include "ParallelRun.h"
+#include "MapFile.h"
 
 #include <QDir>
 #include <QFileInfo>

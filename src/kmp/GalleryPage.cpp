@@ -1,4 +1,4 @@
-#include "kmp/GalleryPage.h"
+#include "GalleryPage.h"
 
 #include <QUrl>
 

@@ -1,7 +1,7 @@
-#include "kmp/GameCatalogue.h"
+#include "GameCatalogue.h"
 
-#include "catalogue/GameFolderSetting.h"
-#include "catalogue/PictureFile.h"
+#include "UserSettings.h"
+#include "PictureFile.h"
 
 #include <QDir>
 

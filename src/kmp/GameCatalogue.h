@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalogue/Catalogue.h"
-#include "catalogue/SpriteTable.h"
+#include "Catalogue.h"
+#include "SpriteTable.h"
 
 #include <QCommandLineOption>
 #include <QString>

@@ -1,10 +1,10 @@
 // kmp import: Tiled maps of levels, as Tiled saved them, back into map files.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "kmp/Invocation.h"
-#include "kmp/MapSource.h"
-#include "kmp/TiledImport.h"
-#include "kmp/TiledJobs.h"
+#include "Invocation.h"
+#include "MapSource.h"
+#include "TiledImport.h"
+#include "TiledJobs.h"
 
 #include <QDir>
 #include <QFileInfo>

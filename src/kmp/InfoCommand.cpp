@@ -1,12 +1,12 @@
 // kmp info: what a map file holds, field by field, with the terrain and the
 // sprites each layer uses.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "kmp/Invocation.h"
-#include "kmp/MapSource.h"
-#include "kmp/MapText.h"
-#include "map/MapFile.h"
-#include "map/Terrain.h"
+#include "Invocation.h"
+#include "MapSource.h"
+#include "MapText.h"
+#include "MapFile.h"
+#include "Terrain.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

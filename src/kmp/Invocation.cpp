@@ -1,4 +1,4 @@
-#include "kmp/Invocation.h"
+#include "Invocation.h"
 
 using namespace Qt::StringLiterals;
 

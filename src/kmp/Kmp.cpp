@@ -1,5 +1,5 @@
 // kmp: the subcommands, the overall help and the version.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
 #include "Version.h"
 

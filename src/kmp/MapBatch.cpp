@@ -1,6 +1,6 @@
-#include "kmp/MapBatch.h"
+#include "MapBatch.h"
 
-#include "kmp/MapSource.h"
+#include "MapSource.h"
 
 namespace kestrun::kmp {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "kmp/GameCatalogue.h"
-#include "kmp/Invocation.h"
-#include "kmp/ParallelRun.h"
+#include "GameCatalogue.h"
+#include "Invocation.h"
+#include "ParallelRun.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
-#include "kmp/MapCheck.h"
+#include "MapCheck.h"
 
-#include "kmp/MapText.h"
-#include "map/MapFile.h"
-#include "map/Terrain.h"
+#include "MapText.h"
+#include "MapFile.h"
+#include "Terrain.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/SpriteTable.h"
+#include "SpriteTable.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "kmp/MapEdit.h"
+#include "MapEdit.h"
 
-#include "map/MapFile.h"
-#include "map/Terrain.h"
+#include "MapFile.h"
+#include "Terrain.h"
 
 using namespace Qt::StringLiterals;
 

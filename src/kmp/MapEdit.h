@@ -1,7 +1,7 @@
 #pragma once
 
-#include "kmp/GameCatalogue.h"
-#include "map/MapGrid.h"
+#include "GameCatalogue.h"
+#include "MapGrid.h"
 
 #include <QString>
 

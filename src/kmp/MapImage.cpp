@@ -1,7 +1,7 @@
-#include "kmp/MapImage.h"
+#include "MapImage.h"
 
-#include "map/CellGeometry.h"
-#include "view/MapRenderer.h"
+#include "CellGeometry.h"
+#include "MapRenderer.h"
 
 #include <QBuffer>
 #include <QImageWriter>

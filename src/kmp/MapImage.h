@@ -1,8 +1,8 @@
 #pragma once
 
-#include "catalogue/SpriteTable.h"
-#include "io/FileResult.h"
-#include "map/MapGrid.h"
+#include "SpriteTable.h"
+#include "FileResult.h"
+#include "MapGrid.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "kmp/MapSource.h"
+#include "MapSource.h"
 
-#include "io/RegularFileHead.h"
+#include "RegularFileHead.h"
 
 #include <QFile>
 

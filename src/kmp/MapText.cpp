@@ -1,7 +1,7 @@
-#include "kmp/MapText.h"
+#include "MapText.h"
 
-#include "map/MapFile.h"
-#include "map/Terrain.h"
+#include "MapFile.h"
+#include "Terrain.h"
 
 #include <QStringList>
 

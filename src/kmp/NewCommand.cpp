@@ -1,9 +1,9 @@
 // kmp new: a map with the editor's new-map defaults, saved as the editor saves.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "kmp/Invocation.h"
-#include "kmp/OutputRule.h"
-#include "map/MapFile.h"
+#include "Invocation.h"
+#include "OutputRule.h"
+#include "MapFile.h"
 
 #include <QFileInfo>
 

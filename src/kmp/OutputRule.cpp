@@ -1,7 +1,7 @@
-#include "kmp/OutputRule.h"
+#include "OutputRule.h"
 
-#include "io/RegularFileHead.h"
-#include "map/MapFile.h"
+#include "RegularFileHead.h"
+#include "MapFile.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
-#include "kmp/ParallelRun.h"
+#include "ParallelRun.h"
 
-#include "kmp/Invocation.h"
+#include "Invocation.h"
 
 #include <QThread>
 

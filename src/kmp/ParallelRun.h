@@ -1,7 +1,7 @@
 #pragma once
 
-#include "kmp/Console.h"
-#include "kmp/Progress.h"
+#include "Console.h"
+#include "Progress.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -1,4 +1,4 @@
-#include "kmp/Progress.h"
+#include "Progress.h"
 
 namespace kestrun::kmp {
 

@@ -1,14 +1,14 @@
 // kmp render: maps as PNG pictures, drawn exactly as the editor's canvas.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "io/RebuildableFileWrite.h"
-#include "kmp/GameCatalogue.h"
-#include "kmp/Invocation.h"
-#include "kmp/MapImage.h"
-#include "kmp/OutputRule.h"
-#include "kmp/ParallelRun.h"
-#include "map/CellGeometry.h"
-#include "map/MapFile.h"
+#include "RebuildableFileWrite.h"
+#include "GameCatalogue.h"
+#include "Invocation.h"
+#include "MapImage.h"
+#include "OutputRule.h"
+#include "ParallelRun.h"
+#include "CellGeometry.h"
+#include "MapFile.h"
 
 #include <QDir>
 #include <QFileInfo>

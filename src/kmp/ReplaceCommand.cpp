@@ -1,10 +1,10 @@
 // kmp replace: sprite indices and terrain codes swapped for others across maps.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "kmp/Invocation.h"
-#include "kmp/MapEdit.h"
-#include "kmp/ParallelRun.h"
-#include "map/MapFile.h"
+#include "Invocation.h"
+#include "MapEdit.h"
+#include "ParallelRun.h"
+#include "MapFile.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,10 +1,10 @@
 // kmp set: one byte of one cell of a map, changed in place.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "kmp/GameCatalogue.h"
-#include "kmp/Invocation.h"
-#include "kmp/MapEdit.h"
-#include "map/MapFile.h"
+#include "GameCatalogue.h"
+#include "Invocation.h"
+#include "MapEdit.h"
+#include "MapFile.h"
 
 using namespace Qt::StringLiterals;
 

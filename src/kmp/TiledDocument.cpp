@@ -1,4 +1,4 @@
-#include "kmp/TiledDocument.h"
+#include "TiledDocument.h"
 
 namespace kestrun::kmp::tiled {
 namespace {

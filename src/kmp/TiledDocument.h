@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kmp/TiledLayerData.h"
+#include "TiledLayerData.h"
 
 #include <QByteArrayView>
 #include <QMap>

@@ -1,6 +1,6 @@
-#include "kmp/TiledExport.h"
+#include "TiledExport.h"
 
-#include "map/CellGeometry.h"
+#include "CellGeometry.h"
 
 #include <QXmlStreamWriter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kmp/TiledFormat.h"
+#include "TiledFormat.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "kmp/TiledFormat.h"
+#include "TiledFormat.h"
 
-#include "view/MapRenderer.h"
+#include "MapRenderer.h"
 
 #include <QCryptographicHash>
 #include <QXmlStreamWriter>

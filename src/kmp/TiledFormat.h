@@ -1,8 +1,8 @@
 #pragma once
 
-#include "catalogue/SpriteTable.h"
-#include "map/MapFile.h"
-#include "map/MapGrid.h"
+#include "SpriteTable.h"
+#include "MapFile.h"
+#include "MapGrid.h"
 
 #include <QByteArray>
 #include <QImage>

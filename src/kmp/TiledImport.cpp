@@ -1,7 +1,7 @@
-#include "kmp/TiledImport.h"
+#include "TiledImport.h"
 
-#include "kmp/TiledDocument.h"
-#include "kmp/TiledFormat.h"
+#include "TiledDocument.h"
+#include "TiledFormat.h"
 
 #include <limits>
 #include <optional>

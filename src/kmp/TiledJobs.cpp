@@ -1,6 +1,6 @@
-#include "kmp/TiledJobs.h"
+#include "TiledJobs.h"
 
-#include "io/StreamedWrite.h"
+#include "StreamedWrite.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "io/WholeFileWrite.h"
-#include "kmp/Console.h"
-#include "kmp/Invocation.h"
-#include "kmp/OutputRule.h"
+#include "WholeFileWrite.h"
+#include "Console.h"
+#include "Invocation.h"
+#include "OutputRule.h"
 
 #include <QByteArrayView>
 #include <QCommandLineOption>

@@ -1,5 +1,5 @@
 // Tiled's JSON maps (.tmj, .json) and tilesets (.tsj).
-#include "kmp/TiledDocument.h"
+#include "TiledDocument.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

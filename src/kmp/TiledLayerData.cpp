@@ -1,4 +1,4 @@
-#include "kmp/TiledLayerData.h"
+#include "TiledLayerData.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
 // TMX and TSX, read with entities never expanded: a document that declares a
 // DTD or refers to an entity is refused.
-#include "kmp/TiledDocument.h"
+#include "TiledDocument.h"
 
 #include <QXmlStreamReader>
 

@@ -1,14 +1,14 @@
 // kmp usage: which sprites and terrain codes a game's maps use, and where;
 // which catalogue sprites no map uses, and which used ones it lacks.
-#include "kmp/Commands.h"
+#include "Commands.h"
 
-#include "kmp/Invocation.h"
-#include "kmp/MapBatch.h"
-#include "kmp/MapSource.h"
-#include "kmp/MapText.h"
-#include "kmp/ParallelRun.h"
-#include "map/MapFile.h"
-#include "map/Terrain.h"
+#include "Invocation.h"
+#include "MapBatch.h"
+#include "MapSource.h"
+#include "MapText.h"
+#include "ParallelRun.h"
+#include "MapFile.h"
+#include "Terrain.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 // kmp: checks, renders, dumps and compares level files without a window. It
 // needs no display: images are drawn and encoded by Qt Gui alone.
-#include "kmp/CommandLineNames.h"
-#include "kmp/Commands.h"
+#include "CommandLineNames.h"
+#include "Commands.h"
 
 #include "Version.h"
 

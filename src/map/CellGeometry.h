@@ -1,6 +1,6 @@
 #pragma once
 
-#include "map/MapGrid.h"
+#include "MapGrid.h"
 
 namespace kestrun {
 

@@ -1,4 +1,4 @@
-#include "map/MapDocument.h"
+#include "MapDocument.h"
 
 namespace kestrun {
 

@@ -1,7 +1,7 @@
-#include "map/MapFile.h"
+#include "MapFile.h"
 
-#include "io/FileHeadWrite.h"
-#include "io/RegularFile.h"
+#include "FileHeadWrite.h"
+#include "RegularFile.h"
 
 #include <cstring>
 

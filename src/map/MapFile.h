@@ -1,7 +1,7 @@
 #pragma once
 
-#include "io/FileResult.h"
-#include "map/MapGrid.h"
+#include "FileResult.h"
+#include "MapGrid.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "map/MapGrid.h"
+#include "MapGrid.h"
 
-#include "map/Terrain.h"
+#include "Terrain.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "map/Terrain.h"
+#include "Terrain.h"
 
 namespace kestrun {
 namespace {

@@ -1,4 +1,4 @@
-#include "view/AccessibleRole.h"
+#include "AccessibleRole.h"
 
 #include <QAccessibleWidget>
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "view/MapCanvas.h"
+#include "MapCanvas.h"
 
-#include "view/AccessibleRole.h"
-#include "view/Editing.h"
+#include "AccessibleRole.h"
+#include "Editing.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

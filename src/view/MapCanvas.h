@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view/MapRenderer.h"
+#include "MapRenderer.h"
 
 #include <QColor>
 #include <QImage>

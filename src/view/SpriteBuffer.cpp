@@ -1,6 +1,6 @@
-#include "view/SpriteBuffer.h"
+#include "SpriteBuffer.h"
 
-#include "view/AccessibleRole.h"
+#include "AccessibleRole.h"
 
 #include <QPainter>
 

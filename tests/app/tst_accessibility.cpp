@@ -1,9 +1,9 @@
 // What assistive technology reads from the editor window: the roles and names
 // of its controls, and the status bar's panels with their current text.
-#include "app/StatusBar.h"
+#include "StatusBar.h"
 #include "support/EditorFixture.h"
-#include "view/MapCanvas.h"
-#include "view/SpriteBuffer.h"
+#include "MapCanvas.h"
+#include "SpriteBuffer.h"
 
 #include <QAccessible>
 #include <QTest>

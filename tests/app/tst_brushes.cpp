@@ -1,9 +1,9 @@
 // The edit layer, the sprite brush from the sprite list and the layer switch.
-#include "app/SpriteList.h"
+#include "SpriteList.h"
 #include "support/EditorFixture.h"
-#include "view/Editing.h"
-#include "view/MapCanvas.h"
-#include "view/SpriteBuffer.h"
+#include "Editing.h"
+#include "MapCanvas.h"
+#include "SpriteBuffer.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,9 +1,9 @@
 // Drawing the map on the editor's canvas: terrain colours, sprite layers, the
 // sprite buffer, and what reaches the screen.
-#include "map/Terrain.h"
+#include "Terrain.h"
 #include "support/EditorFixture.h"
-#include "view/MapCanvas.h"
-#include "view/SpriteBuffer.h"
+#include "MapCanvas.h"
+#include "SpriteBuffer.h"
 
 #include <QPaintEvent>
 #include <QTest>

@@ -1,8 +1,8 @@
 // Start-up with the game folder: asking for it once, remembering it, and what
 // the window shows after a catalogue that loads or fails.
-#include "app/SpriteList.h"
-#include "app/frmMain.h"
-#include "catalogue/PictureFile.h"
+#include "SpriteList.h"
+#include "frmMain.h"
+#include "PictureFile.h"
 #include "support/ScriptedPlatform.h"
 #include "support/WindowAccess.h"
 #include "support/TestFiles.h"

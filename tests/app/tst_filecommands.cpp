@@ -1,11 +1,11 @@
 // New, Open, Save and Save As through the scripted file dialogs.
-#include "app/DialogFolder.h"
-#include "app/KeyedToolBar.h"
-#include "app/StatusBar.h"
-#include "map/MapFile.h"
+#include "DialogFolder.h"
+#include "KeyedToolBar.h"
+#include "StatusBar.h"
+#include "MapFile.h"
 #include "support/EditorFixture.h"
 #include "support/TestFiles.h"
-#include "view/MapCanvas.h"
+#include "MapCanvas.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,13 +1,13 @@
 // The editor window's controls, menus, toolbar and the commands that live in
 // the window itself.
-#include "app/KeyedToolBar.h"
-#include "app/SpriteList.h"
-#include "app/StatusBar.h"
-#include "map/MapFile.h"
+#include "KeyedToolBar.h"
+#include "SpriteList.h"
+#include "StatusBar.h"
+#include "MapFile.h"
 #include "support/EditorFixture.h"
 #include "support/TestFiles.h"
-#include "view/MapCanvas.h"
-#include "view/SpriteBuffer.h"
+#include "MapCanvas.h"
+#include "SpriteBuffer.h"
 
 #include <QAction>
 #include <QApplication>

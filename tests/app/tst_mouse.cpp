@@ -1,7 +1,7 @@
 // Mouse editing on the canvas, driven by synthetic events on the real widget.
-#include "app/StatusBar.h"
+#include "StatusBar.h"
 #include "support/EditorFixture.h"
-#include "view/MapCanvas.h"
+#include "MapCanvas.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // The real platform services, headless: the file dialogs answered by a timer,
 // and the settings store in a temporary configuration folder.
-#include "app/AppInfo.h"
-#include "app/QtPlatformServices.h"
-#include "app/QtTranslation.h"
-#include "catalogue/GameFolderSetting.h"
+#include "AppIdentity.h"
+#include "QtPlatformServices.h"
+#include "QtTranslation.h"
+#include "UserSettings.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "app/KeyedToolBar.h"
-#include "app/Module1.h"
-#include "app/frmMain.h"
-#include "app/frmSplash.h"
+#include "KeyedToolBar.h"
+#include "Module1.h"
+#include "frmMain.h"
+#include "frmSplash.h"
 #include "support/ScriptedPlatform.h"
 #include "support/WindowAccess.h"
 

@@ -1,10 +1,10 @@
 // The window's load and the map named on the command line.
 #include "Version.h"
-#include "app/CommandLine.h"
-#include "map/MapFile.h"
+#include "CommandLine.h"
+#include "MapFile.h"
 #include "support/EditorFixture.h"
 #include "support/TestFiles.h"
-#include "view/MapCanvas.h"
+#include "MapCanvas.h"
 
 #include <QFile>
 #include <QLabel>

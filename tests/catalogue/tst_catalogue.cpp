@@ -1,7 +1,7 @@
 // Loading a game folder's catalogue into the sprite table, and finding the
 // files of a folder made on Windows.
-#include "catalogue/Catalogue.h"
-#include "catalogue/GamePath.h"
+#include "Catalogue.h"
+#include "GamePath.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

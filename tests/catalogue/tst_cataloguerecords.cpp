@@ -1,7 +1,7 @@
 // The tileset.dat reader: record splitting, the index rule and the text decoding.
-#include "catalogue/CatalogueText.h"
-#include "catalogue/LeadingNumber.h"
-#include "catalogue/CatalogueRecords.h"
+#include "CatalogueText.h"
+#include "LeadingNumber.h"
+#include "CatalogueRecords.h"
 
 #include <QStringDecoder>
 #include <QTest>

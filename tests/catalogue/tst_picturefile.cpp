@@ -1,8 +1,8 @@
 // Sprite pictures: decoding with the size guard, and the 40 x 40 block each
 // slot gives a cell.
-#include "catalogue/JpegFrame.h"
-#include "catalogue/PictureFile.h"
-#include "catalogue/SpriteTable.h"
+#include "JpegFrame.h"
+#include "PictureFile.h"
+#include "SpriteTable.h"
 #include "support/TestFiles.h"
 
 #include <QBuffer>

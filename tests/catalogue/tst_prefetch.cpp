@@ -1,5 +1,5 @@
-#include "catalogue/Catalogue.h"
-#include "catalogue/PicturePrefetch.h"
+#include "Catalogue.h"
+#include "PicturePrefetch.h"
 #include "support/TestFiles.h"
 
 #include <QImageReader>

@@ -1,7 +1,7 @@
 // The bundled sample game folder loads as a game folder should, and its level
 // uses what it is meant to show.
-#include "catalogue/Catalogue.h"
-#include "map/MapFile.h"
+#include "Catalogue.h"
+#include "MapFile.h"
 #include "support/TestFiles.h"
 
 #include <QDirIterator>

@@ -1,7 +1,7 @@
 // Opening a file by descriptor for the readers and writers: only a regular
 // file is opened, never waiting on a pipe, and its descriptor then blocks as
 // usual; every refusal says why.
-#include "io/PosixFile.h"
+#include "PosixFile.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // Writing a whole file safely: the target is afterwards exactly the new bytes
 // or exactly what it was, keeps its mode, and nothing else is left beside it.
-#include "io/WholeFileWrite.h"
+#include "WholeFileWrite.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "KmpTestSupport.h"
 
-#include "kmp/Commands.h"
-#include "map/MapFile.h"
+#include "Commands.h"
+#include "MapFile.h"
 #include "support/EditorFixture.h"
 #include "support/TestFiles.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "map/MapFile.h"
-#include "map/MapGrid.h"
+#include "MapFile.h"
+#include "MapGrid.h"
 
 #include <QByteArray>
 #include <QProcessEnvironment>

@@ -1,7 +1,7 @@
 // kmp check: the exit status, the message and the JSON finding for each kind
 // of fault, and a game whose catalogue the editor stops reading.
 #include "KmpTestSupport.h"
-#include "map/MapFile.h"
+#include "MapFile.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

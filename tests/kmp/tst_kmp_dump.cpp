@@ -1,7 +1,7 @@
 // kmp dump and undump: golden text, byte-for-byte round trips over seeded
 // random files, one line per changed cell, and the faults undump names.
 #include "KmpTestSupport.h"
-#include "kmp/DumpFormat.h"
+#include "DumpFormat.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

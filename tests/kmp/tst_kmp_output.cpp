@@ -2,7 +2,7 @@
 // of another kind without --force, OUT.png named as a picture, and a clean
 // failure past a file-size limit.
 #include "KmpTestSupport.h"
-#include "kmp/DumpFormat.h"
+#include "DumpFormat.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

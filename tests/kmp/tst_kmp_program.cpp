@@ -1,10 +1,10 @@
 // The real kmp program: exit statuses and messages with no display, the game
 // folder the editor remembers, and maps shown as text by "git diff".
 #include "KmpTestSupport.h"
-#include "app/QtPlatformServices.h"
-#include "catalogue/GameFolderSetting.h"
-#include "kmp/DumpFormat.h"
-#include "map/MapFile.h"
+#include "QtPlatformServices.h"
+#include "UserSettings.h"
+#include "DumpFormat.h"
+#include "MapFile.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

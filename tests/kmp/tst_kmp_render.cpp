@@ -4,7 +4,7 @@
 #include "KmpTestSupport.h"
 #include "support/EditorFixture.h"
 #include "support/TestFiles.h"
-#include "view/MapCanvas.h"
+#include "MapCanvas.h"
 
 #include <QDir>
 #include <QTest>

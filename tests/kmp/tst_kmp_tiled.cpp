@@ -3,7 +3,7 @@
 // draws, an edited tile lands in its cell and layer, and what has no meaning
 // in a level is refused without writing anything.
 #include "KmpTestSupport.h"
-#include "map/CellGeometry.h"
+#include "CellGeometry.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

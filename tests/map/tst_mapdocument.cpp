@@ -1,5 +1,5 @@
 // The map document: the one writer of the grid, and what each change says.
-#include "map/MapDocument.h"
+#include "MapDocument.h"
 #include "support/TestFiles.h"
 
 #include <QSignalSpy>

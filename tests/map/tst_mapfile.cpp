@@ -1,4 +1,4 @@
-#include "map/MapFile.h"
+#include "MapFile.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "map/MapGrid.h"
-#include "map/Terrain.h"
+#include "MapGrid.h"
+#include "Terrain.h"
 
 #include <QTest>
 

@@ -2,11 +2,11 @@
 // its mode, owner and group, its ACL, flags and other hard links; a save into
 // a folder that may not be written, over a symbolic link (another user's in a
 // shared folder refused), or killed at each of its steps.
-#include "io/FileHeadWrite.h"
-#include "io/NativeFileName.h"
-#include "io/SaveFaults.h"
-#include "io/StreamedWrite.h"
-#include "map/MapFile.h"
+#include "FileHeadWrite.h"
+#include "NativeFileName.h"
+#include "SaveFaults.h"
+#include "StreamedWrite.h"
+#include "MapFile.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

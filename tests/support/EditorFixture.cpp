@@ -1,6 +1,6 @@
 #include "support/EditorFixture.h"
 
-#include "view/MapCanvas.h"
+#include "MapCanvas.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/frmMain.h"
+#include "frmMain.h"
 #include "support/ScriptedPlatform.h"
 #include "support/WindowAccess.h"
 

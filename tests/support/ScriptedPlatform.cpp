@@ -1,6 +1,6 @@
 #include "support/ScriptedPlatform.h"
 
-#include "catalogue/PictureFile.h"
+#include "PictureFile.h"
 
 namespace kestrun::testing {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PlatformServices.h"
+#include "PlatformServices.h"
 
 #include <QMap>
 #include <QStringList>

@@ -4,16 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "AppIdentity.h"
+
 namespace kestrun {
-
-// The application title: the main window's caption, the title of every
-// message box and the name of the per-user settings store.
-inline const QString AppTitle = QStringLiteral("Kestrunle");
-
-// Where the game folder is remembered: application AppTitle, this section
-// and key of the per-user settings store.
-inline const QString GameFolderSection = QStringLiteral("settings");
-inline const QString GameFolderKey = QStringLiteral("gamepath");
 
 // The per-user settings store of `application`, in the platform's native
 // format and place ($XDG_CONFIG_HOME/<application>/<application>.conf here).

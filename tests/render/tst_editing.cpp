@@ -1,4 +1,4 @@
-#include "view/Editing.h"
+#include "Editing.h"
 
 #include <QTest>
 

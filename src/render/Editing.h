@@ -1,7 +1,7 @@
 #pragma once
 
-#include "map/MapDocument.h"
-#include "map/MapGrid.h"
+#include "MapDocument.h"
+#include "MapGrid.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "view/MapRenderer.h"
+#include "MapRenderer.h"
 
-#include "map/Terrain.h"
+#include "Terrain.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "view/Editing.h"
+#include "Editing.h"
 
-#include "map/CellGeometry.h"
-#include "map/Terrain.h"
+#include "CellGeometry.h"
+#include "Terrain.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "catalogue/SpriteTable.h"
-#include "map/CellGeometry.h"
-#include "map/MapGrid.h"
+#include "SpriteTable.h"
+#include "CellGeometry.h"
+#include "MapGrid.h"
 
 #include <QImage>
 #include <QRect>

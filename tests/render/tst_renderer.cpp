@@ -1,5 +1,5 @@
-#include "map/Terrain.h"
-#include "view/MapRenderer.h"
+#include "Terrain.h"
+#include "MapRenderer.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "catalogue/GameFolderSetting.h"
+#include "UserSettings.h"
 
-#include "io/RegularFile.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QStandardPaths>

@@ -70,10 +70,10 @@ void grain(QImage &image, const QColor &base, int amplitude, Rng &rng)
     }
 }
 
-void speckle(QImage &image, const QColor &colour, int count, Rng &rng)
+void speckle(QImage &image, const QColor &color, int count, Rng &rng)
 {
     for (int i = 0; i < count; ++i)
-        image.setPixelColor(rng.range(0, Side - 1), rng.range(0, Side - 1), shade(colour, rng.range(-8, 8)));
+        image.setPixelColor(rng.range(0, Side - 1), rng.range(0, Side - 1), shade(color, rng.range(-8, 8)));
 }
 
 // A raised edge: light along the top and left, dark along the bottom and right.
@@ -99,12 +99,12 @@ void softShadow(QPainter &p, const QPointF &centre, double rx, double ry)
     p.drawEllipse(centre, rx, ry);
 }
 
-void ball(QPainter &p, const QPointF &centre, double r, const QColor &colour)
+void ball(QPainter &p, const QPointF &centre, double r, const QColor &color)
 {
     QRadialGradient g(centre - QPointF(r * 0.35, r * 0.35), r * 1.3);
-    g.setColorAt(0.0, shade(colour, 55));
-    g.setColorAt(0.55, colour);
-    g.setColorAt(1.0, shade(colour, -60));
+    g.setColorAt(0.0, shade(color, 55));
+    g.setColorAt(0.55, color);
+    g.setColorAt(1.0, shade(color, -60));
     p.setPen(Qt::NoPen);
     p.setBrush(g);
     p.drawEllipse(centre, r, r);
@@ -472,16 +472,16 @@ QImage base(const QColor &plate, const QColor &emblem, bool star)
     return image;
 }
 
-QImage spawn(const QColor &colour, bool pointsUp)
+QImage spawn(const QColor &color, bool pointsUp)
 {
     QImage image = ground(pointsUp ? 15 : 16);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QPointF c(20, 20);
-    QPen ring(colour, 2.4);
+    QPen ring(color, 2.4);
     ring.setDashPattern({3.0, 2.0});
     p.setPen(ring);
-    p.setBrush(QColor(colour.red(), colour.green(), colour.blue(), 50));
+    p.setBrush(QColor(color.red(), color.green(), color.blue(), 50));
     p.drawEllipse(c, 15, 15);
     QPolygonF arrow;
     arrow << QPointF(20, 8) << QPointF(29, 19) << QPointF(23.5, 19) << QPointF(23.5, 31) << QPointF(16.5, 31)
@@ -490,10 +490,10 @@ QImage spawn(const QColor &colour, bool pointsUp)
         for (QPointF &pt : arrow)
             pt.setY(40 - pt.y());
     }
-    p.setPen(QPen(shade(colour, -90), 1.2));
+    p.setPen(QPen(shade(color, -90), 1.2));
     QLinearGradient g(0, 8, 0, 32);
-    g.setColorAt(0.0, shade(colour, 70));
-    g.setColorAt(1.0, shade(colour, -30));
+    g.setColorAt(0.0, shade(color, 70));
+    g.setColorAt(1.0, shade(color, -30));
     p.setBrush(g);
     p.drawPolygon(arrow);
     return image;

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Takes the README's screenshots from the real editor on a private Xvfb
+"""Takes the screenshots in docs/screenshots from the real editor on a private Xvfb
 display: the main window on the sample level, and the About window; and the
 sample level exported by kmp, open in Tiled.
 

@@ -47,10 +47,10 @@ private:
     QImage m_image;
 };
 
-QPixmap swatch(const QColor &colour, int size)
+QPixmap swatch(const QColor &color, int size)
 {
     QPixmap pixmap(size, size);
-    pixmap.fill(colour);
+    pixmap.fill(color);
     return pixmap;
 }
 

@@ -31,8 +31,8 @@ def grey_png(width, height, interlaced=False):
     return png_header(width, height, interlaced) + chunk(b'IDAT', zlib.compress(data, 9)) + chunk(b'IEND', b'')
 
 
-def bmp(width, height, colour=(90, 140, 40)):
-    row = bytes(colour) * width + bytes((-3 * width) % 4)
+def bmp(width, height, color=(90, 140, 40)):
+    row = bytes(color) * width + bytes((-3 * width) % 4)
     pixels = row * height
     return (b'BM' + struct.pack('<IHHI', 54 + len(pixels), 0, 0, 54)
             + struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0) + pixels)

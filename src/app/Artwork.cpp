@@ -16,19 +16,19 @@ namespace kestrun {
 namespace {
 
 const QColor Outline(64, 64, 64);
-const QColor PlayerColour(32, 96, 224);
-const QColor EnemyColour(220, 32, 32);
+const QColor PlayerColor(32, 96, 224);
+const QColor EnemyColor(220, 32, 32);
 
-QPen pen(const QColor &colour, qreal width = 1.0)
+QPen pen(const QColor &color, qreal width = 1.0)
 {
-    QPen p(colour, width);
+    QPen p(color, width);
     p.setJoinStyle(Qt::MiterJoin);
     return p;
 }
 
-QPen roundPen(const QColor &colour, qreal width)
+QPen roundPen(const QColor &color, qreal width)
 {
-    return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
 // --- file and edit commands ---------------------------------------------
@@ -75,7 +75,7 @@ void drawDelete(QPainter &p)
     const QLineF strokes[] = {{3.5, 3.5, 12.5, 12.5}, {12.5, 3.5, 3.5, 12.5}};
     p.setPen(roundPen(QColor(120, 0, 0), 3.6));
     p.drawLines(strokes, 2);
-    p.setPen(roundPen(EnemyColour, 2.0));
+    p.setPen(roundPen(EnemyColor, 2.0));
     p.drawLines(strokes, 2);
 }
 
@@ -118,8 +118,8 @@ void drawBase(QPainter &p, const QColor &side)
     p.drawPolygon(QPolygonF({{8.0, 0.5}, {14.5, 2.5}, {8.0, 4.5}}));
 }
 
-void drawPlayerBase(QPainter &p) { drawBase(p, PlayerColour); }
-void drawEnemyBase(QPainter &p) { drawBase(p, EnemyColour); }
+void drawPlayerBase(QPainter &p) { drawBase(p, PlayerColor); }
+void drawEnemyBase(QPainter &p) { drawBase(p, EnemyColor); }
 
 // A spawn point: a ring with four sights and a dot, in the side's colour.
 void drawRespawn(QPainter &p, const QColor &side)
@@ -140,8 +140,8 @@ void drawRespawn(QPainter &p, const QColor &side)
     p.drawEllipse(centre, 2.0, 2.0);
 }
 
-void drawEnemyRespawn(QPainter &p) { drawRespawn(p, EnemyColour); }
-void drawPlayerRespawn(QPainter &p) { drawRespawn(p, PlayerColour); }
+void drawEnemyRespawn(QPainter &p) { drawRespawn(p, EnemyColor); }
+void drawPlayerRespawn(QPainter &p) { drawRespawn(p, PlayerColor); }
 
 // Routes: a path through waypoints, from a start to a flag.
 void drawRoutes(QPainter &p)
@@ -275,7 +275,7 @@ void drawApplication(QPainter &p)
     p.save();
     p.translate(7.0, 12.5);
     p.scale(18.0 / 16.0, 18.0 / 16.0);
-    drawBase(p, PlayerColour);
+    drawBase(p, PlayerColor);
     p.restore();
 }
 

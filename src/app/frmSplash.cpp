@@ -74,7 +74,7 @@ struct LabelDesign {
     const QString *family;
     qreal pointSize;
     bool bold;
-    QColor colour;    // invalid: the default label text colour
+    QColor color;    // invalid: the default label text colour
     Qt::Alignment alignment;
 };
 
@@ -210,9 +210,9 @@ frmSplash::frmSplash(QWidget *owner)
         font.setPointSizeF(design.pointSize);
         font.setBold(design.bold);
         label->setFont(font);
-        if (design.colour.isValid()) {
+        if (design.color.isValid()) {
             QPalette palette = label->palette();
-            palette.setColor(QPalette::WindowText, design.colour);
+            palette.setColor(QPalette::WindowText, design.color);
             label->setPalette(palette);
         }
         label->setGeometry(pixels(design.twips));

@@ -59,15 +59,15 @@ struct PngCorner::Decoder {
         if (setjmp(png_jmpbuf(png)))
             return false;
         png_read_info(png, info);
-        const png_byte colourType = png_get_color_type(png, info);
+        const png_byte colorType = png_get_color_type(png, info);
         const png_byte depth = png_get_bit_depth(png, info);
         size = QSize(int(png_get_image_width(png, info)), int(png_get_image_height(png, info)));
         interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
-        alpha = (colourType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+        alpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
         wide = depth == 16;
 
         png_set_expand(png); // palette to RGB, small greys to 8 bits, tRNS to alpha
-        if (!(colourType & PNG_COLOR_MASK_COLOR))
+        if (!(colorType & PNG_COLOR_MASK_COLOR))
             png_set_gray_to_rgb(png);
         if (wide && QSysInfo::ByteOrder == QSysInfo::LittleEndian)
             png_set_swap(png);

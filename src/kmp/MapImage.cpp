@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 namespace kestrun::kmp {
 namespace {
 
-const QRgb GridLineColour = qRgb(128, 128, 128);
+const QRgb GridLineColor = qRgb(128, 128, 128);
 
 // The canvas exactly as the editor shows it after RedrawMap(layer): the same
 // renderer, and a full redraw's boxes cover every pixel, so the background
@@ -47,13 +47,13 @@ void drawCellLines(QImage &image)
         if (x >= image.width())
             continue;
         for (int y = 0; y < image.height(); ++y)
-            reinterpret_cast<QRgb *>(image.scanLine(y))[x] = GridLineColour;
+            reinterpret_cast<QRgb *>(image.scanLine(y))[x] = GridLineColor;
     }
     for (int j = 0; j <= MapGrid::Height; ++j) {
         const int y = int(std::lround(j * CellSize * sy));
         if (y >= image.height())
             continue;
-        std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)), image.width(), GridLineColour);
+        std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)), image.width(), GridLineColor);
     }
 }
 

@@ -23,7 +23,7 @@ QString TerrainName(std::uint8_t code)
 QRgb terrainColor(std::uint8_t code)
 {
     const TerrainKind *kind = kindOf(code);
-    return kind ? kind->colour : qRgb(0, 0, 0);
+    return kind ? kind->color : qRgb(0, 0, 0);
 }
 
 } // namespace kestrun

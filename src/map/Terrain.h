@@ -23,7 +23,7 @@ constexpr std::uint8_t terrainByte(TerrainCode code)
 struct TerrainKind {
     TerrainCode code;
     const char *name;
-    QRgb colour;
+    QRgb color;
 };
 inline constexpr std::array<TerrainKind, 5> Terrains{{
     {TerrainCode::Ground, "Ground", qRgb(0, 255, 0)},

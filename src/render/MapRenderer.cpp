@@ -35,14 +35,14 @@ QRect MapRenderer::drawTerrain(QImage &canvas, int x, int y, std::uint8_t code) 
     const QRect box = terrainBox(canvas, x, y);
     if (box.isEmpty() || !canDrawOn(canvas))
         return {};
-    const QRgb colour = terrainColor(code);
+    const QRgb color = terrainColor(code);
     // bits() once per box: scanLine() on a non-const image checks for
     // sharing on every row.
     uchar *bits = canvas.bits();
     const qsizetype stride = canvas.bytesPerLine();
     for (int row = box.top(); row <= box.bottom(); ++row) {
         auto *line = reinterpret_cast<QRgb *>(bits + row * stride);
-        std::fill_n(line + box.left(), box.width(), colour);
+        std::fill_n(line + box.left(), box.width(), color);
     }
     return box;
 }

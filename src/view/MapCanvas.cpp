@@ -56,11 +56,11 @@ void MapCanvas::moveFrame(int left, int top)
     updateFrameArea();
 }
 
-void MapCanvas::setFrameColor(const QColor &colour)
+void MapCanvas::setFrameColor(const QColor &color)
 {
-    if (colour == m_frame.borderColor)
+    if (color == m_frame.borderColor)
         return;
-    m_frame.borderColor = colour;
+    m_frame.borderColor = color;
     updateFrameArea();
 }
 

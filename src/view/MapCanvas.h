@@ -52,7 +52,7 @@ public:
     // stands over no particular cell; that is the editor's long-standing look.
     void parkFrame() { moveFrame(ParkedFrameLeft, m_frame.top); }
     static constexpr int ParkedFrameLeft = 50;
-    void setFrameColor(const QColor &colour);
+    void setFrameColor(const QColor &color);
 
     static int buttonCode(Qt::MouseButtons buttons);
     static int shiftCode(Qt::KeyboardModifiers modifiers);

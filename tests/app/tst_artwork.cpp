@@ -24,13 +24,13 @@ int opaquePixels(const QImage &image)
     return count;
 }
 
-int distinctColours(const QImage &image)
+int distinctColors(const QImage &image)
 {
-    QSet<QRgb> colours;
+    QSet<QRgb> colors;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            colours.insert(image.pixel(x, y));
-    return int(colours.size());
+            colors.insert(image.pixel(x, y));
+    return int(colors.size());
 }
 
 int largestChannelDifference(const QImage &a, const QImage &b)
@@ -72,8 +72,8 @@ private slots:
     void imagesDifferFromOneAnother();
     void disabledIsGreyed_data();
     void disabledIsGreyed();
-    void terrainShowsItsColour_data();
-    void terrainShowsItsColour();
+    void terrainShowsItsColor_data();
+    void terrainShowsItsColor();
     void outsideTheListIsNull_data();
     void outsideTheListIsNull();
     void applicationIcon_data();
@@ -94,7 +94,7 @@ void TestArtwork::everyImageIsDrawn()
     QCOMPARE(image.size(), QSize(16, 16));
     // Something is drawn, and it is a picture, not a flat block.
     QVERIFY2(opaquePixels(image) >= 30, qPrintable(QString::number(opaquePixels(image))));
-    QVERIFY(distinctColours(image) >= 3);
+    QVERIFY(distinctColors(image) >= 3);
 }
 
 void TestArtwork::backgroundIsTransparent_data()
@@ -186,10 +186,10 @@ void TestArtwork::disabledIsGreyed()
     QVERIFY(shapePixels > 0);
 }
 
-void TestArtwork::terrainShowsItsColour_data()
+void TestArtwork::terrainShowsItsColor_data()
 {
     QTest::addColumn<int>("index");
-    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<QColor>("color");
     QTest::newRow("Ground") << 11 << QColor(0, 255, 0);
     QTest::newRow("Beton") << 12 << QColor(0, 0, 0);
     QTest::newRow("Brick") << 13 << QColor(255, 255, 0);
@@ -197,21 +197,21 @@ void TestArtwork::terrainShowsItsColour_data()
     QTest::newRow("Ice") << 15 << QColor(255, 255, 255);
 }
 
-void TestArtwork::terrainShowsItsColour()
+void TestArtwork::terrainShowsItsColor()
 {
     QFETCH(int, index);
-    QFETCH(QColor, colour);
+    QFETCH(QColor, color);
     const QIcon icon = toolbarImage(index);
     for (const qreal ratio : {1.0, 2.0}) {
         const QImage image = argb(icon.pixmap(QSize(16, 16), ratio));
         const int middle = image.width() / 2;
-        QCOMPARE(QColor(image.pixel(middle, middle)), colour);
+        QCOMPARE(QColor(image.pixel(middle, middle)), color);
         QCOMPARE(qAlpha(image.pixel(middle, middle)), 255);
         // Its border stands out from the colour itself, so a white or black
         // swatch still shows on a white or black bar.
         const QRgb border = image.pixel(int(1.5 * ratio), middle);
-        const int contrast = std::max({qAbs(qRed(border) - colour.red()), qAbs(qGreen(border) - colour.green()),
-                                       qAbs(qBlue(border) - colour.blue())});
+        const int contrast = std::max({qAbs(qRed(border) - color.red()), qAbs(qGreen(border) - color.green()),
+                                       qAbs(qBlue(border) - color.blue())});
         QVERIFY2(qAlpha(border) == 255 && contrast >= 60, qPrintable(QString::number(contrast)));
     }
 }
@@ -247,7 +247,7 @@ void TestArtwork::applicationIcon()
     const QImage image = argb(icon.pixmap(QSize(size, size)));
     QCOMPARE(image.size(), QSize(size, size));
     QVERIFY(opaquePixels(image) > size * size / 2);
-    QVERIFY(distinctColours(image) >= 6);
+    QVERIFY(distinctColors(image) >= 6);
 }
 
 QTEST_MAIN(TestArtwork)

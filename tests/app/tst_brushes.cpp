@@ -64,7 +64,7 @@ void TestBrushes::layerButtons()
     QTest::mouseClick(inside(w).cmdLayer[button], Qt::LeftButton);
     QCOMPARE(int(inside(w).CurrentLayer), button);
     QCOMPARE(inside(w).Label2->text(), caption);
-    QCOMPARE(e.pixel(60, 60), shown == 0 ? qRgb(0, 0, 255) : spriteColour(shown));
+    QCOMPARE(e.pixel(60, 60), shown == 0 ? qRgb(0, 0, 255) : spriteColor(shown));
 }
 
 void TestBrushes::pickingASprite_data()
@@ -109,13 +109,13 @@ void TestBrushes::pickingASprite()
     // then the last sprite drawn. A name in no slot leaves it as it was.
     const bool matched = picked != QLatin1String("ghost.bmp");
     const int previewed = layerAfter != layerBefore ? 10 : matched ? brush : 11;
-    QCOMPARE(inside(w).picBuf->picture().pixel(3, 3), spriteColour(previewed));
+    QCOMPARE(inside(w).picBuf->picture().pixel(3, 3), spriteColor(previewed));
     QCOMPARE(int(inside(w).CurrentLayer), layerAfter);
     QCOMPARE(inside(w).Label2->text(), layerCaption(layerAfter));
     if (layerAfter == layerBefore)
         QCOMPARE(inside(w).picMap->image(), canvasBefore);
     else
-        QCOMPARE(e.pixel(60, 60), spriteColour(10));
+        QCOMPARE(e.pixel(60, 60), spriteColor(10));
 
     // Clicking the same entry again after a switch to the terrain layer
     // picks it again and so switches back to layer 1.
@@ -175,7 +175,7 @@ void TestBrushes::previewRepaintsAfterAPick()
     for (int row : {1, 0}) {
         QListWidgetItem *item = inside(w).lstSP->item(row);
         QTest::mouseClick(inside(w).lstSP->viewport(), Qt::LeftButton, {}, inside(w).lstSP->visualItemRect(item).center());
-        QCOMPARE(e.onScreen(inside(w).picBuf).pixel(20, 20), spriteColour(4 + row));
+        QCOMPARE(e.onScreen(inside(w).picBuf).pixel(20, 20), spriteColor(4 + row));
     }
 }
 

@@ -49,7 +49,7 @@ QPoint centre(int x, int y)
 class TestCanvas : public QObject {
     Q_OBJECT
 private slots:
-    void terrainColourForEveryCode();
+    void terrainColorForEveryCode();
     void layersShownByRedraw_data();
     void layersShownByRedraw();
     void sharedEdgesAfterFullRedraw();
@@ -64,7 +64,7 @@ private slots:
     void newMapShowsSprite1Everywhere();
 };
 
-void TestCanvas::terrainColourForEveryCode()
+void TestCanvas::terrainColorForEveryCode()
 {
     Editor e;
     frmMain &w = *e.window;
@@ -113,8 +113,8 @@ void TestCanvas::layersShownByRedraw()
     putCell(w, 4, 5, MapCell{4, 0, 7, 0});
     inside(w).RedrawMap(layer);
     const QPoint a = centre(2, 3), b = centre(4, 5);
-    QCOMPARE(e.pixel(a.x(), a.y()), shownInA < 0 ? qRgb(0, 0, 255) : spriteColour(shownInA));
-    QCOMPARE(e.pixel(b.x(), b.y()), shownInB < 0 ? qRgb(255, 255, 0) : spriteColour(shownInB));
+    QCOMPARE(e.pixel(a.x(), a.y()), shownInA < 0 ? qRgb(0, 0, 255) : spriteColor(shownInA));
+    QCOMPARE(e.pixel(b.x(), b.y()), shownInB < 0 ? qRgb(255, 255, 0) : spriteColor(shownInB));
     QCOMPARE(e.pixel(centre(0, 0).x(), centre(0, 0).y()), qRgb(0, 0, 0)); // terrain 0
 }
 
@@ -157,11 +157,11 @@ void TestCanvas::bufferShowsTheLastSpriteDrawn()
     putCell(w, 1, 1, MapCell{1, 0, 4, 0});
     inside(w).setEditingState({inside(w).CurrentLayer, 2, inside(w).CurrentTerrain});
     inside(w).RedrawMap(3);
-    QCOMPARE(inside(w).picBuf->picture().pixel(5, 5), spriteColour(8));
+    QCOMPARE(inside(w).picBuf->picture().pixel(5, 5), spriteColor(8));
     inside(w).RedrawMap(1);
-    QCOMPARE(inside(w).picBuf->picture().pixel(5, 5), spriteColour(6)); // last of the layer-1 pass
+    QCOMPARE(inside(w).picBuf->picture().pixel(5, 5), spriteColor(6)); // last of the layer-1 pass
     inside(w).DrawSprite(7, 7, 9);
-    QCOMPARE(inside(w).picBuf->picture().pixel(5, 5), spriteColour(9));
+    QCOMPARE(inside(w).picBuf->picture().pixel(5, 5), spriteColor(9));
     QCOMPARE(int(inside(w).CurrentSprite), 2); // the brush is not the preview
 }
 
@@ -273,8 +273,8 @@ void TestCanvas::retainedImageSurvivesRepaint()
     inside(w).DrawSprite(0, 0, 3);
     inside(w).picMap->repaint();
     const QImage onScreen = inside(w).picMap->grab(QRect(0, 0, 40, 40)).toImage();
-    QCOMPARE(onScreen.pixel(20, 20), spriteColour(3));
-    QCOMPARE(e.pixel(20, 20), spriteColour(3));
+    QCOMPARE(onScreen.pixel(20, 20), spriteColor(3));
+    QCOMPARE(e.pixel(20, 20), spriteColor(3));
 }
 
 void TestCanvas::newMapShowsSprite1Everywhere()
@@ -285,7 +285,7 @@ void TestCanvas::newMapShowsSprite1Everywhere()
     w.mnuFileNew_Click();
     for (int x = 0; x < 16; ++x)
         for (int y = 0; y < 11; ++y)
-            QCOMPARE(e.pixel(x * 40 + 20, y * 40 + 20), spriteColour(1));
+            QCOMPARE(e.pixel(x * 40 + 20, y * 40 + 20), spriteColor(1));
 }
 
 QTEST_MAIN(TestCanvas)

@@ -24,7 +24,7 @@ struct PaintingEditor : Editor {
         w.cmdLayer_Click(layer);
     }
     QString readout() const { return inside(*window).sbStatusBar->panel(1)->text(); }
-    QColor frameColour() const { return inside(*window).picMap->cursorFrame().borderColor; }
+    QColor frameColor() const { return inside(*window).picMap->cursorFrame().borderColor; }
     QRect frame() const { return inside(*window).picMap->cursorFrame().rect(); }
 };
 
@@ -95,7 +95,7 @@ void TestMouse::pressRules()
     const QImage canvasBefore = inside(w).picMap->image().copy();
 
     e.press(QPointF(5 * 40 + 13, 6 * 40 + 27), Qt::MouseButton(button));
-    QCOMPARE(e.frameColour(), Green);
+    QCOMPARE(e.frameColor(), Green);
     const MapCell after = w.MapCells().cell(5, 6);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(&after), 4), cell);
     MapGrid others = w.MapCells();
@@ -105,10 +105,10 @@ void TestMouse::pressRules()
         QCOMPARE(inside(w).picMap->image(), canvasBefore);
     else
         QCOMPARE(e.pixel(5 * 40 + 20, 6 * 40 + 20),
-                 shownSprite == 0 ? qRgb(255, 255, 0) : spriteColour(shownSprite));
+                 shownSprite == 0 ? qRgb(255, 255, 0) : spriteColor(shownSprite));
 
     e.release(QPointF(5 * 40 + 13, 6 * 40 + 27), Qt::MouseButton(button));
-    QCOMPARE(e.frameColour(), Blue);
+    QCOMPARE(e.frameColor(), Blue);
 }
 
 void TestMouse::dragEdges_data()
@@ -142,9 +142,9 @@ void TestMouse::dragEdges()
     if (paintedCell.x() >= 0)
         expected.setLayerByte(paintedCell.x(), paintedCell.y(), Layer::Sprite2, 9);
     QVERIFY(w.MapCells() == expected);
-    QCOMPARE(e.frameColour(), Green);
+    QCOMPARE(e.frameColor(), Green);
     e.release(position, Qt::LeftButton);
-    QCOMPARE(e.frameColour(), Blue);
+    QCOMPARE(e.frameColor(), Blue);
 }
 
 void TestMouse::framePlaces_data()
@@ -211,7 +211,7 @@ void TestMouse::paintingWithBrushZeroKeepsThePicture()
     inside(w).setEditingState({inside(w).CurrentLayer, 0, inside(w).CurrentTerrain});
     e.press(QPointF(20, 20), Qt::LeftButton);
     QCOMPARE(int(w.MapCells().cell(0, 0).Sprite1), 0);
-    QCOMPARE(e.pixel(20, 20), spriteColour(1)); // the canvas still shows the old picture
+    QCOMPARE(e.pixel(20, 20), spriteColor(1)); // the canvas still shows the old picture
     inside(w).RedrawMap(1);
     QCOMPARE(e.pixel(20, 20), qRgb(0, 255, 0)); // until the next full redraw
 }
@@ -246,7 +246,7 @@ void TestMouse::rightDragPutsSprite1Back()
     for (int x = 0; x < 16; ++x) {
         const int expected = (x == 0 || x % 2 == 1) ? 1 : 7;
         QCOMPARE(int(w.MapCells().cell(x, 4).Sprite1), expected);
-        QCOMPARE(e.pixel(x * 40 + 20, 180), spriteColour(expected));
+        QCOMPARE(e.pixel(x * 40 + 20, 180), spriteColor(expected));
     }
 }
 
@@ -256,16 +256,16 @@ void TestMouse::dragOnLayer2CoversLayer3UntilRedraw()
     frmMain &w = *e.window;
     inside(w).document().paint({4, 4, Layer::Sprite3, 12});
     inside(w).RedrawMap(3);
-    QCOMPARE(e.pixel(180, 180), spriteColour(12));
+    QCOMPARE(e.pixel(180, 180), spriteColor(12));
     w.cmdLayer_Click(2);
     e.press(QPointF(100, 180), Qt::LeftButton);
     e.move(QPointF(180, 180), Qt::LeftButton);
     e.release(QPointF(180, 180), Qt::LeftButton);
     QCOMPARE(int(w.MapCells().cell(4, 4).Sprite2), 9);
     QCOMPARE(int(w.MapCells().cell(4, 4).Sprite3), 12);
-    QCOMPARE(e.pixel(180, 180), spriteColour(9));
+    QCOMPARE(e.pixel(180, 180), spriteColor(9));
     inside(w).RedrawMap(3);
-    QCOMPARE(e.pixel(180, 180), spriteColour(12));
+    QCOMPARE(e.pixel(180, 180), spriteColor(12));
 }
 
 void TestMouse::onlyThePressedCellIsDrawn()
@@ -290,17 +290,17 @@ void TestMouse::cursorFrameOnScreen()
     frmMain &w = *e.window;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const QRgb cell = spriteColour(1); // a new map shows sprite 1 everywhere
+    const QRgb cell = spriteColor(1); // a new map shows sprite 1 everywhere
     const QRgb blue = qRgb(0, 0, 255), green = qRgb(0, 255, 0);
     // The frame's one-pixel border runs round the cell: for cell (3, 3) on
     // columns and rows 119 and 158, and nowhere else.
     const auto border = [](int cx) { return QList<int>{cx * 40 - 1, cx * 40 + 38}; };
-    const auto expectFrame = [&](int cx, QRgb colour) {
+    const auto expectFrame = [&](int cx, QRgb color) {
         const QImage shown = e.onScreen(inside(w).picMap);
         const int middle = cx * 40 + 20;
         for (int edge : border(cx)) {
-            QCOMPARE(shown.pixel(edge, middle), colour);
-            QCOMPARE(shown.pixel(middle, edge), colour);
+            QCOMPARE(shown.pixel(edge, middle), color);
+            QCOMPARE(shown.pixel(middle, edge), color);
         }
         for (int beside : {cx * 40 - 2, cx * 40, cx * 40 + 37, cx * 40 + 39}) {
             QCOMPARE(shown.pixel(beside, middle), cell);

@@ -210,7 +210,7 @@ void TestSplash::labels_data()
     QTest::addColumn<QString>("family");
     QTest::addColumn<qreal>("pointSize");
     QTest::addColumn<bool>("bold");
-    QTest::addColumn<QColor>("colour"); // invalid: the default text colour
+    QTest::addColumn<QColor>("color"); // invalid: the default text colour
     QTest::addColumn<bool>("rightAligned");
 
     QTest::newRow("product") << "lblProductName" << QRect(8, 56, 470, 61) << "Kestrun Level Editor"
@@ -233,7 +233,7 @@ void TestSplash::labels()
     QFETCH(QString, family);
     QFETCH(qreal, pointSize);
     QFETCH(bool, bold);
-    QFETCH(QColor, colour);
+    QFETCH(QColor, color);
     QFETCH(bool, rightAligned);
 
     frmSplash splash;
@@ -303,8 +303,8 @@ void TestSplash::labels()
     QCOMPARE(label->font().weight(), bold ? QFont::Bold : QFont::Normal);
 
     const QColor shown = label->palette().color(QPalette::WindowText);
-    if (colour.isValid())
-        QCOMPARE(shown, colour);
+    if (color.isValid())
+        QCOMPARE(shown, color);
     else
         QCOMPARE(shown, QLabel().palette().color(QPalette::WindowText));
 }

@@ -19,7 +19,7 @@ namespace {
 
 // Every picture a test writes has a colour of its own, so a slot's picture
 // tells which file it came from.
-QColor colourOf(const QString &name)
+QColor colorOf(const QString &name)
 {
     return QColor::fromRgb(QRgb(qHash(name, 7) & 0xFFFFFF));
 }
@@ -28,7 +28,7 @@ bool writePicture(const QString &folder, const QString &name)
 {
     const QString path = folder + QLatin1Char('/') + name;
     QDir().mkpath(QFileInfo(path).path());
-    return writeSolidBmp(path, 40, 40, colourOf(name));
+    return writeSolidBmp(path, 40, 40, colorOf(name));
 }
 
 QByteArray toWindows1251(const QString &text)
@@ -185,8 +185,8 @@ void TestCatalogue::load()
             QVERIFY2(entry.Picture.isNull(), qPrintable(QStringLiteral("slot %1 has a picture").arg(i)));
         } else {
             QVERIFY2(!entry.Picture.isNull(), qPrintable(QStringLiteral("slot %1 has no picture").arg(i)));
-            QCOMPARE(entry.Picture.pixelColor(0, 0), colourOf(want.at(2)));
-            QCOMPARE(sprites.block(std::uint8_t(i)).pixelColor(20, 20), colourOf(want.at(2)));
+            QCOMPARE(entry.Picture.pixelColor(0, 0), colorOf(want.at(2)));
+            QCOMPARE(sprites.block(std::uint8_t(i)).pixelColor(20, 20), colorOf(want.at(2)));
         }
     }
 }
@@ -206,8 +206,8 @@ void TestCatalogue::failingPictureKeepsTheSlotsPreviousPicture()
     QVERIFY(!result.ok());
     QCOMPARE(result.listEntries, QStringList{u"a.bmp"_s});
     QCOMPARE(sprites[2].FileName, QStringLiteral("broken.bmp"));
-    QCOMPARE(sprites[2].Picture.pixelColor(0, 0), colourOf(u"a.bmp"_s));
-    QCOMPARE(sprites.block(2).pixelColor(0, 0), colourOf(u"a.bmp"_s));
+    QCOMPARE(sprites[2].Picture.pixelColor(0, 0), colorOf(u"a.bmp"_s));
+    QCOMPARE(sprites.block(2).pixelColor(0, 0), colorOf(u"a.bmp"_s));
     // Nothing after the failing record is read.
     QCOMPARE(asked, (QStringList{folder() + u"a.bmp"_s, folder() + u"broken.bmp"_s}));
     QVERIFY(sprites[3].FileName.isEmpty());
@@ -230,9 +230,9 @@ void TestCatalogue::eachPictureFileIsReadOnce()
     // "A.BMP" finds a.bmp too (by letter case), and is not read again.
     QCOMPARE(asked, (QStringList{folder() + u"a.bmp"_s, folder() + u"b.bmp"_s}));
     for (const int slot : {1, 3, 4})
-        QCOMPARE(sprites.block(std::uint8_t(slot)).pixelColor(20, 20), colourOf(u"a.bmp"_s));
+        QCOMPARE(sprites.block(std::uint8_t(slot)).pixelColor(20, 20), colorOf(u"a.bmp"_s));
     QCOMPARE(sprites[4].FileName, QStringLiteral("A.BMP"));
-    QCOMPARE(sprites.block(2).pixelColor(20, 20), colourOf(u"b.bmp"_s));
+    QCOMPARE(sprites.block(2).pixelColor(20, 20), colorOf(u"b.bmp"_s));
 }
 
 void TestCatalogue::oneDecodeWhateverTheSpelling_data()
@@ -260,7 +260,7 @@ void TestCatalogue::oneDecodeWhateverTheSpelling()
     });
     QVERIFY2(result.ok(), qPrintable(result.reason));
     QCOMPARE(decoded, 1);
-    QCOMPARE(sprites.block(2).pixelColor(20, 20), colourOf(u"a.bmp"_s));
+    QCOMPARE(sprites.block(2).pixelColor(20, 20), colorOf(u"a.bmp"_s));
 }
 
 void TestCatalogue::unreadableCatalogue_data()
@@ -318,7 +318,7 @@ void TestCatalogue::emptyFolderMeansTheCurrentDirectory()
     QVERIFY(QDir::setCurrent(previous));
     QVERIFY(result.ok());
     QCOMPARE(result.listEntries, QStringList{u"a.bmp"_s});
-    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf(u"a.bmp"_s));
+    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colorOf(u"a.bmp"_s));
 }
 
 void TestCatalogue::windows1251Catalogue()
@@ -338,9 +338,9 @@ void TestCatalogue::windows1251Catalogue()
                             QStringLiteral("Ёлка.bmp")};
     QCOMPARE(result.listEntries, names);
     QCOMPARE(sprites[2].FileName, names.at(1));
-    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf(QStringLiteral("Земля.bmp")));
-    QCOMPARE(sprites[2].Picture.pixelColor(0, 0), colourOf(QStringLiteral("Стены/кирпич.bmp")));
-    QCOMPARE(sprites[3].Picture.pixelColor(0, 0), colourOf(QStringLiteral("ёлка.bmp")));
+    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colorOf(QStringLiteral("Земля.bmp")));
+    QCOMPARE(sprites[2].Picture.pixelColor(0, 0), colorOf(QStringLiteral("Стены/кирпич.bmp")));
+    QCOMPARE(sprites[3].Picture.pixelColor(0, 0), colorOf(QStringLiteral("ёлка.bmp")));
 }
 
 void TestCatalogue::windowsNamesAreFound()
@@ -353,7 +353,7 @@ void TestCatalogue::windowsNamesAreFound()
     QVERIFY2(result.ok(), qPrintable(result.reason));
     QCOMPARE(result.listEntries, QStringList{u"Tiles\\Ground.bmp"_s});
     QCOMPARE(sprites[1].FileName, QStringLiteral("Tiles\\Ground.bmp"));
-    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colourOf(u"tiles/ground.BMP"_s));
+    QCOMPARE(sprites[1].Picture.pixelColor(0, 0), colorOf(u"tiles/ground.BMP"_s));
 }
 
 void TestCatalogue::resolution_data()

@@ -71,9 +71,9 @@ class EditorTest(unittest.TestCase):
         os.makedirs(self.game)
         with open(self.game + "tileset.dat", "wb") as f:
             f.write(b"1=ground.bmp\r\n2=red.bmp\r\n")
-        for name, colour in (("ground.bmp", (0, 160, 0)), ("red.bmp", (200, 0, 0))):
+        for name, color in (("ground.bmp", (0, 160, 0)), ("red.bmp", (200, 0, 0))):
             with open(self.game + name, "wb") as f:
-                f.write(bmp24(40, 40, colour))
+                f.write(bmp24(40, 40, color))
         self.config = os.path.join(self.tmp.name, "config")
         self.editor = None
 
@@ -149,10 +149,10 @@ class EditorTest(unittest.TestCase):
         self.x.close_window(window)
         self.assertEqual(self.editor.process.wait(timeout=scaled(10)), 0)
 
-    def wait_for_pixels(self, points, colour, what):
-        """Waits until every screen point shows `colour`."""
-        self.x.wait_until(lambda: all(self.x.screen().pixel(*p) == colour for p in points), 10,
-                          f"{what} did not turn {colour}")
+    def wait_for_pixels(self, points, color, what):
+        """Waits until every screen point shows `color`."""
+        self.x.wait_until(lambda: all(self.x.screen().pixel(*p) == color for p in points), 10,
+                          f"{what} did not turn {color}")
 
     def settle(self):
         """Time for the editor to handle what was just sent, before checking
@@ -339,8 +339,8 @@ class EditorTest(unittest.TestCase):
         self.assertEqual(self.x.window_geometry(window)[2:], (780, 540))
         wx, wy, _, _ = self.x.window_geometry(window)
         screen = self.x.screen()
-        colours = {screen.pixel(wx + 128 + 40 * cx + 20, wy + 100 + 40 * cy) for cx in range(16) for cy in range(8)}
-        self.assertGreater(len(colours), 4, "the sample map is not painted with its sprites")
+        colors = {screen.pixel(wx + 128 + 40 * cx + 20, wy + 100 + 40 * cy) for cx in range(16) for cy in range(8)}
+        self.assertGreater(len(colors), 4, "the sample map is not painted with its sprites")
         self.close_and_wait(window)
 
 

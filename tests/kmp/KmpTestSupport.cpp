@@ -127,7 +127,7 @@ GameFolder::GameFolder(int first, int last, const QByteArray &extraRecords)
     QByteArray catalogue;
     for (int i = first; i <= last; ++i) {
         const QString name = u"sprite%1.bmp"_s.arg(i);
-        writeSolidBmp(folder + name, 40, 40, QColor(spriteColour(i)));
+        writeSolidBmp(folder + name, 40, 40, QColor(spriteColor(i)));
         catalogue += QByteArray::number(i) + '=' + name.toLatin1() + "\r\n";
     }
     writeFile(folder + u"tileset.dat"_s, catalogue + extraRecords);

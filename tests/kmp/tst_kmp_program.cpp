@@ -303,7 +303,7 @@ void TestKmpProgram::gitDiffShowsOneChangedRow()
         return process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()) : u"FAILED"_s;
     };
     QVERIFY(gitRun({u"init"_s, u"-q"_s}) != u"FAILED"_s);
-    // The two lines README gives, with this build's kmp.
+    // The two lines docs/kmp.md gives, with this build's kmp.
     QVERIFY(writeFile(repository.filePath(u".gitattributes"_s), "*.kmp diff=kmp\n"));
     QVERIFY(gitRun({u"config"_s, u"diff.kmp.textconv"_s, kmpProgram() + u" dump"_s}) != u"FAILED"_s);
     QVERIFY(writeFile(repository.filePath(u"level.kmp"_s), readFile(path(u"a.kmp"_s))));

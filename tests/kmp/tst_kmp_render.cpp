@@ -34,14 +34,14 @@ bool enlargesPixelForPixel(const QImage &small, const QImage &big, int factor)
     return true;
 }
 
-QSet<QRgb> coloursOf(const QImage &image)
+QSet<QRgb> colorsOf(const QImage &image)
 {
-    QSet<QRgb> colours;
+    QSet<QRgb> colors;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x)
-            colours.insert(image.pixel(x, y));
+            colors.insert(image.pixel(x, y));
     }
-    return colours;
+    return colors;
 }
 
 } // namespace
@@ -74,7 +74,7 @@ void TestKmpRender::initTestCase()
     // Slots 1..6 are whole pictures, 7 a small one (the rest of its cell light
     // grey); the showcase's sprite 200 is listed nowhere.
     m_game = std::make_unique<GameFolder>(1, 6, "7=small.bmp\r\n");
-    QVERIFY(writeSolidBmp(m_game->folder + u"small.bmp"_s, 20, 30, QColor(spriteColour(7))));
+    QVERIFY(writeSolidBmp(m_game->folder + u"small.bmp"_s, 20, 30, QColor(spriteColor(7))));
     QVERIFY(writeFile(u"showcase.kmp"_s, mapFileBytes(showcaseGrid())));
 }
 
@@ -146,8 +146,8 @@ void TestKmpRender::wholeEnlargementsKeepSharpPixels()
     QVERIFY(enlargesPixelForPixel(canvas, picture(render({u"--tilesize"_s, u"120"_s})), 3));
     // A reduction is smoothed: where cells meet it shows blends of their
     // colours, which no pixel of the canvas has.
-    const QSet<QRgb> source = coloursOf(canvas);
-    const QSet<QRgb> reduced = coloursOf(picture(render({u"--scale"_s, u"0.3"_s})));
+    const QSet<QRgb> source = colorsOf(canvas);
+    const QSet<QRgb> reduced = colorsOf(picture(render({u"--scale"_s, u"0.3"_s})));
     QVERIFY(!source.contains(reduced));
     QVERIFY(reduced.size() > source.size());
 }

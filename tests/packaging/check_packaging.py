@@ -173,9 +173,9 @@ class Checks:
             with open(self.installed(f"share/icons/hicolor/{n}x{n}/apps/{self.app_id}.png"), "rb") as f:
                 head = f.read(26)
             expect(head[:8] == b"\x89PNG\r\n\x1a\n", f"the {n} px icon is not a PNG")
-            width, height, _, colour_type = struct.unpack(">IIBB", head[16:26])
+            width, height, _, color_type = struct.unpack(">IIBB", head[16:26])
             expect((width, height) == (n, n), f"the {n} px icon is {width} x {height}")
-            expect(colour_type == 6, f"the {n} px icon has no alpha channel (PNG colour type {colour_type})")
+            expect(color_type == 6, f"the {n} px icon has no alpha channel (PNG colour type {color_type})")
 
     def man(self):
         programs = os.listdir(self.installed("bin"))
@@ -212,7 +212,7 @@ class Checks:
         expect(listed == expected, f"missing: {sorted(expected - listed)}; unexpected: {sorted(listed - expected)}")
 
     def lintian(self):
-        # Every tag lintian still gives would need its reason in README.
+        # Every tag lintian still gives would need its reason in docs/installing.md.
         output = run("lintian", "--fail-on", "error,warning", "--info", self.deb_path())
         tags = [line for line in output.splitlines() if line[:2] in ("E:", "W:", "I:")]
         expect(not tags, "lintian reports:\n" + "\n".join(tags))

@@ -11,7 +11,7 @@ using namespace kestrun;
 class TestRenderer : public QObject {
     Q_OBJECT
 private slots:
-    void terrainColoursMatchTheWholeByte();
+    void terrainColorsMatchTheWholeByte();
     void terrainBoxCoversItsCellAndTheNextEdges_data();
     void terrainBoxCoversItsCellAndTheNextEdges();
     void laterBoxesWinOnSharedEdges();
@@ -23,7 +23,7 @@ private slots:
     void canvasOfAnotherFormatIsLeftAlone();
 };
 
-void TestRenderer::terrainColoursMatchTheWholeByte()
+void TestRenderer::terrainColorsMatchTheWholeByte()
 {
     for (int code = 0; code < 256; ++code) {
         QRgb expected = qRgb(0, 0, 0);
@@ -103,7 +103,7 @@ void TestRenderer::blockCopyIsOpaqueAndCutToTheCell()
 
 namespace {
 
-QRgb spriteColour(int index)
+QRgb spriteColor(int index)
 {
     return qRgb(index * 20 + 1, 10, 200);
 }
@@ -113,7 +113,7 @@ SpriteTable spritesOneToNine()
     SpriteTable sprites;
     for (std::uint8_t i = 1; i <= 9; ++i) {
         QImage picture(40, 40, QImage::Format_RGB32);
-        picture.fill(spriteColour(i));
+        picture.fill(spriteColor(i));
         sprites.setPicture(i, picture);
     }
     return sprites;
@@ -150,8 +150,8 @@ void TestRenderer::wholeMap()
     MapRenderer renderer;
     QCOMPARE(int(renderer.drawMap(canvas, grid, sprites, topLayer)), last);
     QCOMPARE(renderer.lineWidth(), 2);
-    QCOMPARE(canvas.pixel(100, 140), shownInA < 0 ? qRgb(0, 0, 255) : spriteColour(shownInA));
-    QCOMPARE(canvas.pixel(180, 220), shownInB < 0 ? qRgb(255, 255, 0) : spriteColour(shownInB));
+    QCOMPARE(canvas.pixel(100, 140), shownInA < 0 ? qRgb(0, 0, 255) : spriteColor(shownInA));
+    QCOMPARE(canvas.pixel(180, 220), shownInB < 0 ? qRgb(255, 255, 0) : spriteColor(shownInB));
     QCOMPARE(canvas.pixel(20, 20), qRgb(0, 0, 0)); // terrain 0
     // Every pixel is drawn: the last column's boxes cover the spare columns.
     QCOMPARE(canvas.pixel(641, 439), qRgb(0, 0, 0));
@@ -165,8 +165,8 @@ void TestRenderer::spriteLayerKeepsEmptyCells()
     const SpriteTable sprites = spritesOneToNine();
     QImage canvas = MapRenderer::blankCanvas(qRgb(1, 2, 3));
     QCOMPARE(int(MapRenderer::drawSpriteLayer(canvas, grid, sprites, Layer::Sprite1)), 6);
-    QCOMPARE(canvas.pixel(0, 0), spriteColour(5));
-    QCOMPARE(canvas.pixel(639, 439), spriteColour(6));
+    QCOMPARE(canvas.pixel(0, 0), spriteColor(5));
+    QCOMPARE(canvas.pixel(639, 439), spriteColor(6));
     QCOMPARE(canvas.pixel(60, 60), qRgb(1, 2, 3));
     QCOMPARE(int(MapRenderer::drawSpriteLayer(canvas, grid, sprites, Layer::Sprite2)), 0);
 }

@@ -9,7 +9,7 @@
 
 namespace kestrun::testing {
 
-QRgb spriteColour(int index)
+QRgb spriteColor(int index)
 {
     // Odd red and blue channels keep clear of every terrain colour.
     return qRgb((index * 53) % 256 | 1, (index * 17 + 100) % 256, (index * 91 + 30) % 256 | 1);
@@ -19,7 +19,7 @@ void giveSprites(SpriteTable &sprites, int first, int last)
 {
     for (int i = first; i <= last; ++i) {
         QImage picture(40, 40, QImage::Format_RGB32);
-        picture.fill(spriteColour(i));
+        picture.fill(spriteColor(i));
         sprites.setFileName(i, QStringLiteral("sprite%1.bmp").arg(i));
         sprites.setPicture(i, picture);
     }

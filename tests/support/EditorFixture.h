@@ -14,7 +14,7 @@ namespace kestrun::testing {
 
 // The colour the test sprites of slot `index` are filled with: distinct per
 // slot and never one of the terrain colours.
-QRgb spriteColour(int index);
+QRgb spriteColor(int index);
 
 // Gives slots first..last a solid 40 x 40 picture of spriteColour(index) and
 // the file name "sprite<index>.bmp".

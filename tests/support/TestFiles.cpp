@@ -117,10 +117,10 @@ int runAsUser(unsigned id, const QList<unsigned> &groups, const std::function<bo
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool writeSolidBmp(const QString &path, int width, int height, const QColor &colour)
+bool writeSolidBmp(const QString &path, int width, int height, const QColor &color)
 {
     QImage image(width, height, QImage::Format_RGB888);
-    image.fill(colour);
+    image.fill(color);
     return image.save(path, "BMP");
 }
 

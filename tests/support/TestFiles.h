@@ -41,6 +41,6 @@ bool makeCharacterDevice(const QString &path, unsigned major, unsigned minor);
 int runAsUser(unsigned id, const QList<unsigned> &groups, const std::function<bool()> &work);
 
 // Writes a 24-bit BMP of the given size filled with one colour.
-bool writeSolidBmp(const QString &path, int width, int height, const QColor &colour);
+bool writeSolidBmp(const QString &path, int width, int height, const QColor &color);
 
 } // namespace kestrun::testing

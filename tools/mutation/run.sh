@@ -9,7 +9,7 @@
 #
 # Each patch starts with one header line:
 #   # AREA: what the fault is [tests: SUITE...]
-# AREA is io, map, catalogue, view, kmp or app; the suites are CTest test
+# AREA is io, map, catalogue, render, view, kmp or app; the suites are CTest test
 # names (tst_mapsave, e2e_editor, ...). --full runs every suite for every
 # patch instead (slow). The table per area and the overall kill rate are
 # printed and written to the report (build-mutation/mutation-report.txt).
@@ -102,7 +102,7 @@ if ! (cd "$build" && run ctest --output-on-failure "${baseline[@]}") >"$log/base
 fi
 
 declare -A killed survived broken
-areas=(io map catalogue view kmp app)
+areas=(io map catalogue render view kmp app)
 for area in "${areas[@]}"; do killed[$area]=0; survived[$area]=0; broken[$area]=0; done
 lines=()
 for patch in "${patches[@]}"; do

@@ -23,8 +23,9 @@ void fillBenchMap(SpriteTable &sprites, MapGrid &grid)
     for (int x = 0; x < 16; ++x) {
         for (int y = 0; y < 11; ++y) {
             const auto n = std::uint8_t(x + 16 * y);
-            grid.setCell(x, y, MapCell{std::uint8_t(1u << (n % 5)), std::uint8_t(n % 255 + 1),
-                                       std::uint8_t((n + 40) % 255 + 1), std::uint8_t((n + 80) % 255 + 1)});
+            grid.setCell(x, y,
+                         MapCell{std::uint8_t(1u << (n % 5)), std::uint8_t(n % 255 + 1),
+                                 std::uint8_t((n + 40) % 255 + 1), std::uint8_t((n + 80) % 255 + 1)});
         }
     }
 }

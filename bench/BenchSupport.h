@@ -22,7 +22,10 @@ public:
     QString setting(const QString &, const QString &, const QString &, const QString &d) override { return d; }
     void saveSetting(const QString &, const QString &, const QString &, const QString &) override {}
     void deleteSetting(const QString &, const QString &, const QString &) override {}
-    PictureReadResult loadPicture(const QString &) override { return {{PictureReadStatus::Unreadable, QStringLiteral("no pictures here")}, {}}; }
+    PictureReadResult loadPicture(const QString &) override
+    {
+        return {{PictureReadStatus::Unreadable, QStringLiteral("no pictures here")}, {}};
+    }
 };
 
 // Pictures in slots 1..255 and a full grid: every cell has terrain and all
@@ -42,7 +45,7 @@ int runBenchmarks(int argc, char **argv);
 // main() for the benchmarks of kmp, which needs no display: a
 // QCoreApplication, then a Workspace that `make` fills with the benchmarks'
 // files (1 when it cannot), shown to them through `current` while they run.
-template <typename Workspace, typename Make>
+template<typename Workspace, typename Make>
 int runInWorkspace(int argc, char **argv, Workspace *&current, Make make)
 {
     QCoreApplication app(argc, argv);
@@ -56,13 +59,13 @@ int runInWorkspace(int argc, char **argv, Workspace *&current, Make make)
 } // namespace kestrun::bench
 
 // main() for the GUI benchmarks: a QApplication on the offscreen platform.
-#define KESTRUN_BENCHMARK_MAIN()                                               \
-    int main(int argc, char **argv)                                            \
-    {                                                                          \
-        qputenv("QT_QPA_PLATFORM", "offscreen");                               \
-        QApplication app(argc, argv);                                          \
-        ::benchmark::Initialize(&argc, argv);                                  \
-        ::benchmark::RunSpecifiedBenchmarks();                                 \
-        ::benchmark::Shutdown();                                               \
-        return 0;                                                              \
+#define KESTRUN_BENCHMARK_MAIN()                                                                                       \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        qputenv("QT_QPA_PLATFORM", "offscreen");                                                                       \
+        QApplication app(argc, argv);                                                                                  \
+        ::benchmark::Initialize(&argc, argv);                                                                          \
+        ::benchmark::RunSpecifiedBenchmarks();                                                                         \
+        ::benchmark::Shutdown();                                                                                       \
+        return 0;                                                                                                      \
     }

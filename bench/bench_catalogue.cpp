@@ -22,7 +22,7 @@ namespace {
 
 struct GameFolder {
     QTemporaryDir dir;
-    QString folder;        // with its trailing separator, as the setting holds it
+    QString folder; // with its trailing separator, as the setting holds it
     QStringList picturePaths;
 };
 
@@ -55,7 +55,10 @@ bool makeGameFolder(GameFolder &game)
 // Only the services start-up uses: the stored folder and picture loading.
 class BenchPlatform final : public PlatformServices {
 public:
-    explicit BenchPlatform(QString folder) : m_folder(std::move(folder)) {}
+    explicit BenchPlatform(QString folder)
+        : m_folder(std::move(folder))
+    {
+    }
     void showMessage(QWidget *, const QString &) override {}
     QString inputBox(QWidget *, const QString &, const QString &) override { return m_folder; }
     std::optional<QString> openFileDialog(QWidget *, const FileDialogRequest &) override { return {}; }

@@ -30,8 +30,8 @@ constexpr int MapCount = 1000;
 
 struct Workspace {
     QTemporaryDir dir;
-    QString game;       // the game folder, with its trailing separator
-    QStringList maps;   // 1,000 levels using sprites 1..255 on every layer
+    QString game;         // the game folder, with its trailing separator
+    QStringList maps;     // 1,000 levels using sprites 1..255 on every layer
     QByteArray renderMap; // the map file render draws
 };
 
@@ -63,8 +63,9 @@ bool makeWorkspace(Workspace &work)
         MapGrid grid;
         for (int x = 0; x < MapGrid::Width; ++x) {
             for (int y = 0; y < MapGrid::Height; ++y) {
-                grid.setCell(x, y, MapCell{std::uint8_t(1u << random.bounded(5)), std::uint8_t(1 + random.bounded(255)),
-                                           std::uint8_t(random.bounded(256)), std::uint8_t(random.bounded(256))});
+                grid.setCell(x, y,
+                             MapCell{std::uint8_t(1u << random.bounded(5)), std::uint8_t(1 + random.bounded(255)),
+                                     std::uint8_t(random.bounded(256)), std::uint8_t(random.bounded(256))});
             }
         }
         const QString path = work.dir.filePath(QStringLiteral("level%1.kmp").arg(m));
@@ -104,8 +105,8 @@ BENCHMARK(BM_CheckFloor)->Unit(benchmark::kMillisecond);
 
 void BM_Check(benchmark::State &state)
 {
-    const QStringList arguments =
-        QStringList{QStringLiteral("check"), QStringLiteral("-j"), QStringLiteral("1"), QStringLiteral("--game"), Work->game}
+    const QStringList arguments = QStringList{QStringLiteral("check"), QStringLiteral("-j"), QStringLiteral("1"),
+                                              QStringLiteral("--game"), Work->game}
         + Work->maps;
     for (auto _ : state) {
         QString out, err;
@@ -189,20 +190,28 @@ QStringList firstMaps(qsizetype count)
 // render --out-dir of 500 maps at the canvas's size; the argument is -j.
 void BM_RenderMany(benchmark::State &state)
 {
-    runWhole(state, QStringList{QStringLiteral("render"), QStringLiteral("--game"), Work->game, QStringLiteral("-j"),
-                                QString::number(state.range(0)), QStringLiteral("--out-dir"),
-                                Work->dir.filePath(QStringLiteral("out"))}
-                        + firstMaps(500));
+    runWhole(state,
+             QStringList{QStringLiteral("render"), QStringLiteral("--game"), Work->game, QStringLiteral("-j"),
+                         QString::number(state.range(0)), QStringLiteral("--out-dir"),
+                         Work->dir.filePath(QStringLiteral("out"))}
+                 + firstMaps(500));
 }
-BENCHMARK(BM_RenderMany)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(1);
+BENCHMARK(BM_RenderMany)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Iterations(1);
 
 // gallery of `count` maps; the arguments are -j and the count.
 void BM_Gallery(benchmark::State &state)
 {
-    runWhole(state, QStringList{QStringLiteral("gallery"), QStringLiteral("--game"), Work->game, QStringLiteral("-j"),
-                                QString::number(state.range(0)), QStringLiteral("--out-dir"),
-                                Work->dir.filePath(QStringLiteral("out"))}
-                        + firstMaps(state.range(1)));
+    runWhole(state,
+             QStringList{QStringLiteral("gallery"), QStringLiteral("--game"), Work->game, QStringLiteral("-j"),
+                         QString::number(state.range(0)), QStringLiteral("--out-dir"),
+                         Work->dir.filePath(QStringLiteral("out"))}
+                 + firstMaps(state.range(1)));
 }
 BENCHMARK(BM_Gallery)
     ->Args({1, 500})
@@ -216,12 +225,17 @@ BENCHMARK(BM_Gallery)
 // The gallery's floor: its 1,000 thumbnails (321 pixels wide) drawn by render alone.
 void BM_GalleryFloorThumbnails(benchmark::State &state)
 {
-    runWhole(state, QStringList{QStringLiteral("render"), QStringLiteral("--game"), Work->game, QStringLiteral("-j"),
-                                QStringLiteral("1"), QStringLiteral("--size"), QStringLiteral("321"),
-                                QStringLiteral("--out-dir"), Work->dir.filePath(QStringLiteral("out/thumbs"))}
-                        + firstMaps(1000));
+    runWhole(state,
+             QStringList{QStringLiteral("render"), QStringLiteral("--game"), Work->game, QStringLiteral("-j"),
+                         QStringLiteral("1"), QStringLiteral("--size"), QStringLiteral("321"),
+                         QStringLiteral("--out-dir"), Work->dir.filePath(QStringLiteral("out/thumbs"))}
+                 + firstMaps(1000));
 }
-BENCHMARK(BM_GalleryFloorThumbnails)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(1);
+BENCHMARK(BM_GalleryFloorThumbnails)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Iterations(1);
 
 } // namespace
 

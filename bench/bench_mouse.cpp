@@ -14,8 +14,7 @@ namespace {
 
 void sendMove(MapCanvas *canvas, QPointF position, Qt::MouseButtons held)
 {
-    QMouseEvent event(QEvent::MouseMove, position, canvas->mapToGlobal(position), Qt::NoButton, held,
-                      Qt::NoModifier);
+    QMouseEvent event(QEvent::MouseMove, position, canvas->mapToGlobal(position), Qt::NoButton, held, Qt::NoModifier);
     QCoreApplication::sendEvent(canvas, &event);
 }
 
@@ -33,8 +32,8 @@ static void BM_DragStep(benchmark::State &state)
     window->cmdLayer_Click(2);
     inside(*window).setEditingState({inside(*window).CurrentLayer, 17, inside(*window).CurrentTerrain});
     MapCanvas *canvas = inside(*window).picMap;
-    QMouseEvent press(QEvent::MouseButtonPress, cellCentre(0), canvas->mapToGlobal(cellCentre(0)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, cellCentre(0), canvas->mapToGlobal(cellCentre(0)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(canvas, &press);
     int n = 1;
     for (auto _ : state) {

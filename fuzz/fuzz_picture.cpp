@@ -45,9 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     if (size == 0)
         return 0;
-    static const std::array<QString, 6> Extensions = {
-        QStringLiteral("png"), QStringLiteral("bmp"), QStringLiteral("jpg"),
-        QStringLiteral("gif"), QStringLiteral("ico"), QString()};
+    static const std::array<QString, 6> Extensions = {QStringLiteral("png"), QStringLiteral("bmp"),
+                                                      QStringLiteral("jpg"), QStringLiteral("gif"),
+                                                      QStringLiteral("ico"), QString()};
     const QString &suffix = Extensions[data[0] % Extensions.size()];
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
     QBuffer device(&bytes);

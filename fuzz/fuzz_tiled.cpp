@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     static const Tilesets tilesets;
     const auto loader = [](const QString &source) { return load(tilesets, source); };
-    const ImportResult imported
-        = importLevel(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), loader);
+    const ImportResult imported =
+        importLevel(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), loader);
     if (!imported.ok())
         return 0;
     if (imported.file.size() > MapFileSize + MaxTailBytes)

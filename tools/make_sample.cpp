@@ -33,7 +33,10 @@ constexpr int Side = 40;
 // A small deterministic generator (xorshift32), seeded per sprite.
 class Rng {
 public:
-    explicit Rng(std::uint32_t seed) : m_state(seed ? seed : 0x9E3779B9u) {}
+    explicit Rng(std::uint32_t seed)
+        : m_state(seed ? seed : 0x9E3779B9u)
+    {
+    }
     std::uint32_t next()
     {
         m_state ^= m_state << 13;
@@ -50,8 +53,7 @@ private:
 
 QColor shade(const QColor &c, int delta)
 {
-    return QColor(qBound(0, c.red() + delta, 255), qBound(0, c.green() + delta, 255),
-                  qBound(0, c.blue() + delta, 255));
+    return QColor(qBound(0, c.red() + delta, 255), qBound(0, c.green() + delta, 255), qBound(0, c.blue() + delta, 255));
 }
 
 QImage canvas()
@@ -400,8 +402,10 @@ QImage rocks()
     QImage image = ground(13);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const struct { QPointF at; double rx, ry; } stones[] = {
-        {QPointF(14, 15), 10, 8}, {QPointF(28, 25), 8, 7}, {QPointF(12, 31), 5, 4}};
+    const struct {
+        QPointF at;
+        double rx, ry;
+    } stones[] = {{QPointF(14, 15), 10, 8}, {QPointF(28, 25), 8, 7}, {QPointF(12, 31), 5, 4}};
     for (const auto &s : stones) {
         softShadow(p, s.at + QPointF(3, 3), s.rx + 2, s.ry + 2);
         QRadialGradient g(s.at - QPointF(s.rx * 0.4, s.ry * 0.5), s.rx * 1.5);
@@ -508,8 +512,24 @@ struct Sprite {
 };
 
 enum Slot : std::uint8_t {
-    Ground = 1, Grass, Concrete, Brick, Ice, Water, Sand, Steel, Tree, Pine, Bush, Rocks, Crate,
-    PlayerBase, EnemyBase, PlayerSpawn, EnemySpawn, Lilies,
+    Ground = 1,
+    Grass,
+    Concrete,
+    Brick,
+    Ice,
+    Water,
+    Sand,
+    Steel,
+    Tree,
+    Pine,
+    Bush,
+    Rocks,
+    Crate,
+    PlayerBase,
+    EnemyBase,
+    PlayerSpawn,
+    EnemySpawn,
+    Lilies,
 };
 
 const std::vector<Sprite> &sprites()
@@ -551,8 +571,8 @@ MapGrid sampleMap()
     for (int y = 0; y < MapGrid::Height; ++y)
         for (int x = 0; x < MapGrid::Width; ++x)
             set(x, y, TerrainCode::Ground, y >= 6 ? Grass : Ground);
-    for (const auto &[x, y] : {std::pair{3, 6}, {3, 7}, {3, 8}, {4, 8}, {5, 8}, {12, 6}, {12, 7}, {12, 8},
-                              {11, 8}, {10, 8}})
+    for (const auto &[x, y] :
+         {std::pair{3, 6}, {3, 7}, {3, 8}, {4, 8}, {5, 8}, {12, 6}, {12, 7}, {12, 8}, {11, 8}, {10, 8}})
         set(x, y, TerrainCode::Ground, Ground);
 
     // The river along row 5, bridged with concrete at columns 3 and 12,
@@ -599,10 +619,9 @@ MapGrid sampleMap()
     set(14, 3, TerrainCode::Ground, Ground, Crate);
 
     // Woods on layer 2 over the ground of layer 1.
-    const int trees[][3] = {{0, 7, Tree}, {1, 7, Pine}, {0, 8, Pine}, {1, 8, Tree}, {2, 8, Bush},
-                            {0, 9, Tree}, {1, 9, Bush}, {13, 1, Pine}, {14, 1, Tree}, {5, 6, Rocks},
-                            {5, 2, Bush}, {9, 6, Bush}, {2, 10, Tree}, {14, 9, Pine}, {15, 9, Tree},
-                            {15, 10, Pine}, {0, 2, Rocks}};
+    const int trees[][3] = {{0, 7, Tree},  {1, 7, Pine},  {0, 8, Pine},  {1, 8, Tree},   {2, 8, Bush}, {0, 9, Tree},
+                            {1, 9, Bush},  {13, 1, Pine}, {14, 1, Tree}, {5, 6, Rocks},  {5, 2, Bush}, {9, 6, Bush},
+                            {2, 10, Tree}, {14, 9, Pine}, {15, 9, Tree}, {15, 10, Pine}, {0, 2, Rocks}};
     for (const auto &t : trees)
         set(t[0], t[1], TerrainCode::Ground, t[1] >= 6 ? Grass : Ground, std::uint8_t(t[2]));
     return map;

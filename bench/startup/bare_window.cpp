@@ -73,7 +73,8 @@ int main(int argc, char *argv[])
     toolBar->setMovable(false);
     toolBar->setIconSize(QSize(16, 16));
     for (int i = 0; i < 19; ++i)
-        toolBar->addAction(QIcon(swatch(QColor::fromHsv(i * 18, 200, 220), 16)), QStringLiteral("Button %1").arg(i + 1));
+        toolBar->addAction(QIcon(swatch(QColor::fromHsv(i * 18, 200, 220), 16)),
+                           QStringLiteral("Button %1").arg(i + 1));
 
     auto *central = new QWidget(&window);
     auto *list = new QListWidget(central);

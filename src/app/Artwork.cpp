@@ -100,8 +100,18 @@ void drawBase(QPainter &p, const QColor &side)
 {
     p.setPen(pen(Outline));
     p.setBrush(QColor(184, 184, 184));
-    p.drawPolygon(QPolygonF({{1.5, 14.5}, {1.5, 7.5}, {4.5, 7.5}, {4.5, 9.5}, {6.5, 9.5}, {6.5, 7.5},
-                             {9.5, 7.5}, {9.5, 9.5}, {11.5, 9.5}, {11.5, 7.5}, {14.5, 7.5}, {14.5, 14.5}}));
+    p.drawPolygon(QPolygonF({{1.5, 14.5},
+                             {1.5, 7.5},
+                             {4.5, 7.5},
+                             {4.5, 9.5},
+                             {6.5, 9.5},
+                             {6.5, 7.5},
+                             {9.5, 7.5},
+                             {9.5, 9.5},
+                             {11.5, 9.5},
+                             {11.5, 7.5},
+                             {14.5, 7.5},
+                             {14.5, 14.5}}));
     p.setPen(Qt::NoPen);
     p.setBrush(Outline);
     QPainterPath gate;
@@ -118,8 +128,14 @@ void drawBase(QPainter &p, const QColor &side)
     p.drawPolygon(QPolygonF({{8.0, 0.5}, {14.5, 2.5}, {8.0, 4.5}}));
 }
 
-void drawPlayerBase(QPainter &p) { drawBase(p, PlayerColor); }
-void drawEnemyBase(QPainter &p) { drawBase(p, EnemyColor); }
+void drawPlayerBase(QPainter &p)
+{
+    drawBase(p, PlayerColor);
+}
+void drawEnemyBase(QPainter &p)
+{
+    drawBase(p, EnemyColor);
+}
 
 // A spawn point: a ring with four sights and a dot, in the side's colour.
 void drawRespawn(QPainter &p, const QColor &side)
@@ -140,8 +156,14 @@ void drawRespawn(QPainter &p, const QColor &side)
     p.drawEllipse(centre, 2.0, 2.0);
 }
 
-void drawEnemyRespawn(QPainter &p) { drawRespawn(p, EnemyColor); }
-void drawPlayerRespawn(QPainter &p) { drawRespawn(p, PlayerColor); }
+void drawEnemyRespawn(QPainter &p)
+{
+    drawRespawn(p, EnemyColor);
+}
+void drawPlayerRespawn(QPainter &p)
+{
+    drawRespawn(p, PlayerColor);
+}
 
 // Routes: a path through waypoints, from a start to a flag.
 void drawRoutes(QPainter &p)
@@ -283,9 +305,8 @@ using Drawing = PaintedIconEngine::Drawing;
 
 // Images 1..15 of the toolbar's image list.
 constexpr std::array<Drawing, 15> ToolbarDrawings = {
-    drawNew, drawOpen, drawSave, drawDelete, drawUndo,
-    drawPlayerBase, drawEnemyBase, drawEnemyRespawn, drawPlayerRespawn, drawRoutes,
-    drawGround, drawBeton, drawBrick, drawWater, drawIce,
+    drawNew,           drawOpen,   drawSave,   drawDelete, drawUndo,  drawPlayerBase, drawEnemyBase, drawEnemyRespawn,
+    drawPlayerRespawn, drawRoutes, drawGround, drawBeton,  drawBrick, drawWater,      drawIce,
 };
 
 // The platform's own icon for the commands every program has, where its

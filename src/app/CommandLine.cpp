@@ -27,19 +27,18 @@ StartRequest startRequest(const QByteArrayList &arguments)
 
 QString helpText()
 {
-    return QStringLiteral(
-        "Usage: kestrun-editor [options] [--] [map.kmp]\n"
-        "Level editor for the Kestrun game (the window is titled Kestrunle).\n"
-        "\n"
-        "Options:\n"
-        "  -h, --help     Shows this help and exits.\n"
-        "  -v, --version  Shows the version and exits.\n"
-        "  --             Ends the options: a map named \"--help\" is opened\n"
-        "                 as \"kestrun-editor -- --help\" or \"kestrun-editor ./--help\".\n"
-        "Qt's standard options (such as -platform and -style) are accepted too.\n"
-        "\n"
-        "Arguments:\n"
-        "  map.kmp        The map to open at start-up; its first Save asks for a name.\n");
+    return QStringLiteral("Usage: kestrun-editor [options] [--] [map.kmp]\n"
+                          "Level editor for the Kestrun game (the window is titled Kestrunle).\n"
+                          "\n"
+                          "Options:\n"
+                          "  -h, --help     Shows this help and exits.\n"
+                          "  -v, --version  Shows the version and exits.\n"
+                          "  --             Ends the options: a map named \"--help\" is opened\n"
+                          "                 as \"kestrun-editor -- --help\" or \"kestrun-editor ./--help\".\n"
+                          "Qt's standard options (such as -platform and -style) are accepted too.\n"
+                          "\n"
+                          "Arguments:\n"
+                          "  map.kmp        The map to open at start-up; its first Save asks for a name.\n");
 }
 
 QString versionText()

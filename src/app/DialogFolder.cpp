@@ -21,9 +21,9 @@ namespace {
 #ifdef __linux__
 // The file systems the kernel makes up from its own state.
 constexpr std::array<decltype(statfs::f_type), 12> KernelFileSystems = {
-    PROC_SUPER_MAGIC,   SYSFS_MAGIC,        DEVPTS_SUPER_MAGIC, DEBUGFS_MAGIC,
-    TRACEFS_MAGIC,      SECURITYFS_MAGIC,   CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC,
-    PSTOREFS_MAGIC,     BPF_FS_MAGIC,       EFIVARFS_MAGIC,     0x19800202 /* mqueue */};
+    PROC_SUPER_MAGIC, SYSFS_MAGIC,      DEVPTS_SUPER_MAGIC, DEBUGFS_MAGIC,
+    TRACEFS_MAGIC,    SECURITYFS_MAGIC, CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC,
+    PSTOREFS_MAGIC,   BPF_FS_MAGIC,     EFIVARFS_MAGIC,     0x19800202 /* mqueue */};
 
 // Whether the folder lists a character or block device. Only the entries'
 // types are read (from the listing, or lstat where it gives none).
@@ -66,7 +66,8 @@ bool isOrdinaryFolder(const QString &folder)
     // Anything on /dev's own file system (where /dev is a mount of its own,
     // not a plain folder of the root), and any folder of device nodes
     // elsewhere (a container's, or a copy of /dev).
-    struct stat devices {}, root {};
+    struct stat devices {
+    }, root{};
     if (::stat("/dev", &devices) == 0 && ::stat("/", &root) == 0 && devices.st_dev != root.st_dev
         && devices.st_dev == info.st_dev)
         return false;

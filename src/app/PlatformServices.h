@@ -41,12 +41,11 @@ public:
     virtual std::optional<QString> saveFileDialog(QWidget *owner, const FileDialogRequest &request) = 0;
 
     // The per-user settings store, addressed by application, section and key.
-    virtual QString setting(const QString &application, const QString &section,
-                            const QString &key, const QString &defaultValue) = 0;
-    virtual void saveSetting(const QString &application, const QString &section,
-                             const QString &key, const QString &value) = 0;
-    virtual void deleteSetting(const QString &application, const QString &section,
-                               const QString &key) = 0;
+    virtual QString setting(const QString &application, const QString &section, const QString &key,
+                            const QString &defaultValue) = 0;
+    virtual void saveSetting(const QString &application, const QString &section, const QString &key,
+                             const QString &value) = 0;
+    virtual void deleteSetting(const QString &application, const QString &section, const QString &key) = 0;
 
     // A sprite picture from a file, or why it cannot be loaded.
     virtual PictureReadResult loadPicture(const QString &path) = 0;

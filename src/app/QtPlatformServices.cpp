@@ -14,8 +14,7 @@
 namespace kestrun {
 namespace {
 
-std::optional<QString> runFileDialog(QWidget *owner, const FileDialogRequest &request,
-                                     QFileDialog::AcceptMode mode)
+std::optional<QString> runFileDialog(QWidget *owner, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
 {
     // No caption of ours: Qt titles the dialog "Open" or "Save As", in the
     // user's language when its translation is loaded.
@@ -28,8 +27,7 @@ std::optional<QString> runFileDialog(QWidget *owner, const FileDialogRequest &re
     dialog.setOption(QFileDialog::DontUseCustomDirectoryIcons);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     const QStringList filters = qtNameFilters(request.filter);
     dialog.setNameFilters(filters);
     const int index = request.filterIndex - 1;
@@ -97,8 +95,8 @@ void QtPlatformServices::showMessage(QWidget *owner, const QString &text)
 QString QtPlatformServices::inputBox(QWidget *owner, const QString &prompt, const QString &defaultText)
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(ownerOnScreen(owner), AppTitle, prompt, QLineEdit::Normal,
-                                                 defaultText, &ok);
+    const QString answer =
+        QInputDialog::getText(ownerOnScreen(owner), AppTitle, prompt, QLineEdit::Normal, defaultText, &ok);
     return ok ? answer : QString();
 }
 
@@ -112,8 +110,8 @@ std::optional<QString> QtPlatformServices::saveFileDialog(QWidget *owner, const 
     return runFileDialog(owner, request, QFileDialog::AcceptSave);
 }
 
-QString QtPlatformServices::setting(const QString &application, const QString &section,
-                                    const QString &key, const QString &defaultValue)
+QString QtPlatformServices::setting(const QString &application, const QString &section, const QString &key,
+                                    const QString &defaultValue)
 {
     const QString name = userSettingKey(section, key);
     if (!settingsStoreRefusal(application).isEmpty())
@@ -121,8 +119,8 @@ QString QtPlatformServices::setting(const QString &application, const QString &s
     return userSettingsStore(application).value(name, defaultValue).toString();
 }
 
-void QtPlatformServices::saveSetting(const QString &application, const QString &section,
-                                     const QString &key, const QString &value)
+void QtPlatformServices::saveSetting(const QString &application, const QString &section, const QString &key,
+                                     const QString &value)
 {
     const QString name = userSettingKey(section, key);
     if (!settingsStoreRefusal(application).isEmpty()) {
@@ -134,8 +132,7 @@ void QtPlatformServices::saveSetting(const QString &application, const QString &
     settings.sync();
 }
 
-void QtPlatformServices::deleteSetting(const QString &application, const QString &section,
-                                       const QString &key)
+void QtPlatformServices::deleteSetting(const QString &application, const QString &section, const QString &key)
 {
     const QString name = userSettingKey(section, key);
     if (!settingsStoreRefusal(application).isEmpty()) {

@@ -30,8 +30,7 @@ protected:
         // The style draws the text inside its rectangle less a focus margin on
         // each side (Qt's item views do the same).
         const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, option, widget) + 1;
-        const int width =
-            style->subElementRect(QStyle::SE_ItemViewItemText, option, widget).width() - 2 * margin;
+        const int width = style->subElementRect(QStyle::SE_ItemViewItemText, option, widget).width() - 2 * margin;
         option->text = elideFileName(option->text, option->fontMetrics, width);
     }
 };
@@ -83,15 +82,14 @@ void SpriteList::addEntries(const QStringList &fileNames)
     }
 }
 
-QItemSelectionModel::SelectionFlags SpriteList::selectionCommand(const QModelIndex &index,
-                                                                 const QEvent *event) const
+QItemSelectionModel::SelectionFlags SpriteList::selectionCommand(const QModelIndex &index, const QEvent *event) const
 {
     const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
     // The selected entry names the sprite brush: no gesture may take it away,
     // neither by deselecting it nor by clearing for no entry at all (a click
     // below the last one).
-    const bool deselects = command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)
-                           && selectionModel()->isSelected(index);
+    const bool deselects =
+        command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle) && selectionModel()->isSelected(index);
     const bool clearsForNothing = command & QItemSelectionModel::Clear && !index.isValid();
     if (deselects || clearsForNothing)
         return QItemSelectionModel::NoUpdate;

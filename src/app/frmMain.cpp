@@ -50,8 +50,8 @@ frmMain::frmMain(PlatformServices &platform, QByteArrayList arguments, QWidget *
     setWindowTitle(AppTitle);
     setWindowIcon(applicationIcon());
     // A fixed window: no maximise or minimise box, the close box stays.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
     createMenus();
     createControls();
     applyOuterSize();
@@ -138,8 +138,8 @@ void frmMain::createControls()
     // sprite list, label, buffer, layer buttons, label, text box. Of these only
     // the canvas, the list, the buttons and the text boxes take the focus, and
     // Qt orders just those.
-    const QList<QWidget *> tabOrder{picMap, cmbTileset, lstSP, cmdLayer[0], cmdLayer[1],
-                                    cmdLayer[2], cmdLayer[3], txtTlst};
+    const QList<QWidget *> tabOrder{picMap,      cmbTileset,  lstSP,       cmdLayer[0],
+                                    cmdLayer[1], cmdLayer[2], cmdLayer[3], txtTlst};
     for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
 }
@@ -166,7 +166,8 @@ void frmMain::createToolBar()
         // "resp." sets the edit layer to 1 directly, not through the layer
         // switch: the label keeps its caption and the canvas its layers, while
         // painting goes to layer 1.
-        {u"resp.", u"Respawn'ы", 9, nullptr, [](frmMain &w) {
+        {u"resp.", u"Respawn'ы", 9, nullptr,
+         [](frmMain &w) {
              EditingState state = w.m_editing;
              state.CurrentLayer = Layer::Sprite1;
              w.setEditingState(state);

@@ -7,8 +7,7 @@
 
 namespace kestrun {
 namespace {
-const QString GameFolderPrompt =
-    QStringLiteral("Где лежит tileset.dat? (e.g. C:\\Ex\\cprogs\\borvaneNDX\\dist\\)");
+const QString GameFolderPrompt = QStringLiteral("Где лежит tileset.dat? (e.g. C:\\Ex\\cprogs\\borvaneNDX\\dist\\)");
 } // namespace
 
 void frmMain::LoadSpriteCatalogue()

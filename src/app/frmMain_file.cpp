@@ -51,8 +51,7 @@ MapReadResult frmMain::LoadMap(const QString &path, const QString &shownPath)
     const MapReadResult result = m_document.read(path);
     if (result.status != MapReadStatus::Unreadable)
         rememberMapFolder(path);
-    if (const QString message = readMessage(result, shownPath.isEmpty() ? path : shownPath);
-        !message.isEmpty())
+    if (const QString message = readMessage(result, shownPath.isEmpty() ? path : shownPath); !message.isEmpty())
         m_platform.showMessage(this, message);
     // A loaded file is drawn on the document's announcement; a rejected one
     // is redrawn the same way by hand (the grid shown again as it was), as
@@ -67,8 +66,8 @@ bool frmMain::SaveMap()
 {
     const MapWriteResult written = m_document.write();
     if (!written.ok()) {
-        m_platform.showMessage(
-            this, QStringLiteral("Cannot save map file \"%1\": %2").arg(MapFileName(), written.reason));
+        m_platform.showMessage(this,
+                               QStringLiteral("Cannot save map file \"%1\": %2").arg(MapFileName(), written.reason));
         return false;
     }
     rememberMapFolder(MapFileName());
@@ -109,8 +108,7 @@ void frmMain::mnuFileNew_Click()
 
 void frmMain::mnuFileOpen_Click()
 {
-    const auto chosen =
-        m_platform.openFileDialog(this, fileDialogRequest(OpenFilter));
+    const auto chosen = m_platform.openFileDialog(this, fileDialogRequest(OpenFilter));
     if (!chosen)
         return;
     m_dialogFileName = *chosen;
@@ -122,8 +120,7 @@ void frmMain::mnuFileOpen_Click()
 void frmMain::mnuFileSaveAs_Click()
 {
     m_dialogFileName.clear();
-    const auto chosen =
-        m_platform.saveFileDialog(this, fileDialogRequest(SaveAsFilter));
+    const auto chosen = m_platform.saveFileDialog(this, fileDialogRequest(SaveAsFilter));
     if (!chosen)
         return;
     m_dialogFileName = *chosen;

@@ -86,9 +86,8 @@ void frmMain::picMap_MouseDown(int Button, int, float X, float Y)
     picMap->setFrameColor(FrameHeld);
     // A terrain brush never chosen is 0: it paints code 0, drawn black. The
     // document announces the painted cell, and showPaintedCell draws it.
-    const auto stroke = pressStroke(MouseButton(Button), m_editing.CurrentLayer, cellOfPosition(X),
-                                    cellOfPosition(Y), static_cast<std::uint8_t>(m_editing.CurrentTerrain),
-                                    m_editing.CurrentSprite);
+    const auto stroke = pressStroke(MouseButton(Button), m_editing.CurrentLayer, cellOfPosition(X), cellOfPosition(Y),
+                                    static_cast<std::uint8_t>(m_editing.CurrentTerrain), m_editing.CurrentSprite);
     if (stroke)
         m_document.paint(*stroke);
 }
@@ -123,9 +122,7 @@ void frmMain::showReplacedGrid(GridChange change)
         picMap->parkFrame();
         showLastSpriteDrawn(picMap->drawSpriteLayer(MapCells(), Sprites, Layer::Sprite1));
         break;
-    case GridChange::Read:
-        RedrawMap(3);
-        break;
+    case GridChange::Read: RedrawMap(3); break;
     }
 }
 

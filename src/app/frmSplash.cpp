@@ -22,7 +22,10 @@ namespace {
 
 // The window is laid out in twips, 15 to the pixel.
 constexpr int TwipsPerPixel = 15;
-constexpr int px(int twips) { return twips / TwipsPerPixel; }
+constexpr int px(int twips)
+{
+    return twips / TwipsPerPixel;
+}
 
 const QString SerifFamily = QStringLiteral("Times New Roman");
 const QString SansFamily = QStringLiteral("MS Sans Serif");
@@ -32,12 +35,14 @@ const QString SansFamily = QStringLiteral("MS Sans Serif");
 void installFontSubstitutes()
 {
     static const bool installed = [] {
-        QFont::insertSubstitutions(SerifFamily, {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"),
-                                                 QStringLiteral("Nimbus Roman"), QStringLiteral("Nimbus Roman No9 L"),
-                                                 QStringLiteral("Times"), QStringLiteral("DejaVu Serif")});
-        QFont::insertSubstitutions(SansFamily, {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
-                                                QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
-                                                QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+        QFont::insertSubstitutions(SerifFamily,
+                                   {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"),
+                                    QStringLiteral("Nimbus Roman"), QStringLiteral("Nimbus Roman No9 L"),
+                                    QStringLiteral("Times"), QStringLiteral("DejaVu Serif")});
+        QFont::insertSubstitutions(SansFamily,
+                                   {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+                                    QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"), QStringLiteral("Arial"),
+                                    QStringLiteral("DejaVu Sans")});
         return true;
     }();
     Q_UNUSED(installed);
@@ -74,21 +79,21 @@ struct LabelDesign {
     const QString *family;
     qreal pointSize;
     bool bold;
-    QColor color;    // invalid: the default label text colour
+    QColor color; // invalid: the default label text colour
     Qt::Alignment alignment;
 };
 
 const LabelDesign Labels[] = {
-    {&frmSplash::lblProductName, "lblProductName", "Kestrun Level Editor", QRect(120, 840, 7050, 915),
-     &SerifFamily, 39.75, true, QColor(0, 0, 192), Qt::AlignLeft},
-    {&frmSplash::lblCompanyProduct, "lblCompanyProduct", "Ostrel SoftWare", QRect(360, 240, 4065, 555),
-     &SansFamily, 24, true, QColor(255, 0, 0), Qt::AlignLeft},
-    {&frmSplash::lblPlatform, "lblPlatform", "Windows 98", QRect(4560, 1800, 1785, 375),
-     &SansFamily, 15, true, QColor(), Qt::AlignRight},
-    {&frmSplash::lblVersion, "lblVersion", "Version", QRect(5520, 2520, 930, 300),
-     &SansFamily, 12, true, QColor(), Qt::AlignRight},
-    {&frmSplash::lblCopyright, "lblCopyright", "\u00a9 2026 Ostrel SoftWare", QRect(360, 2520, 3135, 375),
-     &SansFamily, 12, false, QColor(128, 0, 128), Qt::AlignLeft},
+    {&frmSplash::lblProductName, "lblProductName", "Kestrun Level Editor", QRect(120, 840, 7050, 915), &SerifFamily,
+     39.75, true, QColor(0, 0, 192), Qt::AlignLeft},
+    {&frmSplash::lblCompanyProduct, "lblCompanyProduct", "Ostrel SoftWare", QRect(360, 240, 4065, 555), &SansFamily, 24,
+     true, QColor(255, 0, 0), Qt::AlignLeft},
+    {&frmSplash::lblPlatform, "lblPlatform", "Windows 98", QRect(4560, 1800, 1785, 375), &SansFamily, 15, true,
+     QColor(), Qt::AlignRight},
+    {&frmSplash::lblVersion, "lblVersion", "Version", QRect(5520, 2520, 930, 300), &SansFamily, 12, true, QColor(),
+     Qt::AlignRight},
+    {&frmSplash::lblCopyright, "lblCopyright", "\u00a9 2026 Ostrel SoftWare", QRect(360, 2520, 3135, 375), &SansFamily,
+     12, false, QColor(128, 0, 128), Qt::AlignLeft},
 };
 
 QRect pixels(const QRect &twips)
@@ -271,8 +276,7 @@ bool frmSplash::event(QEvent *event)
         // dialog's own Escape and Enter handling.
         keyPressEvent(static_cast<QKeyEvent *>(event));
         return true;
-    default:
-        return QDialog::event(event);
+    default: return QDialog::event(event);
     }
 }
 

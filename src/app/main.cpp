@@ -34,8 +34,7 @@ int main(int argc, char *argv[])
     // exists: they need no display, and a terminal user reads them there.
     if (const kestrun::StartRequest request = kestrun::startRequest(argumentBytes(argc, argv));
         request != kestrun::StartRequest::Editor) {
-        const QString text =
-            request == kestrun::StartRequest::Help ? kestrun::helpText() : kestrun::versionText();
+        const QString text = request == kestrun::StartRequest::Help ? kestrun::helpText() : kestrun::versionText();
         std::fputs(text.toLocal8Bit().constData(), stdout);
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 2;
     }
@@ -62,8 +61,7 @@ int main(int argc, char *argv[])
     // Decoding the sprites overlaps with building the splash and the window.
     platform.prefetchRememberedCatalogue();
     // QApplication has taken its own options out of argv by now.
-    const std::unique_ptr<kestrun::frmMain> mainWindow =
-        kestrun::Module1::Main(platform, argumentBytes(argc, argv));
+    const std::unique_ptr<kestrun::frmMain> mainWindow = kestrun::Module1::Main(platform, argumentBytes(argc, argv));
     kestrun::reportWhenShown(mainWindow.get()); // start-up timing, on request only
     return QApplication::exec();
 }

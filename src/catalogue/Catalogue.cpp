@@ -25,8 +25,7 @@ QString catalogueFilePath(const QString &gameFolder)
     return gameFolder + QStringLiteral("tileset.dat");
 }
 
-CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprites,
-                                  const PictureLoader &loadPicture)
+CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprites, const PictureLoader &loadPicture)
 {
     CatalogueLoadResult result;
 

@@ -37,7 +37,6 @@ QString catalogueFilePath(const QString &gameFolder);
 // catalogue that lists nothing is a failure too. A record whose picture fails
 // has already put its file name into its slot (the slot keeps its previous
 // picture) and gets no list entry.
-CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprites,
-                                  const PictureLoader &loadPicture);
+CatalogueLoadResult loadCatalogue(const QString &gameFolder, SpriteTable &sprites, const PictureLoader &loadPicture);
 
 } // namespace kestrun

@@ -22,7 +22,11 @@ bool isDigit(QChar c)
 // Walks the text one significant (non-blank) character at a time.
 class Cursor {
 public:
-    explicit Cursor(QStringView text) : m_text(text) { skipBlanks(); }
+    explicit Cursor(QStringView text)
+        : m_text(text)
+    {
+        skipBlanks();
+    }
 
     bool atEnd() const { return m_pos >= m_text.size(); }
     QChar peek() const { return atEnd() ? QChar() : m_text[m_pos]; }
@@ -116,8 +120,8 @@ std::optional<std::uint8_t> spriteIndexOf(QStringView indexText)
         if (lead > '5') {
             roundUp = true;
         } else if (lead == '5') {
-            const bool aboveHalf = std::any_of(digits.begin() + std::ptrdiff_t(first) + 1, digits.end(),
-                                               [](char d) { return d != '0'; });
+            const bool aboveHalf =
+                std::any_of(digits.begin() + std::ptrdiff_t(first) + 1, digits.end(), [](char d) { return d != '0'; });
             roundUp = aboveHalf || (whole % 2 == 1);
         }
     }

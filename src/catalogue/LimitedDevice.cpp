@@ -4,7 +4,9 @@
 
 namespace kestrun {
 
-LimitedDevice::LimitedDevice(QIODevice &source, qint64 limit) : m_source(source), m_limit(limit)
+LimitedDevice::LimitedDevice(QIODevice &source, qint64 limit)
+    : m_source(source)
+    , m_limit(limit)
 {
     open(QIODevice::ReadOnly);
 }

@@ -105,7 +105,6 @@ void applyPictureAllocationLimit()
         QImageReader::setAllocationLimit(AllocationLimitMB);
 }
 
-
 bool isAcceptablePictureSize(QSize size)
 {
     if (!size.isValid())

@@ -76,7 +76,10 @@ struct PictureReadResult : FileResult<PictureReadStatus> {
 // budget on what it reads and decodes.
 class PictureReader {
 public:
-    explicit PictureReader(DecodingBudget budget = {}) : m_left(budget) {}
+    explicit PictureReader(DecodingBudget budget = {})
+        : m_left(budget)
+    {
+    }
 
     // The picture of a file; only a regular file is opened.
     PictureReadResult read(const QString &path);
@@ -86,8 +89,7 @@ public:
 
 private:
     PictureReadResult decodeLimited(QIODevice &device, const QString &suffix);
-    PictureReadResult decodeWithQt(QIODevice &device, const QString &suffix,
-                                   const std::optional<JpegFrame> &jpegFrame);
+    PictureReadResult decodeWithQt(QIODevice &device, const QString &suffix, const std::optional<JpegFrame> &jpegFrame);
     bool spend(qint64 pixels);
 
     DecodingBudget m_left;

@@ -7,7 +7,8 @@
 
 namespace kestrun {
 
-PicturePrefetch::PicturePrefetch(const QString &gameFolder) : m_gameFolder(gameFolder)
+PicturePrefetch::PicturePrefetch(const QString &gameFolder)
+    : m_gameFolder(gameFolder)
 {
     // Qt's allocation limit is process-wide and read by every decoding: it is
     // set here, on the window's thread, before the worker starts, never by the

@@ -94,7 +94,8 @@ struct PngCorner::Decoder {
     }
 };
 
-PngCorner::PngCorner(QIODevice &device) : m_decoder(std::make_unique<Decoder>())
+PngCorner::PngCorner(QIODevice &device)
+    : m_decoder(std::make_unique<Decoder>())
 {
     Decoder &d = *m_decoder;
     d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);

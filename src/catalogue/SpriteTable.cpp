@@ -39,9 +39,8 @@ QImage SpriteTable::blockOf(const QImage &picture) const
     if (picture.width() >= BlockSize && picture.height() >= BlockSize && !picture.hasAlphaChannel()) {
         // An opaque picture covers the whole block: its top-left corner is
         // the block (shared, not copied, when it already is exactly that).
-        const QImage corner = picture.size() == QSize(BlockSize, BlockSize)
-            ? picture
-            : picture.copy(0, 0, BlockSize, BlockSize);
+        const QImage corner =
+            picture.size() == QSize(BlockSize, BlockSize) ? picture : picture.copy(0, 0, BlockSize, BlockSize);
         return corner.convertToFormat(QImage::Format_RGB32);
     }
     QImage block = blankBlock();

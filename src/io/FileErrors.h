@@ -7,11 +7,11 @@
 
 namespace kestrun::detail {
 
-extern const QString NoFileName;       // "no file name was given"
-extern const QString DiskFull;         // a write that did not fit
-extern const QString NotWritable;      // a file the user may not write
-extern const QString IsFolder;         // what whyNotRegular says of a folder
-extern const QString NotRegular;       // ... and of any other kind of file
+extern const QString NoFileName;         // "no file name was given"
+extern const QString DiskFull;           // a write that did not fit
+extern const QString NotWritable;        // a file the user may not write
+extern const QString IsFolder;           // what whyNotRegular says of a folder
+extern const QString NotRegular;         // ... and of any other kind of file
 extern const QString ReadOnlyFileSystem; // a write refused with EROFS
 
 // The system's text for an errno value ("Permission denied"), thread-safe.

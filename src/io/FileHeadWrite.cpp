@@ -92,8 +92,8 @@ WriteResult writeFileHead(const QString &path, QByteArrayView head)
             return writeFailure(resolved.reason);
         const Target &target = resolved.target;
         removeStaleTemporaries(target.folder.get(), target.name);
-        const bool inPlace = target.exists
-            && (target.info.st_nlink > 1 || target.info.st_size - head.size() > MaxCopiedTail);
+        const bool inPlace =
+            target.exists && (target.info.st_nlink > 1 || target.info.st_size - head.size() > MaxCopiedTail);
         if (inPlace)
             return writeHeadInPlace(target, head);
         const auto fill = [&](int fd) { return fillHeadAndTail(fd, target, head); };

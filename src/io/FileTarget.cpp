@@ -93,7 +93,9 @@ TargetResult resolveTarget(const QByteArray &path)
         if (part == "." || part == "..") {
             if (last)
                 return failed(IsFolder);
-            if (part == ".." && (folder = Descriptor(::openat(folder.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC)), !folder.valid()))
+            if (part == ".."
+                && (folder = Descriptor(::openat(folder.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC)),
+                    !folder.valid()))
                 return failed(errnoText(errno));
             continue;
         }
@@ -151,7 +153,9 @@ TargetResult writableTarget(const QString &path)
     if (QString why = whyNotRegular(resolved.target.info.st_mode); !why.isEmpty())
         return failed(why);
     const Target &target = resolved.target;
-    if (stepCall(SaveStep::CheckAccess, [&] { return ::faccessat(target.folder.get(), target.name.constData(), W_OK, 0); }) != 0)
+    if (stepCall(SaveStep::CheckAccess,
+                 [&] { return ::faccessat(target.folder.get(), target.name.constData(), W_OK, 0); })
+        != 0)
         return failed(errno == EACCES || errno == EPERM ? NotWritable : writeErrorText(errno));
     return resolved;
 }

@@ -57,14 +57,18 @@ bool copyExtendedAttributes(const QByteArray &from, int to)
             continue;
         hasAcl = hasAcl || name == AccessAcl;
         QByteArray value, present;
-        if (!readAttribute(value, [&](char *out, size_t size) { return ::lgetxattr(from.constData(), name.constData(), out, size); }))
+        if (!readAttribute(value, [&](char *out, size_t size) {
+                return ::lgetxattr(from.constData(), name.constData(), out, size);
+            }))
             return false;
         // A label the system gave the new file already (SELinux) may be
         // one the user could not set.
         if (readAttribute(present, [&](char *out, size_t size) { return ::fgetxattr(to, name.constData(), out, size); })
             && present == value)
             continue;
-        if (stepCall(SaveStep::SetAttributes, [&] { return ::fsetxattr(to, name.constData(), value.constData(), size_t(value.size()), 0); }) != 0)
+        if (stepCall(SaveStep::SetAttributes,
+                     [&] { return ::fsetxattr(to, name.constData(), value.constData(), size_t(value.size()), 0); })
+            != 0)
             return false;
     }
     if (hasAcl || ::fgetxattr(to, AccessAcl, nullptr, 0) < 0)
@@ -80,9 +84,11 @@ constexpr int KeptFlags = FS_NODUMP_FL | FS_NOATIME_FL | FS_SYNC_FL | FS_NOCOW_F
 // set. A file system without flags has none to keep.
 bool copyFlags(const Target &old, int to)
 {
-    int fd = ::openat(old.folder.get(), old.name.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    int fd =
+        ::openat(old.folder.get(), old.name.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     if (fd < 0 && errno == EACCES)
-        fd = ::openat(old.folder.get(), old.name.constData(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+        fd =
+            ::openat(old.folder.get(), old.name.constData(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return false;
     int flags = 0;

@@ -20,9 +20,15 @@ namespace kestrun::detail {
 class Descriptor {
 public:
     Descriptor() = default;
-    explicit Descriptor(int fd) : m_fd(fd) {}
+    explicit Descriptor(int fd)
+        : m_fd(fd)
+    {
+    }
     ~Descriptor() { reset(); }
-    Descriptor(Descriptor &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Descriptor(Descriptor &&other) noexcept
+        : m_fd(std::exchange(other.m_fd, -1))
+    {
+    }
     Descriptor &operator=(Descriptor &&other) noexcept
     {
         if (this != &other) {

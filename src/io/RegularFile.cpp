@@ -34,20 +34,13 @@ QString whyNotRegular(unsigned mode)
 {
     const auto type = mode_t(mode) & S_IFMT;
     switch (type) {
-    case S_IFREG:
-        return QString();
-    case S_IFDIR:
-        return IsFolder;
-    case S_IFIFO:
-        return NotRegular + QStringLiteral(" (a named pipe)");
-    case S_IFSOCK:
-        return NotRegular + QStringLiteral(" (a socket)");
-    case S_IFCHR:
-        return NotRegular + QStringLiteral(" (a character device)");
-    case S_IFBLK:
-        return NotRegular + QStringLiteral(" (a block device)");
-    default:
-        return NotRegular;
+    case S_IFREG: return QString();
+    case S_IFDIR: return IsFolder;
+    case S_IFIFO: return NotRegular + QStringLiteral(" (a named pipe)");
+    case S_IFSOCK: return NotRegular + QStringLiteral(" (a socket)");
+    case S_IFCHR: return NotRegular + QStringLiteral(" (a character device)");
+    case S_IFBLK: return NotRegular + QStringLiteral(" (a block device)");
+    default: return NotRegular;
     }
 }
 

@@ -14,14 +14,14 @@ enum class SaveStep {
     CreateTemporary, // the temporary beside the file, or an unnamed one
     SetOwner,
     SetMode,
-    SetAttributes,   // the extended attributes: the access ACL, set or removed, and others
-    SetFlags,        // the inode flags (chattr)
-    Write,           // the new content into the temporary
-    CopyTail,        // the old file opened for the copy of its tail
+    SetAttributes, // the extended attributes: the access ACL, set or removed, and others
+    SetFlags,      // the inode flags (chattr)
+    Write,         // the new content into the temporary
+    CopyTail,      // the old file opened for the copy of its tail
     SyncTemporary,
     Rename,
     SyncFolder,
-    InPlaceOpen,     // the file itself opened for an in-place write
+    InPlaceOpen, // the file itself opened for an in-place write
     InPlaceWrite,
     InPlaceTruncate,
     InPlaceSync,

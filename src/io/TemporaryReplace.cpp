@@ -61,9 +61,9 @@ Replacement replaceThroughTemporary(const Target &target, const TemporaryFill &f
         result = {Replaced::Failed, writeErrorText(errno)};
     bool renamed = false;
     if (result.ok()) {
-        renamed = stepCall(SaveStep::Rename, [&] {
-            return ::renameat(folder, temporary.constData(), folder, target.name.constData());
-        }) == 0;
+        renamed = stepCall(SaveStep::Rename,
+                           [&] { return ::renameat(folder, temporary.constData(), folder, target.name.constData()); })
+            == 0;
         const int error = errno;
         if (!renamed && target.exists && isRefusedHere(error))
             result = inPlace ? inPlace(fd) : Replacement{Replaced::Impossible, writeErrorText(error)};

@@ -68,8 +68,7 @@ Report checkCatalogue(const GameCatalogue &game)
     if (game.load.ok())
         return {game.cataloguePath, {}};
     const QString message = game.load.listEntries.isEmpty()
-        ? u"the editor loads no sprites from it, so the maps' sprites go unchecked: "_s
-              + game.load.reason
+        ? u"the editor loads no sprites from it, so the maps' sprites go unchecked: "_s + game.load.reason
         : u"the editor stops reading it after %1 pictures: %2"_s.arg(game.load.listEntries.size())
               .arg(game.load.reason);
     return {game.cataloguePath, {{Severity::Error, u"catalogue"_s, message}}};
@@ -142,9 +141,8 @@ QString mapsText(int maps)
 
 QJsonObject findingJson(const Finding &finding)
 {
-    QJsonObject object{{u"severity"_s, severityName(finding.severity)},
-                       {u"kind"_s, finding.kind},
-                       {u"message"_s, finding.message}};
+    QJsonObject object{
+        {u"severity"_s, severityName(finding.severity)}, {u"kind"_s, finding.kind}, {u"message"_s, finding.message}};
     const std::pair<QString, int> places[] = {
         {u"x"_s, finding.x}, {u"y"_s, finding.y}, {u"layer"_s, finding.layer}, {u"value"_s, finding.index}};
     for (const auto &[key, value] : places) {
@@ -185,8 +183,7 @@ void writeMapFindings(const Report &report, bool quiet, Console &io)
         writeFindings(report, io);
 }
 
-void writeText(const Report &catalogue, const std::vector<Report> &maps, bool spritesChecked, bool quiet,
-               Console &io)
+void writeText(const Report &catalogue, const std::vector<Report> &maps, bool spritesChecked, bool quiet, Console &io)
 {
     writeMapFindings(catalogue, quiet, io);
     int counts[4] = {};
@@ -195,8 +192,8 @@ void writeText(const Report &catalogue, const std::vector<Report> &maps, bool sp
         ++counts[int(statusOf(map, spritesChecked))];
     }
     for (const Repeated &group : repeatedFindings(maps)) {
-        io.out << group.text << ": "
-               << (group.cells > 0 ? u"%1 cells in "_s.arg(group.cells) : QString()) << mapsText(group.maps) << '\n';
+        io.out << group.text << ": " << (group.cells > 0 ? u"%1 cells in "_s.arg(group.cells) : QString())
+               << mapsText(group.maps) << '\n';
     }
     io.out << "checked " << mapsText(int(maps.size())) << ": " << counts[int(MapStatus::Clean)] << " clean, "
            << counts[int(MapStatus::Warnings)] << " with warnings only, " << counts[int(MapStatus::Errors)]
@@ -206,16 +203,19 @@ void writeText(const Report &catalogue, const std::vector<Report> &maps, bool sp
     io.out << Qt::endl;
 }
 
-void writeJson(const GameCatalogue &game, const Report &catalogue, const std::vector<Report> &maps,
-               bool spritesChecked, int status, Console &io)
+void writeJson(const GameCatalogue &game, const Report &catalogue, const std::vector<Report> &maps, bool spritesChecked,
+               int status, Console &io)
 {
     QJsonArray mapArray;
     for (const Report &map : maps)
         mapArray.append(reportJson(map, statusOf(map, spritesChecked)));
     QJsonArray repeated;
     for (const Repeated &group : repeatedFindings(maps)) {
-        repeated.append(QJsonObject{{u"kind"_s, group.kind}, {u"value"_s, group.value}, {u"message"_s, group.text},
-                                    {u"findings"_s, group.count}, {u"cells"_s, group.cells},
+        repeated.append(QJsonObject{{u"kind"_s, group.kind},
+                                    {u"value"_s, group.value},
+                                    {u"message"_s, group.text},
+                                    {u"findings"_s, group.count},
+                                    {u"cells"_s, group.cells},
                                     {u"maps"_s, group.maps}});
     }
     QJsonObject catalogueObject = reportJson(catalogue, statusOf(catalogue, true));
@@ -241,7 +241,8 @@ int runCheck(const QStringList &arguments, Console &io)
     QCommandLineParser &parser = invocation.parser();
     const QCommandLineOption game = gameFolderOption();
     const QCommandLineOption json(u"json"_s, u"Write the findings as JSON."_s);
-    const QCommandLineOption quiet(QStringList{u"q"_s, u"quiet"_s}, u"Leave out the warnings; a map's errors about one value summed up."_s);
+    const QCommandLineOption quiet(QStringList{u"q"_s, u"quiet"_s},
+                                   u"Leave out the warnings; a map's errors about one value summed up."_s);
     const ParallelOptions parallel;
     parser.addOptions({game, json, quiet});
     parallel.addTo(parser);

@@ -45,7 +45,7 @@ void diffCells(const QByteArray &a, const QByteArray &b, QStringList &lines)
                     continue;
                 const QString where = layer == 0 ? u"terrain"_s : u"layer %1"_s.arg(layer);
                 lines << u"cell (%1, %2) %3: %4 -> %5"_s.arg(x).arg(y).arg(where, layerValue(layer, old),
-                                                                          layerValue(layer, now));
+                                                                           layerValue(layer, now));
             }
         }
     }

@@ -51,7 +51,8 @@ OpenResult openText(const QString &path, QFile &input)
 int runDump(const QStringList &arguments, Console &io)
 {
     Invocation invocation(u"dump"_s, u"Writes a map file as text, one line per row of cells."_s,
-                          FormatHelp + u"\nExit status: 0 done, 2 the file could not be read, 64 a wrong command line.\n"_s);
+                          FormatHelp
+                              + u"\nExit status: 0 done, 2 the file could not be read, 64 a wrong command line.\n"_s);
     QCommandLineParser &parser = invocation.parser();
     parser.addPositionalArgument(u"MAP"_s, u"The map file, or - for the standard input."_s);
     if (const auto done = invocation.parse(arguments, io))
@@ -87,10 +88,11 @@ int runDump(const QStringList &arguments, Console &io)
 int runUndump(const QStringList &arguments, Console &io)
 {
     Invocation invocation(u"undump"_s, u"Writes the map file that a text from \"kmp dump\" describes."_s,
-                          FormatHelp + u"\nOUT.kmp is replaced as a whole (a temporary file renamed over it), or\n"
-                                       u"left as it was on any error. It is never the text itself, and an existing\n"
-                                       u"file that is not a map is replaced only with --force.\n"
-                                       u"Exit status: 0 done, 2 an error, 64 a wrong command line.\n"_s);
+                          FormatHelp
+                              + u"\nOUT.kmp is replaced as a whole (a temporary file renamed over it), or\n"
+                                u"left as it was on any error. It is never the text itself, and an existing\n"
+                                u"file that is not a map is replaced only with --force.\n"
+                                u"Exit status: 0 done, 2 an error, 64 a wrong command line.\n"_s);
     QCommandLineParser &parser = invocation.parser();
     const QCommandLineOption output = outputOption();
     const QCommandLineOption force = forceOption(u"Replace OUT.kmp even if it is not a map."_s);
@@ -101,8 +103,8 @@ int runUndump(const QStringList &arguments, Console &io)
         return *done;
     QStringList positional = parser.positionalArguments();
     QString problem;
-    const QString outPath = chosenOutput(parser, output, positional, 1,
-                                         u"give the text and the map file to write"_s, problem);
+    const QString outPath =
+        chosenOutput(parser, output, positional, 1, u"give the text and the map file to write"_s, problem);
     if (!problem.isEmpty())
         return invocation.usageError(io, problem);
     const QString textPath = positional.constFirst();

@@ -30,7 +30,7 @@ QString rowLine(const QByteArray &image, int y)
     for (int x = 0; x < MapGrid::Width; ++x) {
         const std::uint8_t *cell = row + x * CellBytes;
         line += u' ' + QString::number(cell[0]) + u'.' + QString::number(cell[1]) + u'.' + QString::number(cell[2])
-              + u'.' + QString::number(cell[3]);
+            + u'.' + QString::number(cell[3]);
     }
     return line;
 }
@@ -167,7 +167,8 @@ std::optional<QString> parseTailLine(QStringView line, qint64 offset, QByteArray
 QString headerLine(const QByteArray &image, qint64 size)
 {
     const MapHeader header = decodeMapHeader(asByteSpan(image));
-    const QByteArray reserved(reinterpret_cast<const char *>(header.Reserved.data()), qsizetype(header.Reserved.size()));
+    const QByteArray reserved(reinterpret_cast<const char *>(header.Reserved.data()),
+                              qsizetype(header.Reserved.size()));
     return u"%1 %2 size=%3 signature=%4 version=%5 MaxX=%6 MaxY=%7 reserved=%8\n"_s.arg(Magic, FormatVersion)
         .arg(size)
         .arg(signatureText(header.Signature))
@@ -201,8 +202,8 @@ QString dumpMapStream(QIODevice &file, qint64 size, QTextStream &out)
         if (piece.isEmpty())
             return changed;
         for (qsizetype at = 0; at < piece.size(); at += DumpTailBytesPerLine) {
-            out << "tail " << (offset + at) << ": "
-                << QLatin1StringView(piece.mid(at, DumpTailBytesPerLine).toHex()) << '\n';
+            out << "tail " << (offset + at) << ": " << QLatin1StringView(piece.mid(at, DumpTailBytesPerLine).toHex())
+                << '\n';
         }
         offset += piece.size();
     }
@@ -282,8 +283,9 @@ bool UndumpParser::parseLine(qint64 number, const QString &line)
     if (const auto problem = parseTailLine(line, m_written, bytes))
         return fail(number, *problem);
     if (m_written + bytes.size() > m_fields.size) {
-        return fail(number, u"size=%1, but the rows and tail lines hold %2 bytes by this line"_s.arg(m_fields.size)
-                                .arg(m_written + bytes.size()));
+        return fail(number,
+                    u"size=%1, but the rows and tail lines hold %2 bytes by this line"_s.arg(m_fields.size)
+                        .arg(m_written + bytes.size()));
     }
     return write(bytes);
 }
@@ -294,8 +296,10 @@ bool UndumpParser::writeImage()
         return write(m_image);
     for (qsizetype offset = m_fields.size; offset < MapFileSize; ++offset) {
         if (m_image[offset] != 0) {
-            return fail(0, u"size=%1, yet byte %2 is not 0: a file that short holds nothing there "
-                           u"(raise size= to keep it)"_s.arg(m_fields.size).arg(offset));
+            return fail(0,
+                        u"size=%1, yet byte %2 is not 0: a file that short holds nothing there "
+                        u"(raise size= to keep it)"_s.arg(m_fields.size)
+                            .arg(offset));
         }
     }
     return write(QByteArrayView(m_image).first(m_fields.size));

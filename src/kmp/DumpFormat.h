@@ -80,8 +80,8 @@ private:
     int m_row = 0;
     qint64 m_lines = 0;
     qint64 m_firstBlank = 0; // the first of the blank lines just read, or 0
-    qint64 m_written = 0;   // bytes of the file parsed so far
-    QByteArray m_unsent;    // the last of them, not yet in the sink
+    qint64 m_written = 0;    // bytes of the file parsed so far
+    QByteArray m_unsent;     // the last of them, not yet in the sink
     static constexpr qsizetype SinkPieceBytes = 64 * 1024;
 };
 

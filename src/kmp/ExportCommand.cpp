@@ -58,9 +58,9 @@ LevelRead readLevel(const QString &path)
         return result;
     }
     if (file.size > MapFileSize + tiled::MaxTailBytes) {
-        result.reason = u"the bytes after 726 are %1; kmp exports at most 1 MiB (%2) of them"_s
-                            .arg(file.size - MapFileSize)
-                            .arg(tiled::MaxTailBytes);
+        result.reason =
+            u"the bytes after 726 are %1; kmp exports at most 1 MiB (%2) of them"_s.arg(file.size - MapFileSize)
+                .arg(tiled::MaxTailBytes);
         return result;
     }
     MapGrid grid;
@@ -150,13 +150,16 @@ int runExport(const QStringList &arguments, Console &io)
         const QString folder = QFileInfo(conversion.output).absolutePath();
         if (!foldersWithTilesets.contains(folder)) {
             for (const tiled::Tileset *tileset : {&terrain, &sprites}) {
-                if (const WriteResult written = writeTileset(rule, parser.isSet(force), folder, *tileset); !written.ok())
+                if (const WriteResult written = writeTileset(rule, parser.isSet(force), folder, *tileset);
+                    !written.ok())
                     return reportFailure(io, invocation.command(), written.reason);
             }
             foldersWithTilesets.insert(folder);
         }
         const QByteArray tmx = tiled::exportTmx(read.level, terrain.tsxFile, sprites.tsxFile);
-        if (const WriteResult written = writeConverted(rule, parser.isSet(force), conversion.output, FileKind::Other, tmx); !written.ok())
+        if (const WriteResult written =
+                writeConverted(rule, parser.isSet(force), conversion.output, FileKind::Other, tmx);
+            !written.ok())
             status = reportFailure(io, invocation.command(), conversion.output, written.reason);
     }
     return status;

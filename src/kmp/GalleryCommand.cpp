@@ -158,8 +158,8 @@ int runGallery(const QStringList &arguments, Console &io)
     if (!settings)
         return ExitUsage;
     RenderOptions options;
-    const auto width = wholeNumber(parser.isSet(size) ? parser.value(size) : QString::number(DefaultThumbnailWidth),
-                                   1, MaxRenderSide);
+    const auto width =
+        wholeNumber(parser.isSet(size) ? parser.value(size) : QString::number(DefaultThumbnailWidth), 1, MaxRenderSide);
     if (!width)
         return invocation.usageError(io, u"--size takes the thumbnails' width in pixels, 1 to %1"_s.arg(MaxRenderSide));
     options.size = *scaledCanvasSize(double(*width) / CanvasWidth);

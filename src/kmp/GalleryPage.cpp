@@ -101,7 +101,7 @@ QString cardHtml(const GalleryCard &card)
             escaped(card.name));
     }
     html += u"<figcaption><div class=\"name\">%1</div>\n<span class=\"status %2\">%2</span>"_s.arg(escaped(card.name),
-                                                                                                  card.status);
+                                                                                                   card.status);
     if (card.sprites >= 0)
         html += card.sprites == 1 ? u"1 sprite"_s : u"%1 sprites"_s.arg(card.sprites);
     if (!card.findings.isEmpty()) {

@@ -11,9 +11,9 @@ namespace kestrun::kmp {
 
 // One level on the gallery page.
 struct GalleryCard {
-    QString name;         // the map's file name, shown as text
-    QString path;         // the map as given on the command line
-    QString picture;      // the thumbnail's file name in the page's thumbs/ folder; empty when none was drawn
+    QString name;    // the map's file name, shown as text
+    QString path;    // the map as given on the command line
+    QString picture; // the thumbnail's file name in the page's thumbs/ folder; empty when none was drawn
     QSize pictureSize;
     QString status;       // check's status: clean, warnings, errors or unchecked
     QStringList findings; // check's findings, repeats grouped

@@ -11,8 +11,7 @@ namespace kestrun::kmp {
 
 QCommandLineOption gameFolderOption()
 {
-    return {u"game"_s,
-            u"The game folder holding tileset.dat. Without it, the folder the editor remembers."_s,
+    return {u"game"_s, u"The game folder holding tileset.dat. Without it, the folder the editor remembers."_s,
             u"DIR"_s};
 }
 
@@ -45,8 +44,9 @@ QString unusableReason(const QString &folder, const GameCatalogue *catalogue)
     if (folder.isEmpty()) {
         // A settings file that is not a regular file is never opened.
         const QString refusal = settingsStoreRefusal(AppTitle);
-        return refusal.isEmpty() ? u"no game folder is known: give --game DIR, or choose the folder in the editor once"_s
-                                 : refusal + u"; give --game DIR"_s;
+        return refusal.isEmpty()
+            ? u"no game folder is known: give --game DIR, or choose the folder in the editor once"_s
+            : refusal + u"; give --game DIR"_s;
     }
     if (catalogue && catalogue->load.listEntries.isEmpty())
         return u"game folder %1: %2"_s.arg(catalogue->folder, catalogue->load.reason);

@@ -76,7 +76,9 @@ int runImport(const QStringList &arguments, Console &io)
             status = reportFailure(io, invocation.command(), conversion.input, imported.reason);
             continue;
         }
-        if (const WriteResult written = writeConverted(rule, parser.isSet(force), conversion.output, FileKind::Map, imported.file); !written.ok())
+        if (const WriteResult written =
+                writeConverted(rule, parser.isSet(force), conversion.output, FileKind::Map, imported.file);
+            !written.ok())
             status = reportFailure(io, invocation.command(), conversion.output, written.reason);
     }
     return status;

@@ -115,8 +115,8 @@ QJsonObject infoJson(const MapInfo &info)
                        {u"reserved"_s, reserved},
                        {u"loads"_s, info.status == MapReadStatus::Loaded}};
     if (info.status != MapReadStatus::Loaded) {
-        object.insert(u"refusal"_s, info.status == MapReadStatus::WrongVersion ? u"Wrong version"_s
-                                                                              : u"Not valid map file"_s);
+        object.insert(u"refusal"_s,
+                      info.status == MapReadStatus::WrongVersion ? u"Wrong version"_s : u"Not valid map file"_s);
         return object;
     }
     QJsonArray terrain;
@@ -146,13 +146,15 @@ QJsonObject infoJson(const MapInfo &info)
 
 int runInfo(const QStringList &arguments, Console &io)
 {
-    Invocation invocation(u"info"_s, u"Shows what map files hold: the header fields, the size, the terrain\n"
-                                     u"and the sprites each layer uses, with their cell counts."_s,
+    Invocation invocation(u"info"_s,
+                          u"Shows what map files hold: the header fields, the size, the terrain\n"
+                          u"and the sprites each layer uses, with their cell counts."_s,
                           u"Exit status: 0 done, 2 a file could not be read, 64 a wrong command line.\n"_s);
     QCommandLineParser &parser = invocation.parser();
     const QCommandLineOption json(u"json"_s, u"Write a JSON array, one object per map."_s);
     parser.addOption(json);
-    parser.addPositionalArgument(u"MAP"_s, u"The map files to describe; - reads one from the standard input."_s, u"MAP..."_s);
+    parser.addPositionalArgument(u"MAP"_s, u"The map files to describe; - reads one from the standard input."_s,
+                                 u"MAP..."_s);
     if (const auto done = invocation.parse(arguments, io))
         return *done;
     const QStringList paths = parser.positionalArguments();

@@ -14,10 +14,10 @@ struct Subcommand {
 };
 
 const Subcommand Subcommands[] = {
-    {u"info"_s, runInfo},   {u"check"_s, runCheck},   {u"usage"_s, runUsage}, {u"render"_s, runRender},
-    {u"gallery"_s, runGallery}, {u"dump"_s, runDump}, {u"undump"_s, runUndump}, {u"diff"_s, runDiff},
-    {u"new"_s, runNew},         {u"set"_s, runSet},   {u"replace"_s, runReplace},
-    {u"export"_s, runExport}, {u"import"_s, runImport},
+    {u"info"_s, runInfo},       {u"check"_s, runCheck}, {u"usage"_s, runUsage},     {u"render"_s, runRender},
+    {u"gallery"_s, runGallery}, {u"dump"_s, runDump},   {u"undump"_s, runUndump},   {u"diff"_s, runDiff},
+    {u"new"_s, runNew},         {u"set"_s, runSet},     {u"replace"_s, runReplace}, {u"export"_s, runExport},
+    {u"import"_s, runImport},
 };
 
 // Each way to call kmp, and what it does.
@@ -94,8 +94,8 @@ int runKmp(const QStringList &arguments, Console &io)
     }
     if (const Subcommand *command = findSubcommand(first))
         return command->run(arguments.mid(1), io);
-    return usage(io, first.startsWith(u'-') ? u"unknown option \"%1\""_s.arg(first)
-                                            : u"no command named \"%1\""_s.arg(first));
+    return usage(
+        io, first.startsWith(u'-') ? u"unknown option \"%1\""_s.arg(first) : u"no command named \"%1\""_s.arg(first));
 }
 
 } // namespace kestrun::kmp

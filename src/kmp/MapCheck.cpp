@@ -19,11 +19,16 @@ void checkHeader(const MapHeader &header, qint64 size, std::vector<Finding> &fin
         findings.push_back({Severity::Warning, kind, message});
     };
     if (size < MapFileSize) {
-        warn(u"short-file"_s, u"the file is %1 bytes, shorter than %2: the editor reads zeros for the missing %3"_s
-                                  .arg(size).arg(MapFileSize).arg(MapFileSize - size));
+        warn(u"short-file"_s,
+             u"the file is %1 bytes, shorter than %2: the editor reads zeros for the missing %3"_s.arg(size)
+                 .arg(MapFileSize)
+                 .arg(MapFileSize - size));
     } else if (size > MapFileSize) {
-        warn(u"long-file"_s, u"the file is %1 bytes, longer than %2: the editor ignores the %3 bytes after the map "
-                             u"and keeps them when it saves"_s.arg(size).arg(MapFileSize).arg(size - MapFileSize));
+        warn(u"long-file"_s,
+             u"the file is %1 bytes, longer than %2: the editor ignores the %3 bytes after the map "
+             u"and keeps them when it saves"_s.arg(size)
+                 .arg(MapFileSize)
+                 .arg(size - MapFileSize));
     }
     const MapHeader written = currentMapHeader();
     if (header.MaxX != written.MaxX)
@@ -47,7 +52,9 @@ void checkCell(int x, int y, MapCell cell, const SpriteTable *sprites, std::vect
     if (!drawnTerrain(cell.Terrain)) {
         findings.push_back({Severity::Warning, u"terrain-code"_s,
                             u"cell (%1, %2): terrain code %3 is none of Ground 1, Beton 2, Brick 4, Ice 8, "
-                            u"Water 16; the editor draws it black"_s.arg(x).arg(y).arg(cell.Terrain),
+                            u"Water 16; the editor draws it black"_s.arg(x)
+                                .arg(y)
+                                .arg(cell.Terrain),
                             x, y, 0, cell.Terrain});
     }
     if (!sprites)
@@ -62,12 +69,11 @@ void checkCell(int x, int y, MapCell cell, const SpriteTable *sprites, std::vect
             continue;
         const QString where = u"cell (%1, %2) layer %3: sprite %4"_s.arg(x).arg(y).arg(layer).arg(index);
         if (entry.FileName.isEmpty()) {
-            findings.push_back({Severity::Error, u"sprite-not-listed"_s,
-                                where + u" is not in the game's catalogue"_s, x, y, layer, index});
+            findings.push_back({Severity::Error, u"sprite-not-listed"_s, where + u" is not in the game's catalogue"_s,
+                                x, y, layer, index});
         } else {
             findings.push_back({Severity::Error, u"sprite-picture-fails"_s,
-                                where + u" (%1): its picture does not load"_s.arg(entry.FileName), x, y, layer,
-                                index});
+                                where + u" (%1): its picture does not load"_s.arg(entry.FileName), x, y, layer, index});
         }
     }
 }
@@ -90,8 +96,7 @@ std::vector<Finding> checkMap(const QByteArray &head, qint64 size, const SpriteT
                                 .arg(MapFileVersion)});
         return findings;
     case MapReadStatus::Loaded:
-    case MapReadStatus::Unreadable:
-        break;
+    case MapReadStatus::Unreadable: break;
     }
     checkHeader(decodeMapHeader(bytes), size, findings);
     for (int y = 0; y <= MapGrid::MaxY; ++y) {

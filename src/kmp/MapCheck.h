@@ -16,8 +16,8 @@ enum class Severity { Warning, Error };
 // One thing check reports about a map.
 struct Finding {
     Severity severity = Severity::Error;
-    QString kind;    // a stable name for scripts, such as "sprite-not-listed"
-    QString message; // what a person reads
+    QString kind;                               // a stable name for scripts, such as "sprite-not-listed"
+    QString message;                            // what a person reads
     int x = -1, y = -1, layer = -1, index = -1; // the cell, layer and value it is about, or -1
 };
 

@@ -31,8 +31,8 @@ QImage scaled(const QImage &canvas, QSize size)
         return canvas;
     // A whole-number enlargement keeps every pixel a sharp square; anything
     // else is resampled smoothly.
-    const bool wholeEnlargement = size.width() % CanvasWidth == 0
-        && size.height() == size.width() / CanvasWidth * CanvasHeight;
+    const bool wholeEnlargement =
+        size.width() % CanvasWidth == 0 && size.height() == size.width() / CanvasWidth * CanvasHeight;
     return canvas.scaled(size, Qt::IgnoreAspectRatio,
                          wholeEnlargement ? Qt::FastTransformation : Qt::SmoothTransformation);
 }

@@ -17,9 +17,9 @@ namespace kestrun::kmp {
 inline constexpr int MaxRenderSide = 16384;
 
 struct RenderOptions {
-    int layer = 3;      // the highest sprite layer drawn, 0..3
-    QSize size;         // the picture's size; the canvas's own when invalid
-    bool grid = false;  // cell lines over the picture
+    int layer = 3;     // the highest sprite layer drawn, 0..3
+    QSize size;        // the picture's size; the canvas's own when invalid
+    bool grid = false; // cell lines over the picture
 };
 
 // The size of the canvas (642 x 440) scaled by `factor`, at least 1 x 1;

@@ -13,15 +13,14 @@ namespace kestrun::kmp {
 
 int runNew(const QStringList &arguments, Console &io)
 {
-    Invocation invocation(
-        u"new"_s,
-        u"Writes a new map as the editor's File > New makes it: every cell Ground\n"
-        u"with sprite 1 on layer 1, layers 2 and 3 empty."_s,
-        u"The file is saved as the editor saves: a temporary file renamed over the\n"
-        u"target, so a failure leaves nothing behind. An existing file is kept unless\n"
-        u"--force is given; replacing one keeps any bytes it held past 726, as the\n"
-        u"editor's Save does.\n\n"
-        u"Exit status: 0 done, 2 an error, 64 a wrong command line.\n"_s);
+    Invocation invocation(u"new"_s,
+                          u"Writes a new map as the editor's File > New makes it: every cell Ground\n"
+                          u"with sprite 1 on layer 1, layers 2 and 3 empty."_s,
+                          u"The file is saved as the editor saves: a temporary file renamed over the\n"
+                          u"target, so a failure leaves nothing behind. An existing file is kept unless\n"
+                          u"--force is given; replacing one keeps any bytes it held past 726, as the\n"
+                          u"editor's Save does.\n\n"
+                          u"Exit status: 0 done, 2 an error, 64 a wrong command line.\n"_s);
     QCommandLineParser &parser = invocation.parser();
     const QCommandLineOption force = forceOption(u"Replace OUT.kmp if it exists."_s);
     const QCommandLineOption output = outputOption();

@@ -63,7 +63,7 @@ std::optional<QString> OutputRule::refusal(const QString &path, FileKind kind, b
         // What is written is named as a map or a picture, or else (a Tiled map, say) only as another kind.
         const QString written = kind == FileKind::Other ? u"a file of another kind"_s : kindName(kind);
         return u"it is %1, and kmp does not replace it with %2 (give --force to replace it)"_s.arg(kindName(*existing),
-                                                                                                    written);
+                                                                                                   written);
     }
     return std::nullopt;
 }

@@ -48,8 +48,7 @@ std::optional<RunSettings> ParallelOptions::read(const QCommandLineParser &parse
     return settings;
 }
 
-void runInOrder(qsizetype count, const RunSettings &settings, Console &io,
-                const std::function<void(qsizetype)> &work,
+void runInOrder(qsizetype count, const RunSettings &settings, Console &io, const std::function<void(qsizetype)> &work,
                 const std::function<void(qsizetype, Progress &)> &deliver)
 {
     Progress progress(io.err, count, settings.progress);

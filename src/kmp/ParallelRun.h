@@ -29,8 +29,7 @@ public:
     // The settings the command line asks for: N threads (the number of cores
     // by default), progress when the error stream is a terminal unless
     // forced either way. Nothing after a usage error, already reported.
-    std::optional<RunSettings> read(const QCommandLineParser &parser, const Invocation &invocation,
-                                    Console &io) const;
+    std::optional<RunSettings> read(const QCommandLineParser &parser, const Invocation &invocation, Console &io) const;
 
 private:
     QCommandLineOption m_jobs;
@@ -47,8 +46,7 @@ inline constexpr int MaxJobs = 256;
 // order, the same whatever the number of threads. work must touch only what
 // belongs to its own i. The progress, when shown, counts delivered items;
 // deliver clears it before it writes anything.
-void runInOrder(qsizetype count, const RunSettings &settings, Console &io,
-                const std::function<void(qsizetype)> &work,
+void runInOrder(qsizetype count, const RunSettings &settings, Console &io, const std::function<void(qsizetype)> &work,
                 const std::function<void(qsizetype, Progress &)> &deliver);
 
 } // namespace kestrun::kmp

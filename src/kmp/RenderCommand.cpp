@@ -45,8 +45,7 @@ struct Job {
 
 // The size asked for by --scale, --tilesize or --size (at most one of them).
 std::optional<QSize> requestedSize(const QCommandLineParser &parser, const QCommandLineOption &scale,
-                                   const QCommandLineOption &tileSize, const QCommandLineOption &size,
-                                   QString &problem)
+                                   const QCommandLineOption &tileSize, const QCommandLineOption &size, QString &problem)
 {
     const int given = int(parser.isSet(scale)) + int(parser.isSet(tileSize)) + int(parser.isSet(size));
     if (given > 1) {
@@ -84,9 +83,9 @@ std::optional<QSize> requestedSize(const QCommandLineParser &parser, const QComm
 QString singlePicture(const QCommandLineParser &parser, const QCommandLineOption &output, QStringList &positional,
                       QString &problem)
 {
-    const QString picture = chosenOutput(parser, output, positional, 1,
-                                         u"give a map and the picture to write (or --out-dir DIR and maps)"_s, problem,
-                                         true);
+    const QString picture =
+        chosenOutput(parser, output, positional, 1,
+                     u"give a map and the picture to write (or --out-dir DIR and maps)"_s, problem, true);
     if (problem.isEmpty() && !parser.isSet(output) && picture != u"-"_s
         && !picture.endsWith(u".png"_s, Qt::CaseInsensitive)) {
         problem = u"%1 does not end in .png: give the picture's name (or -o FILE), or --out-dir DIR to draw "

@@ -188,11 +188,14 @@ int runReplace(const QStringList &arguments, Console &io)
             if (failed)
                 status = reportFailure(io, invocation.command(), change.path, writes[std::size_t(i)].reason);
             if (parser.isSet(json)) {
-                report.append(QJsonObject{{u"file"_s, io.shown(change.path)}, {u"cells"_s, change.cells},
-                                          {u"written"_s, written}});
+                report.append(QJsonObject{
+                    {u"file"_s, io.shown(change.path)}, {u"cells"_s, change.cells}, {u"written"_s, written}});
             } else {
                 io.out << io.shown(change.path) << ": " << change.cells << (change.cells == 1 ? " cell" : " cells")
-                       << (failed ? " would change, not written" : writing ? " changed" : " would change") << '\n';
+                       << (failed        ? " would change, not written"
+                               : writing ? " changed"
+                                         : " would change")
+                       << '\n';
             }
         });
     if (parser.isSet(json))

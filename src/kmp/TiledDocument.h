@@ -16,8 +16,8 @@ namespace kestrun::kmp::tiled {
 // decoded for `expectedTiles` tiles.
 struct TilesetUse {
     std::uint32_t firstGid = 0;
-    QString source;     // an external tileset's file, relative to the map
-    QString name;       // an embedded tileset's name and tile count
+    QString source; // an external tileset's file, relative to the map
+    QString name;   // an embedded tileset's name and tile count
     int tileCount = -1;
 };
 

@@ -49,7 +49,8 @@ void writeProperties(QXmlStreamWriter &xml, const LevelFile &level)
     writeProperty(xml, property::Length, u"int"_s, QString::number(level.length + level.tail.size()));
     writeProperty(xml, property::MaxX, u"int"_s, QString::number(header.MaxX));
     writeProperty(xml, property::MaxY, u"int"_s, QString::number(header.MaxY));
-    const QByteArray reserved(reinterpret_cast<const char *>(header.Reserved.data()), qsizetype(header.Reserved.size()));
+    const QByteArray reserved(reinterpret_cast<const char *>(header.Reserved.data()),
+                              qsizetype(header.Reserved.size()));
     writeProperty(xml, property::Reserved, {}, QString::fromLatin1(reserved.toHex()));
     writeProperty(xml, property::Signature, u"int"_s, QString::number(header.Signature));
     if (!level.tail.isEmpty())

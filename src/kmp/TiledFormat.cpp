@@ -109,10 +109,8 @@ QByteArray bytesOf(const LevelFile &level)
     const auto header = encodeMapHeader(level.header);
     std::memcpy(file.data(), header.data(), header.size());
     std::memcpy(file.data() + MapHeaderSize, level.grid.bytes().data(), MapGrid::ByteSize);
-    const bool nothingPastTheEnd
-        = std::all_of(file.cbegin() + std::clamp(level.length, 0, MapFileSize), file.cend(), [](char byte) {
-              return byte == 0;
-          });
+    const bool nothingPastTheEnd = std::all_of(file.cbegin() + std::clamp(level.length, 0, MapFileSize), file.cend(),
+                                               [](char byte) { return byte == 0; });
     if (level.length < MapFileSize && nothingPastTheEnd)
         file.truncate(std::max(level.length, 0));
     return file + level.tail;

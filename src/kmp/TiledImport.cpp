@@ -87,9 +87,8 @@ std::optional<qint64> integerProperty(const TiledDocument &document, const QStri
     bool ok = false;
     const qint64 value = found->value.toLongLong(&ok);
     if (found->type != u"int"_s || !ok || value < low || value > high) {
-        problem = u"map property %1 is \"%2\", not a whole number from %3 to %4"_s.arg(name, found->value)
-                      .arg(low)
-                      .arg(high);
+        problem =
+            u"map property %1 is \"%2\", not a whole number from %3 to %4"_s.arg(name, found->value).arg(low).arg(high);
         return std::nullopt;
     }
     return value;
@@ -98,8 +97,8 @@ std::optional<qint64> integerProperty(const TiledDocument &document, const QStri
 template<typename T>
 bool readField(const TiledDocument &document, const QString &name, T &field, QString &problem)
 {
-    const auto value = integerProperty(document, name, std::numeric_limits<T>::min(), std::numeric_limits<T>::max(),
-                                       field, problem);
+    const auto value =
+        integerProperty(document, name, std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), field, problem);
     if (value)
         field = T(*value);
     return value.has_value();
@@ -222,16 +221,17 @@ ImportResult importLevel(QByteArrayView data, const TilesetLoader &loadTileset)
     const KnownTileset *terrain = findTileset(*tilesets, terrainTilesetName());
     const KnownTileset *sprites = findTileset(*tilesets, spriteTilesetName());
     if (!terrain || !sprites) {
-        return refused(u"the map has no tileset named \"%1\" of %2 tiles"_s.arg(
-            terrain ? spriteTilesetName() : terrainTilesetName()).arg(TilesetTiles));
+        return refused(u"the map has no tileset named \"%1\" of %2 tiles"_s
+                           .arg(terrain ? spriteTilesetName() : terrainTilesetName())
+                           .arg(TilesetTiles));
     }
     LevelFile level;
     if (!readFileProperties(document, level, problem))
         return refused(problem);
     for (const Layer layer : Layers) {
         const TileLayer *found = findLayer(document, layerName(layer), problem);
-        if (!found || !readLayer(*found, layer, *tilesets, layer == Layer::Terrain ? *terrain : *sprites,
-                                 level.grid, problem))
+        if (!found
+            || !readLayer(*found, layer, *tilesets, layer == Layer::Terrain ? *terrain : *sprites, level.grid, problem))
             return refused(problem);
     }
     ImportResult result;

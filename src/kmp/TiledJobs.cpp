@@ -30,8 +30,8 @@ std::vector<Conversion> conversionsAsked(const QCommandLineParser &parser, const
         std::vector<Conversion> conversions;
         QSet<QString> outputs;
         for (const QString &input : inputs) {
-            const QString name = QDir(parser.value(outDir)).filePath(QFileInfo(io.shown(input)).completeBaseName()
-                                                                     + u'.' + extension);
+            const QString name =
+                QDir(parser.value(outDir)).filePath(QFileInfo(io.shown(input)).completeBaseName() + u'.' + extension);
             if (outputs.contains(name)) {
                 problem = u"two files would both be written to %1"_s.arg(name);
                 return {};
@@ -42,8 +42,8 @@ std::vector<Conversion> conversionsAsked(const QCommandLineParser &parser, const
         return conversions;
     }
     QStringList positional = inputs;
-    const QString written = chosenOutput(parser, output, positional, 1,
-                                         u"give one file and the file to write (or --out-dir DIR and files)"_s, problem);
+    const QString written = chosenOutput(
+        parser, output, positional, 1, u"give one file and the file to write (or --out-dir DIR and files)"_s, problem);
     if (!problem.isEmpty())
         return {};
     if (written == u"-"_s) {
@@ -88,8 +88,7 @@ std::optional<OutputRule> conversionRule(const QCommandLineParser &parser, const
     return rule;
 }
 
-WriteResult writeConverted(const OutputRule &rule, bool force, const QString &path, FileKind kind,
-                           QByteArrayView bytes)
+WriteResult writeConverted(const OutputRule &rule, bool force, const QString &path, FileKind kind, QByteArrayView bytes)
 {
     if (const auto refused = rule.refusal(path, kind, force))
         return {WriteStatus::Failed, *refused};

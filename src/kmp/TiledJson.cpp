@@ -66,8 +66,8 @@ TileLayer readLayer(const QJsonObject &object, int expectedTiles)
     else if (data.isArray())
         layer.tiles = tilesFromArray(data.toArray(), expectedTiles);
     else if (data.isString() && encoding == u"base64"_s)
-        layer.tiles = tilesFromBase64(data.toString().toLatin1(), object.value(u"compression"_s).toString(),
-                                      expectedTiles);
+        layer.tiles =
+            tilesFromBase64(data.toString().toLatin1(), object.value(u"compression"_s).toString(), expectedTiles);
     else
         layer.tiles.error = u"the layer's data is neither a list of tiles nor base64"_s;
     return layer;

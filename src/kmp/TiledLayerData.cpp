@@ -99,8 +99,8 @@ LayerTiles tilesFromCsv(QByteArrayView text, int count)
         bool ok = digits > at && digits - at <= 10;
         const qulonglong gid = ok ? text.sliced(at, digits - at).toULongLong(&ok) : 0;
         if (!ok || gid > 0xFFFFFFFFull)
-            return failed(u"the CSV data holds something other than a tile number after %1 tiles"_s
-                              .arg(tiles.gids.size()));
+            return failed(
+                u"the CSV data holds something other than a tile number after %1 tiles"_s.arg(tiles.gids.size()));
         if (int(tiles.gids.size()) == count)
             return failed(u"the layer holds more than %1 tiles"_s.arg(count));
         tiles.gids.push_back(std::uint32_t(gid));
@@ -110,8 +110,8 @@ LayerTiles tilesFromCsv(QByteArrayView text, int count)
         if (at < end && text[at] == ',')
             ++at;
         else if (at < end)
-            return failed(u"the CSV data holds something other than a tile number after %1 tiles"_s
-                              .arg(tiles.gids.size()));
+            return failed(
+                u"the CSV data holds something other than a tile number after %1 tiles"_s.arg(tiles.gids.size()));
     }
     if (int(tiles.gids.size()) != count)
         return failed(u"the layer holds %1 tiles, not %2"_s.arg(tiles.gids.size()).arg(count));
@@ -147,8 +147,8 @@ LayerTiles tilesFromBase64(QByteArrayView text, const QString &compression, int 
         else
             return failed(u"the layer is compressed by \"%1\", which kmp does not read"_s.arg(compression));
         if (result == Inflated::WindowTooLarge)
-            return failed(u"the layer's zstd data asks for a window of more than %1 MiB"_s
-                              .arg(1 << (ZstdWindowLogMax - 20)));
+            return failed(
+                u"the layer's zstd data asks for a window of more than %1 MiB"_s.arg(1 << (ZstdWindowLogMax - 20)));
         if (result == Inflated::Broken)
             return failed(u"the layer's %1 data is damaged"_s.arg(compression));
     }

@@ -90,8 +90,10 @@ MapCounts countMap(const QString &path)
 
 QString cellsInMaps(int cells, int maps)
 {
-    return u"%1 %2 in %3 %4"_s.arg(cells).arg(cells == 1 ? u"cell"_s : u"cells"_s).arg(maps).arg(
-        maps == 1 ? u"map"_s : u"maps"_s);
+    return u"%1 %2 in %3 %4"_s.arg(cells)
+        .arg(cells == 1 ? u"cell"_s : u"cells"_s)
+        .arg(maps)
+        .arg(maps == 1 ? u"map"_s : u"maps"_s);
 }
 
 bool listed(const SpriteTable *sprites, int index)
@@ -128,8 +130,8 @@ void writeText(const Totals &totals, const SpriteTable *sprites, Console &io)
         const int cells = totals.cells[TerrainCounts][std::size_t(code)];
         const bool drawn = !TerrainName(std::uint8_t(code)).isEmpty();
         if (cells > 0) {
-            io.out << "terrain " << code << " (" << (drawn ? TerrainName(std::uint8_t(code)) : u"not drawn"_s) << "): "
-                   << cellsInMaps(cells, totals.maps[TerrainCounts][std::size_t(code)]) << '\n';
+            io.out << "terrain " << code << " (" << (drawn ? TerrainName(std::uint8_t(code)) : u"not drawn"_s)
+                   << "): " << cellsInMaps(cells, totals.maps[TerrainCounts][std::size_t(code)]) << '\n';
             if (!drawn)
                 undrawn << QString::number(code);
         } else if (drawn) {
@@ -147,8 +149,8 @@ void writeText(const Totals &totals, const SpriteTable *sprites, Console &io)
 }
 
 // The maps a value turns up in, in the order given, with its cells in each.
-QJsonArray usedIn(const std::vector<MapCounts> &counts, const QStringList &paths, std::size_t kind,
-                  std::size_t value, const Console &io)
+QJsonArray usedIn(const std::vector<MapCounts> &counts, const QStringList &paths, std::size_t kind, std::size_t value,
+                  const Console &io)
 {
     QJsonArray maps;
     for (std::size_t map = 0; map < counts.size(); ++map) {
@@ -195,9 +197,12 @@ void writeJson(const Totals &totals, const std::vector<MapCounts> &counts, const
             unusedTerrain.append(code);
         }
     }
-    QJsonObject root{{u"game"_s, io.shown(game.folder)}, {u"maps"_s, totals.counted},
-                     {u"sprites"_s, used}, {u"terrain"_s, terrain},
-                     {u"unusedTerrain"_s, unusedTerrain}, {u"undrawnTerrain"_s, undrawn}};
+    QJsonObject root{{u"game"_s, io.shown(game.folder)},
+                     {u"maps"_s, totals.counted},
+                     {u"sprites"_s, used},
+                     {u"terrain"_s, terrain},
+                     {u"unusedTerrain"_s, unusedTerrain},
+                     {u"undrawnTerrain"_s, undrawn}};
     if (sprites) {
         root.insert(u"unusedSprites"_s, unused);
         root.insert(u"missingSprites"_s, missing);

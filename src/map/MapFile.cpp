@@ -83,8 +83,7 @@ MapReadStatus decodeMap(std::span<const std::uint8_t> data, MapGrid &grid)
         return MapReadStatus::NotValidMapFile;
     if (header.Version != MapFileVersion)
         return MapReadStatus::WrongVersion;
-    grid.assignBytes(data.size() > MapHeaderSize ? data.subspan(MapHeaderSize)
-                                                 : std::span<const std::uint8_t>{});
+    grid.assignBytes(data.size() > MapHeaderSize ? data.subspan(MapHeaderSize) : std::span<const std::uint8_t>{});
     return MapReadStatus::Loaded;
 }
 

@@ -60,8 +60,7 @@ void MapGrid::clear()
 
 std::span<const std::uint8_t, MapGrid::ByteSize> MapGrid::bytes() const
 {
-    return std::span<const std::uint8_t, ByteSize>(
-        reinterpret_cast<const std::uint8_t *>(m_cells.data()), ByteSize);
+    return std::span<const std::uint8_t, ByteSize>(reinterpret_cast<const std::uint8_t *>(m_cells.data()), ByteSize);
 }
 
 void MapGrid::assignBytes(std::span<const std::uint8_t> image)

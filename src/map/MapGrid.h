@@ -34,10 +34,7 @@ public:
     static constexpr int CellCount = Width * Height;
     static constexpr int ByteSize = CellCount * 4;
 
-    static constexpr bool contains(int x, int y)
-    {
-        return x >= 0 && x <= MaxX && y >= 0 && y <= MaxY;
-    }
+    static constexpr bool contains(int x, int y) { return x >= 0 && x <= MaxX && y >= 0 && y <= MaxY; }
     static constexpr int elementIndex(int x, int y) { return x + Width * y; }
 
     MapCell cell(int x, int y) const;

@@ -16,8 +16,8 @@ int cellOfPosition(double pixel)
     return static_cast<int>(rounded) / CellSize;
 }
 
-std::optional<PaintStroke> pressStroke(MouseButton button, Layer layer, int cx, int cy,
-                                       std::uint8_t terrainBrush, std::uint8_t spriteBrush)
+std::optional<PaintStroke> pressStroke(MouseButton button, Layer layer, int cx, int cy, std::uint8_t terrainBrush,
+                                       std::uint8_t spriteBrush)
 {
     if (!MapGrid::contains(cx, cy))
         return std::nullopt;
@@ -34,21 +34,19 @@ std::optional<PaintStroke> pressStroke(MouseButton button, Layer layer, int cx, 
         if (layer == Layer::Sprite1)
             return PaintStroke{cx, cy, layer, 1};
         return std::nullopt;
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
 QString cellReadout(const MapCell &cell)
 {
     return QStringLiteral("Content = ") + TerrainName(cell.Terrain) + QStringLiteral("; S = ")
-         + QString::number(cell.Sprite1) + QStringLiteral("; S2 = ") + QString::number(cell.Sprite2);
+        + QString::number(cell.Sprite1) + QStringLiteral("; S2 = ") + QString::number(cell.Sprite2);
 }
 
 QString layerCaption(int layer)
 {
-    const QString number = layer < 0 ? QString::number(layer)
-                                     : QLatin1Char(' ') + QString::number(layer);
+    const QString number = layer < 0 ? QString::number(layer) : QLatin1Char(' ') + QString::number(layer);
     return QStringLiteral("Current layer: ") + number;
 }
 

@@ -24,8 +24,8 @@ int cellOfPosition(double pixel);
 // on a sprite layer the sprite brush, right on layer 1 puts back sprite 1 (the
 // new map's layer-1 value; it never writes 0); every other combination, and
 // every cell outside the grid, writes nothing.
-std::optional<PaintStroke> pressStroke(MouseButton button, Layer layer, int cx, int cy,
-                                       std::uint8_t terrainBrush, std::uint8_t spriteBrush);
+std::optional<PaintStroke> pressStroke(MouseButton button, Layer layer, int cx, int cy, std::uint8_t terrainBrush,
+                                       std::uint8_t spriteBrush);
 
 // "Content = <terrain name>; S = <Sprite1>; S2 = <Sprite2>" (Sprite3 is not shown).
 QString cellReadout(const MapCell &cell);

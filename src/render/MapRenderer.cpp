@@ -66,8 +66,7 @@ QRect MapRenderer::drawBlock(QImage &canvas, int x, int y, const QImage &block)
     return {target.topLeft(), QSize(width, height)};
 }
 
-std::uint8_t MapRenderer::drawMap(QImage &canvas, const MapGrid &grid, const SpriteTable &sprites,
-                                  int topLayer)
+std::uint8_t MapRenderer::drawMap(QImage &canvas, const MapGrid &grid, const SpriteTable &sprites, int topLayer)
 {
     if (!canDrawOn(canvas))
         return 0;
@@ -88,8 +87,7 @@ std::uint8_t MapRenderer::drawMap(QImage &canvas, const MapGrid &grid, const Spr
     return last;
 }
 
-std::uint8_t MapRenderer::drawSpriteLayer(QImage &canvas, const MapGrid &grid, const SpriteTable &sprites,
-                                          Layer layer)
+std::uint8_t MapRenderer::drawSpriteLayer(QImage &canvas, const MapGrid &grid, const SpriteTable &sprites, Layer layer)
 {
     if (!canDrawOn(canvas))
         return 0;

@@ -52,8 +52,7 @@ public:
 
     // One sprite layer of every cell, over whatever the canvas shows; cells
     // whose byte is 0 are left alone. Returns the last index drawn, or 0.
-    static std::uint8_t drawSpriteLayer(QImage &canvas, const MapGrid &grid, const SpriteTable &sprites,
-                                        Layer layer);
+    static std::uint8_t drawSpriteLayer(QImage &canvas, const MapGrid &grid, const SpriteTable &sprites, Layer layer);
 
 private:
     int m_lineWidth = 1;

@@ -77,17 +77,15 @@ void MapCanvas::updateFrameArea()
 
 int MapCanvas::buttonCode(Qt::MouseButtons buttons)
 {
-    const auto code = [buttons](Qt::MouseButton qt, MouseButton ours) {
-        return buttons & qt ? int(ours) : 0;
-    };
+    const auto code = [buttons](Qt::MouseButton qt, MouseButton ours) { return buttons & qt ? int(ours) : 0; };
     return code(Qt::LeftButton, MouseButton::Left) | code(Qt::RightButton, MouseButton::Right)
-         | code(Qt::MiddleButton, MouseButton::Middle);
+        | code(Qt::MiddleButton, MouseButton::Middle);
 }
 
 int MapCanvas::shiftCode(Qt::KeyboardModifiers modifiers)
 {
     return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
-         | (modifiers & Qt::AltModifier ? 4 : 0);
+        | (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
 void MapCanvas::paintEvent(QPaintEvent *event)
@@ -108,8 +106,7 @@ void MapCanvas::paintEvent(QPaintEvent *event)
 void MapCanvas::mousePressEvent(QMouseEvent *event)
 {
     const QPointF p = event->position();
-    emit mouseDown(buttonCode(event->button()), shiftCode(event->modifiers()),
-                   float(p.x()), float(p.y()));
+    emit mouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), float(p.x()), float(p.y()));
 }
 
 void MapCanvas::mouseMoveEvent(QMouseEvent *event)
@@ -117,15 +114,13 @@ void MapCanvas::mouseMoveEvent(QMouseEvent *event)
     // While a button is held Qt keeps the pointer grabbed by this widget, so
     // moves outside the canvas arrive here too, with positions off the canvas.
     const QPointF p = event->position();
-    emit mouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()),
-                   float(p.x()), float(p.y()));
+    emit mouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), float(p.x()), float(p.y()));
 }
 
 void MapCanvas::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPointF p = event->position();
-    emit mouseUp(buttonCode(event->button()), shiftCode(event->modifiers()),
-                 float(p.x()), float(p.y()));
+    emit mouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), float(p.x()), float(p.y()));
 }
 
 } // namespace kestrun

@@ -64,8 +64,7 @@ void TestAccessibility::controls_data()
     QTest::newRow("sprite preview") << "picBuf" << int(QAccessible::Graphic) << "Текущий спрайт";
     QTest::newRow("sprite list") << "lstSP" << int(QAccessible::List) << "Спрайты";
     QTest::newRow("toolbar") << "tbToolBar" << int(QAccessible::ToolBar) << "Панель инструментов";
-    QTest::newRow("toolbar text box")
-        << "txtTlst" << int(QAccessible::EditableText) << "Расположение файла doveze.exe";
+    QTest::newRow("toolbar text box") << "txtTlst" << int(QAccessible::EditableText) << "Расположение файла doveze.exe";
     // The caption first: a user who says what they see finds the button.
     const char *const layerNames[] = {"C, слой ландшафта", "S1, слой спрайтов 1", "S2, слой спрайтов 2",
                                       "S3, слой спрайтов 3"};
@@ -75,9 +74,9 @@ void TestAccessibility::controls_data()
     }
     // The toolbar's buttons show only their image: their names are their
     // tool tips.
-    const char *const toolTips[] = {"Новый", "Открыть", "Сохранить", "Удалить", "Отмена",
-                                    "База игрока", "База врага", "Карта", "Respawn'ы", "Список роутов",
-                                    "Земля", "Бетон", "Кирпич", "Вода", "Лёд"};
+    const char *const toolTips[] = {"Новый",       "Открыть",    "Сохранить", "Удалить",   "Отмена",
+                                    "База игрока", "База врага", "Карта",     "Respawn'ы", "Список роутов",
+                                    "Земля",       "Бетон",      "Кирпич",    "Вода",      "Лёд"};
     for (const char *toolTip : toolTips) {
         QTest::addRow("toolbar %s", toolTip)
             << QString::fromUtf8(toolTip) << int(QAccessible::Button) << QString::fromUtf8(toolTip);

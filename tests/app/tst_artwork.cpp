@@ -49,9 +49,9 @@ int largestChannelDifference(const QImage &a, const QImage &b)
 void addEveryImage()
 {
     QTest::addColumn<int>("index");
-    const char *const names[] = {"New", "Open", "Save", "Delete", "Undo", "PlayerBase", "EnemyBase",
-                                 "EnemyResp.", "PlayerResp.", "routes", "Ground", "Beton", "Brick",
-                                 "Water", "Ice"};
+    const char *const names[] = {"New",        "Open",      "Save",       "Delete",      "Undo",
+                                 "PlayerBase", "EnemyBase", "EnemyResp.", "PlayerResp.", "routes",
+                                 "Ground",     "Beton",     "Brick",      "Water",       "Ice"};
     for (int i = 1; i <= 15; ++i)
         QTest::newRow(names[i - 1]) << i;
 }
@@ -124,7 +124,8 @@ void TestArtwork::fullResolutionOnHighDpi()
     QCOMPARE(sharp.size(), QSize(32, 32));
     QCOMPARE(sharp.deviceIndependentSize(), QSizeF(16, 16));
     // Drawn at 32 device pixels, not the 16-pixel image blown up.
-    const QImage blownUp = argb(icon.pixmap(QSize(16, 16))).scaled(32, 32, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QImage blownUp =
+        argb(icon.pixmap(QSize(16, 16))).scaled(32, 32, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     QVERIFY(argb(sharp) != blownUp);
 }
 
@@ -157,7 +158,8 @@ void TestArtwork::imagesDifferFromOneAnother()
         images << argb(toolbarImage(i).pixmap(QSize(16, 16)));
     for (int i = 0; i < images.size(); ++i)
         for (int j = i + 1; j < images.size(); ++j)
-            QVERIFY2(images[i] != images[j], qPrintable(QStringLiteral("images %1 and %2 are alike").arg(i + 1).arg(j + 1)));
+            QVERIFY2(images[i] != images[j],
+                     qPrintable(QStringLiteral("images %1 and %2 are alike").arg(i + 1).arg(j + 1)));
 }
 
 void TestArtwork::disabledIsGreyed_data()

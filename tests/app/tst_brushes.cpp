@@ -71,7 +71,7 @@ void TestBrushes::pickingASprite_data()
 {
     QTest::addColumn<int>("layerBefore");
     QTest::addColumn<QString>("picked");
-    QTest::addColumn<int>("brush");       // expected CurrentSprite
+    QTest::addColumn<int>("brush"); // expected CurrentSprite
     QTest::addColumn<int>("layerAfter");
     // The list: sprite4.bmp, shared.bmp (slots 5 and 9), ghost.bmp (no slot).
     QTest::newRow("on layer 0: switches to 1") << 0 << "sprite4.bmp" << 4 << 1;
@@ -174,7 +174,8 @@ void TestBrushes::previewRepaintsAfterAPick()
     QCOMPARE(e.onScreen(inside(w).picBuf).pixel(20, 20), qRgb(192, 192, 192)); // its grey, empty
     for (int row : {1, 0}) {
         QListWidgetItem *item = inside(w).lstSP->item(row);
-        QTest::mouseClick(inside(w).lstSP->viewport(), Qt::LeftButton, {}, inside(w).lstSP->visualItemRect(item).center());
+        QTest::mouseClick(inside(w).lstSP->viewport(), Qt::LeftButton, {},
+                          inside(w).lstSP->visualItemRect(item).center());
         QCOMPARE(e.onScreen(inside(w).picBuf).pixel(20, 20), spriteColor(4 + row));
     }
 }
@@ -183,7 +184,7 @@ void TestBrushes::selectedEntryCannotBeTakenAway_data()
 {
     QTest::addColumn<QString>("gesture");
     QTest::addColumn<int>("selectedRow"); // afterwards
-    QTest::addColumn<int>("brush"); // 0: nothing was picked
+    QTest::addColumn<int>("brush");       // 0: nothing was picked
     // Before each gesture: sprite4.bmp, sprite5.bmp, sprite6.bmp, the first
     // selected as the catalogue's load selects it; then the brush is reset
     // to 0 to see what the gesture picks.
@@ -209,11 +210,14 @@ void TestBrushes::selectedEntryCannotBeTakenAway()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     inside(w).lstSP->setFocus();
 
-    const auto rowCentre = [&](int row) { return inside(w).lstSP->visualItemRect(inside(w).lstSP->item(row)).center(); };
+    const auto rowCentre = [&](int row) {
+        return inside(w).lstSP->visualItemRect(inside(w).lstSP->item(row)).center();
+    };
     if (gesture == u"ctrl-space")
         QTest::keyClick(inside(w).lstSP, Qt::Key_Space, Qt::ControlModifier);
     else if (gesture == u"click below")
-        QTest::mouseClick(inside(w).lstSP->viewport(), Qt::LeftButton, {}, QPoint(10, inside(w).lstSP->viewport()->height() - 3));
+        QTest::mouseClick(inside(w).lstSP->viewport(), Qt::LeftButton, {},
+                          QPoint(10, inside(w).lstSP->viewport()->height() - 3));
     else
         QTest::mouseClick(inside(w).lstSP->viewport(), Qt::LeftButton,
                           gesture.startsWith(u"ctrl") ? Qt::ControlModifier : Qt::NoModifier,

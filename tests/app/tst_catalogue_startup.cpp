@@ -150,7 +150,7 @@ void TestCatalogueStartup::emptyAnswerIsStoredAndMeansTheCurrentDirectory()
 
 void TestCatalogueStartup::failedLoad_data()
 {
-    QTest::addColumn<QString>("answer");        // typed into the prompt; "%1" is the game folder
+    QTest::addColumn<QString>("answer"); // typed into the prompt; "%1" is the game folder
     QTest::addColumn<QByteArray>("catalogue");
     QTest::addColumn<QStringList>("list");
 
@@ -236,15 +236,12 @@ void TestCatalogueStartup::elideFileName_data()
         << u"objects\\bush.bmp"_s << u"obj\u2026\\bush.bmp"_s << 0 << u"obj\u2026\\bush.bmp"_s;
     QTest::newRow("most of the folder cut")
         << name << u"b\u2026\\player_base.bmp"_s << 0 << u"b\u2026\\player_base.bmp"_s;
-    QTest::newRow("no folder left") << name << u"\u2026\\player_base.bmp"_s << 0
-                                    << u"\u2026\\player_base.bmp"_s;
-    QTest::newRow("the folder's mark only") << name << u"\u2026player_base.bmp"_s << 0
-                                            << u"\u2026player_base.bmp"_s;
+    QTest::newRow("no folder left") << name << u"\u2026\\player_base.bmp"_s << 0 << u"\u2026\\player_base.bmp"_s;
+    QTest::newRow("the folder's mark only") << name << u"\u2026player_base.bmp"_s << 0 << u"\u2026player_base.bmp"_s;
     QTest::newRow("the name alone is too long") << name << u"player_base.bmp"_s << -1 << QString();
     QTest::newRow("slash folders") << u"bases/enemy_base.bmp"_s << u"ba\u2026/enemy_base.bmp"_s << 0
                                    << u"ba\u2026/enemy_base.bmp"_s;
-    QTest::newRow("no folder") << u"enemy_base_of_the_north.bmp"_s << u"enemy_base"_s << 0
-                               << QString();
+    QTest::newRow("no folder") << u"enemy_base_of_the_north.bmp"_s << u"enemy_base"_s << 0 << QString();
     QTest::newRow("last separator counts")
         << u"abc\\def\\c.bmp"_s << u"abc\u2026\\c.bmp"_s << 0 << u"abc\u2026\\c.bmp"_s;
 }
@@ -264,8 +261,7 @@ void TestCatalogueStartup::elideFileName()
         const qsizetype separator = fileName.lastIndexOf(u'\\');
         const QString mark = separator >= 0 ? u"\u2026"_s : QString();
         const QString ownName = fileName.mid(separator + 1);
-        QCOMPARE(result, mark + metrics.elidedText(ownName, Qt::ElideMiddle,
-                                                   width - metrics.horizontalAdvance(mark)));
+        QCOMPARE(result, mark + metrics.elidedText(ownName, Qt::ElideMiddle, width - metrics.horizontalAdvance(mark)));
         QVERIFY(result.count(QChar(0x2026)) == (separator >= 0 ? 2 : 1));
     } else {
         QCOMPARE(result, shown);

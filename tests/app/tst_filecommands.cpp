@@ -148,25 +148,32 @@ void TestFileCommands::dialogsStartInTheLastMapsFolder_data()
     QTest::addColumn<QStringList>("steps"); // "open NAME" or "save as NAME", answered so
     QTest::addColumn<QString>("folder");    // where the next dialogs start; empty: the current one
     QTest::addColumn<QString>("name");      // in the next Open's name field
-    QTest::newRow("nothing read yet") << QStringList() << QStringList() << "" << "";
-    QTest::newRow("command-line map") << QStringList{u"maps/level.kmp"_s} << QStringList() << "maps" << "";
-    QTest::newRow("command-line map that is missing")
-        << QStringList{u"other/missing.kmp"_s} << QStringList() << "" << "";
-    QTest::newRow("command-line file that is not a map") << QStringList{u"maps/junk.kmp"_s} << QStringList()
-                                                         << "maps" << "";
-    QTest::newRow("Open") << QStringList() << QStringList{u"open maps/level.kmp"_s} << "maps" << "maps/level.kmp";
+    QTest::newRow("nothing read yet") << QStringList() << QStringList() << ""
+                                      << "";
+    QTest::newRow("command-line map") << QStringList{u"maps/level.kmp"_s} << QStringList() << "maps"
+                                      << "";
+    QTest::newRow("command-line map that is missing") << QStringList{u"other/missing.kmp"_s} << QStringList() << ""
+                                                      << "";
+    QTest::newRow("command-line file that is not a map") << QStringList{u"maps/junk.kmp"_s} << QStringList() << "maps"
+                                                         << "";
+    QTest::newRow("Open") << QStringList() << QStringList{u"open maps/level.kmp"_s} << "maps"
+                          << "maps/level.kmp";
     QTest::newRow("Open, then Save As elsewhere")
         << QStringList() << QStringList{u"open maps/level.kmp"_s, u"save as saved/new.kmp"_s} << "saved"
         << "saved/new.kmp";
     // The name chosen stays, without the folder that could not be written.
     QTest::newRow("a Save As that fails keeps the last folder")
-        << QStringList{u"maps/level.kmp"_s} << QStringList{u"save as nowhere/new.kmp"_s} << "maps" << "new.kmp";
+        << QStringList{u"maps/level.kmp"_s} << QStringList{u"save as nowhere/new.kmp"_s} << "maps"
+        << "new.kmp";
     QTest::newRow("a Save As into /proc that fails: never /proc")
-        << QStringList{u"maps/level.kmp"_s} << QStringList{u"save as /proc/level.kmp"_s} << "maps" << "level.kmp";
+        << QStringList{u"maps/level.kmp"_s} << QStringList{u"save as /proc/level.kmp"_s} << "maps"
+        << "level.kmp";
     QTest::newRow("an Open that cannot read keeps the last folder")
-        << QStringList{u"maps/level.kmp"_s} << QStringList{u"open other/missing.kmp"_s} << "maps" << "missing.kmp";
+        << QStringList{u"maps/level.kmp"_s} << QStringList{u"open other/missing.kmp"_s} << "maps"
+        << "missing.kmp";
     QTest::newRow("a file read in /proc is no folder to start in")
-        << QStringList() << QStringList{u"open /proc/self/status"_s} << "" << "status";
+        << QStringList() << QStringList{u"open /proc/self/status"_s} << ""
+        << "status";
 }
 
 void TestFileCommands::dialogsStartInTheLastMapsFolder()
@@ -259,8 +266,7 @@ void TestFileCommands::openRejectedFileKeepsMapAndName_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("message");
     QTest::newRow("wrong signature") << QByteArray(726, 'x') << "Not valid map file";
-    QTest::newRow("wrong version")
-        << QByteArray::fromHex("785634120300") + QByteArray(720, '\0') << "Wrong version";
+    QTest::newRow("wrong version") << QByteArray::fromHex("785634120300") + QByteArray(720, '\0') << "Wrong version";
     QTest::newRow("a folder") << QByteArray() << "";
 }
 
@@ -343,7 +349,9 @@ void TestFileCommands::toolbarRunsTheSameCommands()
     Editor e;
     frmMain &w = *e.window;
     w.show();
-    auto click = [&](const char *key) { QTest::mouseClick(inside(w).tbToolBar->button(QString::fromLatin1(key)), Qt::LeftButton); };
+    auto click = [&](const char *key) {
+        QTest::mouseClick(inside(w).tbToolBar->button(QString::fromLatin1(key)), Qt::LeftButton);
+    };
     putCell(w, 1, 2, MapCell{4, 4, 4, 4});
     e.platform.saveAnswers.push_back(path("bar.kmp"));
     click("Save"); // no name yet: Save As

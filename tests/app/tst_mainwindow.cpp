@@ -171,8 +171,7 @@ void TestMainWindow::controlTexts()
     // next one when midnight passed in between.
     const QString shownDate = inside(w).sbStatusBar->panel(2)->text();
     const auto dateText = [](QDate day) { return QLocale::system().toString(day, QLocale::ShortFormat); };
-    QVERIFY2(shownDate == dateText(dayBefore) || shownDate == dateText(QDate::currentDate()),
-             qPrintable(shownDate));
+    QVERIFY2(shownDate == dateText(dayBefore) || shownDate == dateText(QDate::currentDate()), qPrintable(shownDate));
     QVERIFY(!inside(w).sbStatusBar->panel(3)->text().isEmpty());
     // The canvas shares the panel's last column and lies over it.
     QCOMPARE(inside(w).picTool->geometry().right(), inside(w).picMap->geometry().left());
@@ -186,12 +185,21 @@ void TestMainWindow::toolbarButtons()
         const char *toolTip;
         int left;
     } expected[] = {
-        {"New", "Новый", 0}, {"Open", "Открыть", 23}, {"Save", "Сохранить", 46},
-        {"Delete", "Удалить", 77}, {"Undo", "Отмена", 100},
-        {"playerbase", "База игрока", 131}, {"enemybase", "База врага", 154},
-        {"Map", "Карта", 185}, {"resp.", "Respawn'ы", 208}, {"rout", "Список роутов", 231},
-        {"Ground", "Земля", 262}, {"Beton", "Бетон", 285}, {"Brick", "Кирпич", 308},
-        {"Water", "Вода", 331}, {"Ice", "Лёд", 354},
+        {"New", "Новый", 0},
+        {"Open", "Открыть", 23},
+        {"Save", "Сохранить", 46},
+        {"Delete", "Удалить", 77},
+        {"Undo", "Отмена", 100},
+        {"playerbase", "База игрока", 131},
+        {"enemybase", "База врага", 154},
+        {"Map", "Карта", 185},
+        {"resp.", "Respawn'ы", 208},
+        {"rout", "Список роутов", 231},
+        {"Ground", "Земля", 262},
+        {"Beton", "Бетон", 285},
+        {"Brick", "Кирпич", 308},
+        {"Water", "Вода", 331},
+        {"Ice", "Лёд", 354},
     };
     const auto &buttons = inside(*e.window).tbToolBar->buttons();
     QCOMPARE(int(buttons.size()), 15);
@@ -205,7 +213,8 @@ void TestMainWindow::toolbarButtons()
     }
     // New, Open and Save are the File menu's own actions; the menu shows
     // their captions without the toolbar's images.
-    const std::array<QAction *, 3> shared{inside(*e.window).mnuFileNew, inside(*e.window).mnuFileOpen, inside(*e.window).mnuFileSave};
+    const std::array<QAction *, 3> shared{inside(*e.window).mnuFileNew, inside(*e.window).mnuFileOpen,
+                                          inside(*e.window).mnuFileSave};
     for (std::size_t i = 0; i < shared.size(); ++i) {
         QCOMPARE(buttons[i]->defaultAction(), shared[i]);
         QVERIFY(!shared[i]->isIconVisibleInMenu());
@@ -221,23 +230,39 @@ void TestMainWindow::menuTree_data()
     QTest::addColumn<bool>("checked");
     QTest::addColumn<QKeySequence>("shortcut");
     const QKeySequence none;
-    QTest::newRow("New") << "mnuFileNew" << "&Новый" << true << true << false << QKeySequence(u"Ctrl+N"_s);
-    QTest::newRow("Open") << "mnuFileOpen" << "&Открыть..." << true << true << false << none;
-    QTest::newRow("Close") << "mnuFileClose" << "&Закрыть" << false << true << false << none;
-    QTest::newRow("Save") << "mnuFileSave" << "&Сохранить" << true << true << false << none;
-    QTest::newRow("SaveAs") << "mnuFileSaveAs" << "Сохранить к&ак..." << true << true << false << none;
+    QTest::newRow("New") << "mnuFileNew"
+                         << "&Новый" << true << true << false << QKeySequence(u"Ctrl+N"_s);
+    QTest::newRow("Open") << "mnuFileOpen"
+                          << "&Открыть..." << true << true << false << none;
+    QTest::newRow("Close") << "mnuFileClose"
+                           << "&Закрыть" << false << true << false << none;
+    QTest::newRow("Save") << "mnuFileSave"
+                          << "&Сохранить" << true << true << false << none;
+    QTest::newRow("SaveAs") << "mnuFileSaveAs"
+                            << "Сохранить к&ак..." << true << true << false << none;
     // Qt reports a hidden action as disabled.
-    QTest::newRow("MRU1") << "mnuFileMRU1" << "" << false << false << false << none;
-    QTest::newRow("MRU2") << "mnuFileMRU2" << "" << false << false << false << none;
-    QTest::newRow("MRU3") << "mnuFileMRU3" << "" << false << false << false << none;
-    QTest::newRow("Bar5") << "mnuFileBar5" << "" << false << false << false << none;
-    QTest::newRow("Exit") << "mnuFileExit" << "&Выход" << true << true << false << none;
-    QTest::newRow("Toolbar") << "mnuViewToolbar" << "&Верстак" << true << true << true << none;
-    QTest::newRow("StatusBar") << "mnuViewStatusBar" << "&Строка состояния" << true << true << true << none;
-    QTest::newRow("Refresh") << "mnuViewRefresh" << "&Обновить" << false << true << false << none;
-    QTest::newRow("Options") << "mnuViewOptions" << "О&пции.." << false << true << false << none;
-    QTest::newRow("Contents") << "mnuHelpContents" << "&Contents" << false << true << false << none;
-    QTest::newRow("About") << "mnuHelpAbout" << "&О программе" << true << true << false << none;
+    QTest::newRow("MRU1") << "mnuFileMRU1"
+                          << "" << false << false << false << none;
+    QTest::newRow("MRU2") << "mnuFileMRU2"
+                          << "" << false << false << false << none;
+    QTest::newRow("MRU3") << "mnuFileMRU3"
+                          << "" << false << false << false << none;
+    QTest::newRow("Bar5") << "mnuFileBar5"
+                          << "" << false << false << false << none;
+    QTest::newRow("Exit") << "mnuFileExit"
+                          << "&Выход" << true << true << false << none;
+    QTest::newRow("Toolbar") << "mnuViewToolbar"
+                             << "&Верстак" << true << true << true << none;
+    QTest::newRow("StatusBar") << "mnuViewStatusBar"
+                               << "&Строка состояния" << true << true << true << none;
+    QTest::newRow("Refresh") << "mnuViewRefresh"
+                             << "&Обновить" << false << true << false << none;
+    QTest::newRow("Options") << "mnuViewOptions"
+                             << "О&пции.." << false << true << false << none;
+    QTest::newRow("Contents") << "mnuHelpContents"
+                              << "&Contents" << false << true << false << none;
+    QTest::newRow("About") << "mnuHelpAbout"
+                           << "&О программе" << true << true << false << none;
 }
 
 void TestMainWindow::menuTree()
@@ -271,8 +296,9 @@ void TestMainWindow::fileMenuShowsOneSeparatorBeforeExit()
         if (a->isVisible())
             shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
     }
-    QCOMPARE(shown, (QStringList{u"&Новый"_s, u"&Открыть..."_s, u"&Закрыть"_s, u"-"_s, u"&Сохранить"_s,
-                                 u"Сохранить к&ак..."_s, u"-"_s, u"&Выход"_s}));
+    QCOMPARE(shown,
+             (QStringList{u"&Новый"_s, u"&Открыть..."_s, u"&Закрыть"_s, u"-"_s, u"&Сохранить"_s, u"Сохранить к&ак..."_s,
+                          u"-"_s, u"&Выход"_s}));
     QStringList view;
     for (QAction *a : inside(w).mnuView->actions())
         view << (a->isSeparator() ? QStringLiteral("-") : a->text());
@@ -296,13 +322,14 @@ void TestMainWindow::tabOrder()
     frmMain &w = *e.window;
     w.show();
     // The controls that take the focus, in the order Tab visits them.
-    const QList<QWidget *> expected{inside(w).picMap, inside(w).cmbTileset, inside(w).lstSP, inside(w).cmdLayer[0], inside(w).cmdLayer[1],
-                                    inside(w).cmdLayer[2], inside(w).cmdLayer[3], inside(w).txtTlst};
+    const QList<QWidget *> expected{inside(w).picMap,      inside(w).cmbTileset,  inside(w).lstSP,
+                                    inside(w).cmdLayer[0], inside(w).cmdLayer[1], inside(w).cmdLayer[2],
+                                    inside(w).cmdLayer[3], inside(w).txtTlst};
     for (QWidget *control : expected)
         QVERIFY(control->focusPolicy() & Qt::TabFocus);
     for (QWidget *control : {static_cast<QWidget *>(inside(w).sbStatusBar), static_cast<QWidget *>(inside(w).tbToolBar),
-                             inside(w).picTool, static_cast<QWidget *>(inside(w).Label1), static_cast<QWidget *>(inside(w).picBuf),
-                             static_cast<QWidget *>(inside(w).Label2)})
+                             inside(w).picTool, static_cast<QWidget *>(inside(w).Label1),
+                             static_cast<QWidget *>(inside(w).picBuf), static_cast<QWidget *>(inside(w).Label2)})
         QVERIFY(!(control->focusPolicy() & Qt::TabFocus));
     for (qsizetype i = 0; i + 1 < expected.size(); ++i) {
         QWidget *next = expected[i]->nextInFocusChain();
@@ -322,18 +349,30 @@ void TestMainWindow::dispatch_data()
     // Before each key: terrain brush 0, edit layer 2, label "Current layer:  2".
     const QString two = QStringLiteral("Current layer:  2");
     const QString zero = QStringLiteral("Current layer:  0");
-    QTest::newRow("Delete") << "Delete" << "Add 'Delete' button code." << 0 << 2 << two;
-    QTest::newRow("Undo") << "Undo" << "Add 'Undo' button code." << 0 << 2 << two;
-    QTest::newRow("Ground") << "Ground" << "" << 1 << 0 << zero;
-    QTest::newRow("Beton") << "Beton" << "" << 2 << 0 << zero;
-    QTest::newRow("Brick") << "Brick" << "" << 4 << 0 << zero;
-    QTest::newRow("Water") << "Water" << "" << 16 << 0 << zero;
-    QTest::newRow("Ice") << "Ice" << "" << 8 << 0 << zero;
-    QTest::newRow("Map") << "Map" << "" << 0 << 0 << zero;
-    QTest::newRow("resp.") << "resp." << "" << 0 << 1 << two;
-    QTest::newRow("playerbase") << "playerbase" << "" << 0 << 2 << two;
-    QTest::newRow("enemybase") << "enemybase" << "" << 0 << 2 << two;
-    QTest::newRow("rout") << "rout" << "" << 0 << 2 << two;
+    QTest::newRow("Delete") << "Delete"
+                            << "Add 'Delete' button code." << 0 << 2 << two;
+    QTest::newRow("Undo") << "Undo"
+                          << "Add 'Undo' button code." << 0 << 2 << two;
+    QTest::newRow("Ground") << "Ground"
+                            << "" << 1 << 0 << zero;
+    QTest::newRow("Beton") << "Beton"
+                           << "" << 2 << 0 << zero;
+    QTest::newRow("Brick") << "Brick"
+                           << "" << 4 << 0 << zero;
+    QTest::newRow("Water") << "Water"
+                           << "" << 16 << 0 << zero;
+    QTest::newRow("Ice") << "Ice"
+                         << "" << 8 << 0 << zero;
+    QTest::newRow("Map") << "Map"
+                         << "" << 0 << 0 << zero;
+    QTest::newRow("resp.") << "resp."
+                           << "" << 0 << 1 << two;
+    QTest::newRow("playerbase") << "playerbase"
+                                << "" << 0 << 2 << two;
+    QTest::newRow("enemybase") << "enemybase"
+                               << "" << 0 << 2 << two;
+    QTest::newRow("rout") << "rout"
+                          << "" << 0 << 2 << two;
 }
 
 void TestMainWindow::dispatch()
@@ -374,8 +413,9 @@ void TestMainWindow::caseVariantsDoNothing()
     Editor e;
     frmMain &w = *e.window;
     w.cmdLayer_Click(2);
-    const QStringList variants{u"new"_s, u"OPEN"_s, u"save"_s, u"delete"_s, u"undo"_s, u"ground"_s, u"BETON"_s, u"brick"_s,
-                               u"water"_s, u"ice"_s, u"map"_s, u"Resp."_s, u"PlayerBase"_s, u"Rout"_s, u"Ground "_s, u""_s};
+    const QStringList variants{u"new"_s,        u"OPEN"_s,  u"save"_s,    u"delete"_s, u"undo"_s, u"ground"_s,
+                               u"BETON"_s,      u"brick"_s, u"water"_s,   u"ice"_s,    u"map"_s,  u"Resp."_s,
+                               u"PlayerBase"_s, u"Rout"_s,  u"Ground "_s, u""_s};
     for (const QString &key : variants)
         w.tbToolBar_ButtonClick(key);
     QVERIFY(e.platform.messages.isEmpty());
@@ -450,13 +490,24 @@ void TestMainWindow::everyActionRunsItsOwnHandler_data()
     QTest::addColumn<bool>("shown");       // the editor window afterwards
     // Before each: the map saved as current.kmp, then edited; other.kmp is
     // another map. The toolbar's New, Open and Save are these actions.
-    QTest::newRow("New") << "mnuFileNew" << 0 << 0 << "" << "" << "" << true;
-    QTest::newRow("Open") << "mnuFileOpen" << 1 << 0 << "" << "other.kmp" << "" << true;
-    QTest::newRow("Save writes to the map's name, asking nothing")
-        << "mnuFileSave" << 0 << 0 << "current.kmp" << "current.kmp" << "" << true;
-    QTest::newRow("Save As asks") << "mnuFileSaveAs" << 0 << 1 << "chosen.kmp" << "chosen.kmp" << "" << true;
-    QTest::newRow("Exit") << "mnuFileExit" << 0 << 0 << "" << "current.kmp" << "" << false;
-    QTest::newRow("About") << "mnuHelpAbout" << 0 << 0 << "" << "current.kmp" << "kestrun::frmSplash" << true;
+    QTest::newRow("New") << "mnuFileNew" << 0 << 0 << ""
+                         << ""
+                         << "" << true;
+    QTest::newRow("Open") << "mnuFileOpen" << 1 << 0 << ""
+                          << "other.kmp"
+                          << "" << true;
+    QTest::newRow("Save writes to the map's name, asking nothing") << "mnuFileSave" << 0 << 0 << "current.kmp"
+                                                                   << "current.kmp"
+                                                                   << "" << true;
+    QTest::newRow("Save As asks") << "mnuFileSaveAs" << 0 << 1 << "chosen.kmp"
+                                  << "chosen.kmp"
+                                  << "" << true;
+    QTest::newRow("Exit") << "mnuFileExit" << 0 << 0 << ""
+                          << "current.kmp"
+                          << "" << false;
+    QTest::newRow("About") << "mnuHelpAbout" << 0 << 0 << ""
+                           << "current.kmp"
+                           << "kestrun::frmSplash" << true;
 }
 
 void TestMainWindow::everyActionRunsItsOwnHandler()

@@ -53,9 +53,9 @@ void TestMouse::pressRules_data()
 {
     QTest::addColumn<int>("layer");
     QTest::addColumn<int>("button");
-    QTest::addColumn<QByteArray>("start");  // Terrain, Sprite1, Sprite2, Sprite3 before the press
-    QTest::addColumn<QByteArray>("cell");   // and after it
-    QTest::addColumn<int>("shownSprite");   // 0: the terrain colour of Brick, -1: unchanged
+    QTest::addColumn<QByteArray>("start"); // Terrain, Sprite1, Sprite2, Sprite3 before the press
+    QTest::addColumn<QByteArray>("cell");  // and after it
+    QTest::addColumn<int>("shownSprite");  // 0: the terrain colour of Brick, -1: unchanged
     const auto bytes = [](int t, int s1, int s2, int s3) {
         const char raw[] = {char(t), char(s1), char(s2), char(s3)};
         return QByteArray(raw, 4);
@@ -89,8 +89,8 @@ void TestMouse::pressRules()
     QFETCH(int, shownSprite);
     PaintingEditor e(layer);
     frmMain &w = *e.window;
-    putCell(w, 5, 6, MapCell{std::uint8_t(start[0]), std::uint8_t(start[1]), std::uint8_t(start[2]),
-                             std::uint8_t(start[3])});
+    putCell(w, 5, 6,
+            MapCell{std::uint8_t(start[0]), std::uint8_t(start[1]), std::uint8_t(start[2]), std::uint8_t(start[3])});
     const MapGrid before = w.MapCells();
     const QImage canvasBefore = inside(w).picMap->image().copy();
 
@@ -104,8 +104,7 @@ void TestMouse::pressRules()
     if (shownSprite < 0)
         QCOMPARE(inside(w).picMap->image(), canvasBefore);
     else
-        QCOMPARE(e.pixel(5 * 40 + 20, 6 * 40 + 20),
-                 shownSprite == 0 ? qRgb(255, 255, 0) : spriteColor(shownSprite));
+        QCOMPARE(e.pixel(5 * 40 + 20, 6 * 40 + 20), shownSprite == 0 ? qRgb(255, 255, 0) : spriteColor(shownSprite));
 
     e.release(QPointF(5 * 40 + 13, 6 * 40 + 27), Qt::MouseButton(button));
     QCOMPARE(e.frameColor(), Blue);

@@ -64,7 +64,10 @@ void whenDialogShown(const std::function<void(QFileDialog *)> &answer)
 class TestPlatform : public QObject {
     Q_OBJECT
 public:
-    explicit TestPlatform(QString configFolder) : m_config(std::move(configFolder)) {}
+    explicit TestPlatform(QString configFolder)
+        : m_config(std::move(configFolder))
+    {
+    }
 
 private slots:
     void fileDialogs_data();
@@ -148,10 +151,16 @@ void TestPlatform::fileDialogsStartWhereAskedWithTheirOwnTitle_data()
     QTest::addColumn<QString>("fileName"); // in the folder "named"; empty: none
     QTest::addColumn<QString>("shownFolder");
     QTest::addColumn<QString>("shownName");
-    QTest::newRow("Open in the folder") << false << "" << "asked" << "";
-    QTest::newRow("Save As in the folder") << true << "" << "asked" << "";
+    QTest::newRow("Open in the folder") << false << ""
+                                        << "asked"
+                                        << "";
+    QTest::newRow("Save As in the folder") << true << ""
+                                           << "asked"
+                                           << "";
     // Open's name field keeps the last chosen file, whose folder wins.
-    QTest::newRow("Open with a name elsewhere") << false << "level.kmp" << "named" << "level.kmp";
+    QTest::newRow("Open with a name elsewhere") << false << "level.kmp"
+                                                << "named"
+                                                << "level.kmp";
 }
 
 void TestPlatform::fileDialogsStartWhereAskedWithTheirOwnTitle()
@@ -189,7 +198,7 @@ void TestPlatform::fileDialogsTellTypesByName_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content"); // "fifo": a named pipe without a writer
-    QTest::addColumn<QString>("type"); // shown in the dialog; "png": a PNG image's, "": not a PNG's, "-": none
+    QTest::addColumn<QString>("type");       // shown in the dialog; "png": a PNG image's, "": not a PNG's, "-": none
     const QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     QTest::newRow("a map holding PNG bytes") << "x.kmp" << png << "";
     QTest::newRow("a .png holding text") << "picture.png" << QByteArray("text") << "png";

@@ -199,7 +199,10 @@ void TestSplash::centredOnScreen()
     const QPoint centre = splash.geometry().center();
     QVERIFY2(qAbs(centre.x() - screenCentre.x()) <= 2 && qAbs(centre.y() - screenCentre.y()) <= 2,
              qPrintable(QStringLiteral("centre %1,%2, screen %3,%4")
-                            .arg(centre.x()).arg(centre.y()).arg(screenCentre.x()).arg(screenCentre.y())));
+                            .arg(centre.x())
+                            .arg(centre.y())
+                            .arg(screenCentre.x())
+                            .arg(screenCentre.y())));
 }
 
 void TestSplash::labels_data()
@@ -219,10 +222,10 @@ void TestSplash::labels_data()
                              << "MS Sans Serif" << 24.0 << true << QColor(255, 0, 0) << false;
     QTest::newRow("platform") << "lblPlatform" << QRect(304, 120, 119, 25) << "Windows 98"
                               << "MS Sans Serif" << 15.0 << true << QColor() << true;
-    QTest::newRow("version") << "lblVersion" << QRect(368, 168, 62, 20) << ExpectedVersion
-                             << "MS Sans Serif" << 12.0 << true << QColor() << true;
-    QTest::newRow("notice") << "lblCopyright" << QRect(24, 168, 209, 25) << QString()
-                            << "MS Sans Serif" << 12.0 << false << QColor(128, 0, 128) << false;
+    QTest::newRow("version") << "lblVersion" << QRect(368, 168, 62, 20) << ExpectedVersion << "MS Sans Serif" << 12.0
+                             << true << QColor() << true;
+    QTest::newRow("notice") << "lblCopyright" << QRect(24, 168, 209, 25) << QString() << "MS Sans Serif" << 12.0
+                            << false << QColor(128, 0, 128) << false;
 }
 
 void TestSplash::labels()
@@ -330,12 +333,16 @@ void TestSplash::textsAreNotClipped()
     const QRect contents = label->contentsRect();
     const QRect ink = metrics.tightBoundingRect(label->text()).translated(0, metrics.ascent());
     const int textLeft = (label->alignment() & Qt::AlignRight)
-                             ? contents.right() + 1 - metrics.horizontalAdvance(label->text())
-                             : contents.left();
+        ? contents.right() + 1 - metrics.horizontalAdvance(label->text())
+        : contents.left();
     const int inkLeft = textLeft + ink.left();
     const QString where = QStringLiteral("ink %1..%2 x %3..%4 in a label %5 x %6")
-                              .arg(inkLeft).arg(inkLeft + ink.width() - 1).arg(ink.top()).arg(ink.bottom())
-                              .arg(label->width()).arg(label->height());
+                              .arg(inkLeft)
+                              .arg(inkLeft + ink.width() - 1)
+                              .arg(ink.top())
+                              .arg(ink.bottom())
+                              .arg(label->width())
+                              .arg(label->height());
     QVERIFY2(inkLeft >= 0 && inkLeft + ink.width() <= label->width(), qPrintable(where));
     QVERIFY2(ink.top() >= 0 && ink.bottom() < label->height(), qPrintable(where));
     // And the label itself is whole inside the frame, clear of its border.
@@ -527,8 +534,8 @@ void TestSplash::startUpOrder()
     platform.onInputBox = [&] {
         ++record.inputBoxes;
         const QList<frmSplash *> splashes = splashWindows();
-        record.splashUpDuringInputBox = splashes.size() == 1 && splashes.first()->isVisible()
-                                        && splashes.first()->windowHandle()->isExposed();
+        record.splashUpDuringInputBox =
+            splashes.size() == 1 && splashes.first()->isVisible() && splashes.first()->windowHandle()->isExposed();
         record.splashTypedAsSplash = splashes.size() == 1 && splashes.first()->windowType() == Qt::SplashScreen;
         frmMain *loading = mainWindowBeingLoaded();
         record.mainWindowHiddenDuringInputBox = loading && !loading->isVisible();

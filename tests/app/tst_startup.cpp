@@ -54,13 +54,20 @@ void TestStartup::commandLinePath_data()
 {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("path");
-    QTest::newRow("quoted full path") << "\"/maps/a b.kmp\"" << "/maps/a b.kmp";
-    QTest::newRow("bare name is kept whole") << "a.kmp" << "a.kmp";
-    QTest::newRow("opening quote only") << "\"a.kmp" << "\"a.kmp";
-    QTest::newRow("closing quote only") << "a.kmp\"" << "a.kmp\"";
-    QTest::newRow("a lone quote") << "\"" << "\"";
-    QTest::newRow("two quotes") << "\"\"" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("quoted full path") << "\"/maps/a b.kmp\""
+                                      << "/maps/a b.kmp";
+    QTest::newRow("bare name is kept whole") << "a.kmp"
+                                             << "a.kmp";
+    QTest::newRow("opening quote only") << "\"a.kmp"
+                                        << "\"a.kmp";
+    QTest::newRow("closing quote only") << "a.kmp\""
+                                        << "a.kmp\"";
+    QTest::newRow("a lone quote") << "\""
+                                  << "\"";
+    QTest::newRow("two quotes") << "\"\""
+                                << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestStartup::commandLinePath()
@@ -76,18 +83,24 @@ void TestStartup::firstMap_data()
     QTest::addColumn<QString>("expected"); // "new", "stored" or "zero"
     QTest::addColumn<QString>("message");  // a prefix of the one message, or empty
     const QString level = m_dir.filePath(u"level.kmp"_s);
-    QTest::newRow("no argument: a new map") << QStringList{} << "new" << "";
-    QTest::newRow("quoted path") << QStringList{QLatin1Char('"') + level + QLatin1Char('"')} << "stored" << "";
-    QTest::newRow("bare path") << QStringList{level} << "stored" << "";
-    QTest::newRow("only the first argument counts") << QStringList{level, u"other"_s} << "stored" << "";
-    QTest::newRow("a map named --help after --")
-        << QStringList{u"--"_s, m_dir.filePath(u"--help"_s)} << "stored" << "";
-    QTest::newRow("missing file: message and a new map")
-        << QStringList{m_dir.filePath(u"missing.kmp"_s)} << "new" << "Cannot open map file";
-    QTest::newRow("a folder") << QStringList{m_dir.filePath(u"folder"_s)} << "new" << "Cannot open map file";
-    QTest::newRow("empty path") << QStringList{u"\"\""_s} << "new" << "Cannot open map file";
-    QTest::newRow("wrong signature: all-zero grid")
-        << QStringList{m_dir.filePath(u"junk.kmp"_s)} << "zero" << "Not valid map file";
+    QTest::newRow("no argument: a new map") << QStringList{} << "new"
+                                            << "";
+    QTest::newRow("quoted path") << QStringList{QLatin1Char('"') + level + QLatin1Char('"')} << "stored"
+                                 << "";
+    QTest::newRow("bare path") << QStringList{level} << "stored"
+                               << "";
+    QTest::newRow("only the first argument counts") << QStringList{level, u"other"_s} << "stored"
+                                                    << "";
+    QTest::newRow("a map named --help after --") << QStringList{u"--"_s, m_dir.filePath(u"--help"_s)} << "stored"
+                                                 << "";
+    QTest::newRow("missing file: message and a new map") << QStringList{m_dir.filePath(u"missing.kmp"_s)} << "new"
+                                                         << "Cannot open map file";
+    QTest::newRow("a folder") << QStringList{m_dir.filePath(u"folder"_s)} << "new"
+                              << "Cannot open map file";
+    QTest::newRow("empty path") << QStringList{u"\"\""_s} << "new"
+                                << "Cannot open map file";
+    QTest::newRow("wrong signature: all-zero grid") << QStringList{m_dir.filePath(u"junk.kmp"_s)} << "zero"
+                                                    << "Not valid map file";
 }
 
 void TestStartup::firstMap()
@@ -139,7 +152,7 @@ void TestStartup::firstSaveAsksEvenAfterACommandLineMap()
 
 void TestStartup::commandLineNameIsTakenAsBytes_data()
 {
-    QTest::addColumn<QByteArray>("name");     // in the temporary folder
+    QTest::addColumn<QByteArray>("name"); // in the temporary folder
     QTest::addColumn<bool>("exists");
     QTest::addColumn<QByteArray>("argument"); // with the folder's path, as the shell passes it
     QTest::newRow("Cyrillic (valid UTF-8)") << QByteArray("уровень.kmp") << true << QByteArray("уровень.kmp");

@@ -91,7 +91,7 @@ void TestCatalogue::init()
 void TestCatalogue::load_data()
 {
     QTest::addColumn<QByteArray>("catalogue");
-    QTest::addColumn<QStringList>("pictures");  // files written into the folder
+    QTest::addColumn<QStringList>("pictures"); // files written into the folder
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QStringList>("list");
     // "slot|FileName|picture file" for every slot that should not be empty;
@@ -100,42 +100,36 @@ void TestCatalogue::load_data()
 
     const QStringList abc{u"a.bmp"_s, u"b.bmp"_s, u"c.bmp"_s};
 
-    QTest::newRow("order 3, 1, 2 kept")
-        << QByteArray("3=c.bmp\r\n1=a.bmp\r\n2=b.bmp\r\n") << abc << true
-        << QStringList{u"c.bmp"_s, u"a.bmp"_s, u"b.bmp"_s}
-        << QStringList{u"1|a.bmp|a.bmp"_s, u"2|b.bmp|b.bmp"_s, u"3|c.bmp|c.bmp"_s};
-    QTest::newRow("two records for slot 5")
-        << QByteArray("5=a.bmp\r\n5=b.bmp\r\n") << abc << true
-        << QStringList{u"a.bmp"_s, u"b.bmp"_s} << QStringList{u"5|b.bmp|b.bmp"_s};
+    QTest::newRow("order 3, 1, 2 kept") << QByteArray("3=c.bmp\r\n1=a.bmp\r\n2=b.bmp\r\n") << abc << true
+                                        << QStringList{u"c.bmp"_s, u"a.bmp"_s, u"b.bmp"_s}
+                                        << QStringList{u"1|a.bmp|a.bmp"_s, u"2|b.bmp|b.bmp"_s, u"3|c.bmp|c.bmp"_s};
+    QTest::newRow("two records for slot 5") << QByteArray("5=a.bmp\r\n5=b.bmp\r\n") << abc << true
+                                            << QStringList{u"a.bmp"_s, u"b.bmp"_s} << QStringList{u"5|b.bmp|b.bmp"_s};
     QTest::newRow("record without = fills slot 0")
-        << QByteArray("tree.bmp\r\n") << QStringList{u"tree.bmp"_s} << true
-        << QStringList{u"tree.bmp"_s} << QStringList{u"0|tree.bmp|tree.bmp"_s};
-    QTest::newRow("index 256 stops the load")
-        << QByteArray("1=a.bmp\r\n256=b.bmp\r\n3=c.bmp\r\n") << abc << false
-        << QStringList{u"a.bmp"_s} << QStringList{u"1|a.bmp|a.bmp"_s};
-    QTest::newRow("index -1 stops the load")
-        << QByteArray("1=a.bmp\r\n-1=b.bmp\r\n3=c.bmp\r\n") << abc << false
-        << QStringList{u"a.bmp"_s} << QStringList{u"1|a.bmp|a.bmp"_s};
+        << QByteArray("tree.bmp\r\n") << QStringList{u"tree.bmp"_s} << true << QStringList{u"tree.bmp"_s}
+        << QStringList{u"0|tree.bmp|tree.bmp"_s};
+    QTest::newRow("index 256 stops the load") << QByteArray("1=a.bmp\r\n256=b.bmp\r\n3=c.bmp\r\n") << abc << false
+                                              << QStringList{u"a.bmp"_s} << QStringList{u"1|a.bmp|a.bmp"_s};
+    QTest::newRow("index -1 stops the load") << QByteArray("1=a.bmp\r\n-1=b.bmp\r\n3=c.bmp\r\n") << abc << false
+                                             << QStringList{u"a.bmp"_s} << QStringList{u"1|a.bmp|a.bmp"_s};
     QTest::newRow("2.5, 3.5 and -0.4 round half to even")
-        << QByteArray("2.5=a.bmp\r\n3.5=b.bmp\r\n-0.4=c.bmp\r\n") << abc << true
-        << abc << QStringList{u"2|a.bmp|a.bmp"_s, u"4|b.bmp|b.bmp"_s, u"0|c.bmp|c.bmp"_s};
+        << QByteArray("2.5=a.bmp\r\n3.5=b.bmp\r\n-0.4=c.bmp\r\n") << abc << true << abc
+        << QStringList{u"2|a.bmp|a.bmp"_s, u"4|b.bmp|b.bmp"_s, u"0|c.bmp|c.bmp"_s};
     QTest::newRow("missing picture: name stored, no picture, list ends")
-        << QByteArray("1=a.bmp\r\n2=missing.bmp\r\n3=c.bmp\r\n") << abc << false
-        << QStringList{u"a.bmp"_s} << QStringList{u"1|a.bmp|a.bmp"_s, u"2|missing.bmp|"_s};
+        << QByteArray("1=a.bmp\r\n2=missing.bmp\r\n3=c.bmp\r\n") << abc << false << QStringList{u"a.bmp"_s}
+        << QStringList{u"1|a.bmp|a.bmp"_s, u"2|missing.bmp|"_s};
     QTest::newRow("5=a,b.bmp without a file named a")
         << QByteArray("5=a,b.bmp\r\n") << abc << false << QStringList{} << QStringList{u"5|a|"_s};
     QTest::newRow("5=a,b.bmp with a file named a")
-        << QByteArray("5=a,b.bmp\r\n") << QStringList{u"a"_s, u"b.bmp"_s} << true
-        << QStringList{u"a"_s, u"b.bmp"_s} << QStringList{u"5|a|a"_s, u"0|b.bmp|b.bmp"_s};
-    QTest::newRow("quoted 5=a,b.bmp")
-        << QByteArray("\"5=a,b.bmp\"\r\n") << QStringList{u"a,b.bmp"_s} << true
-        << QStringList{u"a,b.bmp"_s} << QStringList{u"5|a,b.bmp|a,b.bmp"_s};
+        << QByteArray("5=a,b.bmp\r\n") << QStringList{u"a"_s, u"b.bmp"_s} << true << QStringList{u"a"_s, u"b.bmp"_s}
+        << QStringList{u"5|a|a"_s, u"0|b.bmp|b.bmp"_s};
+    QTest::newRow("quoted 5=a,b.bmp") << QByteArray("\"5=a,b.bmp\"\r\n") << QStringList{u"a,b.bmp"_s} << true
+                                      << QStringList{u"a,b.bmp"_s} << QStringList{u"5|a,b.bmp|a,b.bmp"_s};
     QTest::newRow("5= a.bmp looks for the name with its blank")
-        << QByteArray("5= a.bmp\r\n") << QStringList{u"a.bmp"_s} << false
-        << QStringList{} << QStringList{u"5| a.bmp|"_s};
-    QTest::newRow("5= a.bmp found with its blank")
-        << QByteArray("5= a.bmp\r\n") << QStringList{u" a.bmp"_s} << true
-        << QStringList{u" a.bmp"_s} << QStringList{u"5| a.bmp| a.bmp"_s};
+        << QByteArray("5= a.bmp\r\n") << QStringList{u"a.bmp"_s} << false << QStringList{}
+        << QStringList{u"5| a.bmp|"_s};
+    QTest::newRow("5= a.bmp found with its blank") << QByteArray("5= a.bmp\r\n") << QStringList{u" a.bmp"_s} << true
+                                                   << QStringList{u" a.bmp"_s} << QStringList{u"5| a.bmp| a.bmp"_s};
     QTest::newRow("empty record names slot 0 and fails")
         << QByteArray("tree.bmp\r\n\"\"\r\n1=a.bmp\r\n") << QStringList{u"tree.bmp"_s, u"a.bmp"_s} << false
         << QStringList{u"tree.bmp"_s} << QStringList{u"0||tree.bmp"_s};
@@ -150,8 +144,8 @@ void TestCatalogue::load_data()
         << QByteArray("4=Walls\\BRICK.BMP\r\n") << QStringList{u"walls/brick.bmp"_s} << true
         << QStringList{u"Walls\\BRICK.BMP"_s} << QStringList{u"4|Walls\\BRICK.BMP|walls/brick.bmp"_s};
     QTest::newRow("not a picture stops the load")
-        << QByteArray("1=a.bmp\r\n2=tileset.dat\r\n") << abc << false
-        << QStringList{u"a.bmp"_s} << QStringList{u"1|a.bmp|a.bmp"_s, u"2|tileset.dat|"_s};
+        << QByteArray("1=a.bmp\r\n2=tileset.dat\r\n") << abc << false << QStringList{u"a.bmp"_s}
+        << QStringList{u"1|a.bmp|a.bmp"_s, u"2|tileset.dat|"_s};
 }
 
 void TestCatalogue::load()
@@ -180,7 +174,8 @@ void TestCatalogue::load()
     for (int i = 0; i < SpriteTable::SlotCount; ++i) {
         const SpriteEntry &entry = sprites[std::uint8_t(i)];
         const QStringList want = expected.value(i, QStringList{QString::number(i), u""_s, u""_s});
-        QVERIFY2(entry.FileName == want.at(1), qPrintable(QStringLiteral("slot %1 holds \"%2\"").arg(i).arg(entry.FileName)));
+        QVERIFY2(entry.FileName == want.at(1),
+                 qPrintable(QStringLiteral("slot %1 holds \"%2\"").arg(i).arg(entry.FileName)));
         if (want.at(2).isEmpty()) {
             QVERIFY2(entry.Picture.isNull(), qPrintable(QStringLiteral("slot %1 has a picture").arg(i)));
         } else {
@@ -267,15 +262,16 @@ void TestCatalogue::unreadableCatalogue_data()
 {
     QTest::addColumn<QString>("gameFolder");
     QTest::addColumn<QByteArray>("catalogue"); // written as <temp>/tileset.dat
-    QTest::addColumn<QString>("special"); // tileset.dat is not a file: "folder" or "pipe"
+    QTest::addColumn<QString>("special");      // tileset.dat is not a file: "folder" or "pipe"
 
     QTest::newRow("no tileset.dat") << "%1/" << QByteArray() << "";
     QTest::newRow("folder without trailing separator") << "%1" << QByteArray("1=a.bmp\r\n") << "";
     QTest::newRow("folder that does not exist") << "%1/nowhere/" << QByteArray("1=a.bmp\r\n") << "";
     QTest::newRow("tileset.dat is a folder") << "%1/" << QByteArray() << "folder";
     QTest::newRow("tileset.dat is a named pipe") << "%1/" << QByteArray() << "pipe";
-    QTest::newRow("catalogue too large")
-        << "%1/" << QByteArray("1=a.bmp\r\n").leftJustified(int(MaxCatalogueBytes) + 1, ' ') << "";
+    QTest::newRow("catalogue too large") << "%1/"
+                                         << QByteArray("1=a.bmp\r\n").leftJustified(int(MaxCatalogueBytes) + 1, ' ')
+                                         << "";
     QTest::newRow("too many records") << "%1/" << QByteArray("1=a.bmp\r\n").repeated(MaxCatalogueRecords + 1) << "";
 }
 
@@ -295,11 +291,10 @@ void TestCatalogue::unreadableCatalogue()
 
     SpriteTable sprites;
     int picturesAsked = 0;
-    const CatalogueLoadResult result = loadCatalogue(gameFolder.arg(m_dir.path()), sprites,
-                                                     [&](const QString &path) {
-                                                         ++picturesAsked;
-                                                         return loadPictureFile(path);
-                                                     });
+    const CatalogueLoadResult result = loadCatalogue(gameFolder.arg(m_dir.path()), sprites, [&](const QString &path) {
+        ++picturesAsked;
+        return loadPictureFile(path);
+    });
     QVERIFY(!result.ok());
     QVERIFY(!result.reason.isEmpty());
     QVERIFY(result.listEntries.isEmpty());
@@ -362,26 +357,34 @@ void TestCatalogue::resolution_data()
     QTest::addColumn<QString>("asked");    // relative to the temporary folder
     QTest::addColumn<QString>("expected"); // relative to the temporary folder
 
-    QTest::newRow("exact path") << QStringList{u"a.bmp"_s} << "a.bmp" << "a.bmp";
+    QTest::newRow("exact path") << QStringList{u"a.bmp"_s} << "a.bmp"
+                                << "a.bmp";
     QTest::newRow("backslashes") << QStringList{u"walls/in/brick.bmp"_s} << "walls\\in\\brick.bmp"
                                  << "walls/in/brick.bmp";
-    QTest::newRow("case of the file") << QStringList{u"Brick.Bmp"_s} << "brick.BMP" << "Brick.Bmp";
+    QTest::newRow("case of the file") << QStringList{u"Brick.Bmp"_s} << "brick.BMP"
+                                      << "Brick.Bmp";
     QTest::newRow("case of every folder") << QStringList{u"Walls/Old/brick.bmp"_s} << "WALLS\\old\\BRICK.bmp"
                                           << "Walls/Old/brick.bmp";
-    QTest::newRow("exact match wins") << QStringList{u"a.bmp"_s, u"A.bmp"_s} << "A.bmp" << "A.bmp";
+    QTest::newRow("exact match wins") << QStringList{u"a.bmp"_s, u"A.bmp"_s} << "A.bmp"
+                                      << "A.bmp";
     // The whole path is not there as written, but its folder is: that
     // folder is kept, though another differs only in letter case.
-    QTest::newRow("an exact folder name wins") << QStringList{u"WALLS/a.bmp"_s, u"walls/A.bmp"_s}
-                                               << "walls\\a.bmp" << "walls/A.bmp";
-    QTest::newRow("lowest of several") << QStringList{u"aB.bmp"_s, u"Ab.bmp"_s} << "ab.bmp" << "Ab.bmp";
-    QTest::newRow("Cyrillic case") << QStringList{QStringLiteral("Ёлки/Ель.bmp")}
-                                   << QStringLiteral("ёлки\\ЕЛЬ.bmp") << QStringLiteral("Ёлки/Ель.bmp");
+    QTest::newRow("an exact folder name wins") << QStringList{u"WALLS/a.bmp"_s, u"walls/A.bmp"_s} << "walls\\a.bmp"
+                                               << "walls/A.bmp";
+    QTest::newRow("lowest of several") << QStringList{u"aB.bmp"_s, u"Ab.bmp"_s} << "ab.bmp"
+                                       << "Ab.bmp";
+    QTest::newRow("Cyrillic case") << QStringList{QStringLiteral("Ёлки/Ель.bmp")} << QStringLiteral("ёлки\\ЕЛЬ.bmp")
+                                   << QStringLiteral("Ёлки/Ель.bmp");
     QTest::newRow("missing file keeps the path") << QStringList{u"walls/a.bmp"_s} << "Walls\\b.bmp"
                                                  << "Walls/b.bmp";
-    QTest::newRow("missing folder keeps the path") << QStringList{u"a.bmp"_s} << "X\\a.bmp" << "X/a.bmp";
-    QTest::newRow("a file is not a folder") << QStringList{u"a.bmp"_s} << "A.BMP\\b.bmp" << "A.BMP/b.bmp";
-    QTest::newRow("blank in the name is kept") << QStringList{u"a.bmp"_s} << " A.bmp" << " A.bmp";
-    QTest::newRow("dot folder") << QStringList{u"walls/a.bmp"_s} << ".\\WALLS\\.\\A.bmp" << "./walls/./a.bmp";
+    QTest::newRow("missing folder keeps the path") << QStringList{u"a.bmp"_s} << "X\\a.bmp"
+                                                   << "X/a.bmp";
+    QTest::newRow("a file is not a folder") << QStringList{u"a.bmp"_s} << "A.BMP\\b.bmp"
+                                            << "A.BMP/b.bmp";
+    QTest::newRow("blank in the name is kept") << QStringList{u"a.bmp"_s} << " A.bmp"
+                                               << " A.bmp";
+    QTest::newRow("dot folder") << QStringList{u"walls/a.bmp"_s} << ".\\WALLS\\.\\A.bmp"
+                                << "./walls/./a.bmp";
     // Letter case as Qt compares it: each character folded on its own.
     QTest::newRow("Greek final sigma") << QStringList{QStringLiteral("ΟΔΟΣ.bmp")} << QStringLiteral("οδος.bmp")
                                        << QStringLiteral("ΟΔΟΣ.bmp");
@@ -448,8 +451,8 @@ void TestCatalogue::caseFoldKeyAgreesWithQtsComparison()
         if (QChar::isSurrogate(c))
             continue;
         const QString name = string(c) + u".bmp"_s;
-        for (const char32_t other : {QChar::toCaseFolded(c), QChar::toLower(c), QChar::toUpper(c),
-                                     QChar::toTitleCase(c), char32_t(c + 1)}) {
+        for (const char32_t other :
+             {QChar::toCaseFolded(c), QChar::toLower(c), QChar::toUpper(c), QChar::toTitleCase(c), char32_t(c + 1)}) {
             const QString otherName = string(other) + u".BMP"_s;
             const bool equal = name.compare(otherName, Qt::CaseInsensitive) == 0;
             if ((caseFoldKey(name) == caseFoldKey(otherName)) != equal)

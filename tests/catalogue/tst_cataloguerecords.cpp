@@ -47,8 +47,8 @@ void TestCatalogueRecords::records_data()
     QTest::newRow("empty text") << "" << QStringList{};
     QTest::newRow("only line ends") << "\r\n\n\r\r\n" << QStringList{};
     QTest::newRow("only blanks") << "  \t \r\n \t" << QStringList{};
-    QTest::newRow("blank lines between records")
-        << "\r\n1=a.bmp\r\n\r\n  \t\r\n2=b.bmp\r\n\r\n" << QStringList{u"1=a.bmp"_s, u"2=b.bmp"_s};
+    QTest::newRow("blank lines between records") << "\r\n1=a.bmp\r\n\r\n  \t\r\n2=b.bmp\r\n\r\n"
+                                                 << QStringList{u"1=a.bmp"_s, u"2=b.bmp"_s};
 
     // Blanks around a record.
     QTest::newRow("leading blanks skipped") << "  \t1=a.bmp" << QStringList{u"1=a.bmp"_s};
@@ -70,8 +70,8 @@ void TestCatalogueRecords::records_data()
     QTest::newRow("quoted record keeps its blanks") << "  \" 5= a.bmp \"\r\n" << QStringList{u" 5= a.bmp "_s};
     QTest::newRow("quoted record holds a line end") << "\"1=a\r\nb\"\r\n2=c" << QStringList{u"1=a\r\nb"_s, u"2=c"_s};
     QTest::newRow("empty quotes are a record") << "\"\"\r\n1=a" << QStringList{u""_s, u"1=a"_s};
-    QTest::newRow("text after the closing quote dropped") << "\"1=a\" junk, 2=b\r\n3=c"
-                                                          << QStringList{u"1=a"_s, u"2=b"_s, u"3=c"_s};
+    QTest::newRow("text after the closing quote dropped")
+        << "\"1=a\" junk, 2=b\r\n3=c" << QStringList{u"1=a"_s, u"2=b"_s, u"3=c"_s};
     QTest::newRow("closing quote then comma") << "\"1=a\",\"2=b\"" << QStringList{u"1=a"_s, u"2=b"_s};
     QTest::newRow("unclosed quote runs to the end") << "\"1=a,b\r\n2=c" << QStringList{u"1=a,b\r\n2=c"_s};
     QTest::newRow("quote inside a record is plain text") << "1=a\"b\",c" << QStringList{u"1=a\"b\""_s, u"c"_s};
@@ -90,14 +90,30 @@ void TestCatalogueRecords::recordParts_data()
     QTest::addColumn<QString>("indexText");
     QTest::addColumn<QString>("fileName");
 
-    QTest::newRow("index and name") << "12=walls\\brick.bmp" << "12=" << "walls\\brick.bmp";
-    QTest::newRow("no = : all of it is the name") << "tree.bmp" << "" << "tree.bmp";
-    QTest::newRow("blank after = belongs to the name") << "5= a.bmp" << "5=" << " a.bmp";
-    QTest::newRow("later = belong to the name") << "7=x=y.bmp" << "7=" << "x=y.bmp";
-    QTest::newRow("empty record") << "" << "" << "";
-    QTest::newRow("= first") << "=a.bmp" << "=" << "a.bmp";
-    QTest::newRow("= last") << "4=" << "4=" << "";
-    QTest::newRow("blanks before = kept in the index text") << "1 2 =a" << "1 2 =" << "a";
+    QTest::newRow("index and name") << "12=walls\\brick.bmp"
+                                    << "12="
+                                    << "walls\\brick.bmp";
+    QTest::newRow("no = : all of it is the name") << "tree.bmp"
+                                                  << ""
+                                                  << "tree.bmp";
+    QTest::newRow("blank after = belongs to the name") << "5= a.bmp"
+                                                       << "5="
+                                                       << " a.bmp";
+    QTest::newRow("later = belong to the name") << "7=x=y.bmp"
+                                                << "7="
+                                                << "x=y.bmp";
+    QTest::newRow("empty record") << ""
+                                  << ""
+                                  << "";
+    QTest::newRow("= first") << "=a.bmp"
+                             << "="
+                             << "a.bmp";
+    QTest::newRow("= last") << "4="
+                            << "4="
+                            << "";
+    QTest::newRow("blanks before = kept in the index text") << "1 2 =a"
+                                                            << "1 2 ="
+                                                            << "a";
 }
 
 void TestCatalogueRecords::recordParts()
@@ -159,10 +175,8 @@ void TestCatalogueRecords::index_data()
     QTest::newRow("1.5 -> 2") << "1.5=" << 2;
     QTest::newRow("2.49 -> 2") << "2.49=" << 2;
     QTest::newRow("2.51 -> 3") << "2.51=" << 3;
-    QTest::newRow("just above a half -> up")
-        << "2.5000000000000000000001=" << 3;
-    QTest::newRow("just below a half -> down")
-        << "2.4999999999999999999999=" << 2;
+    QTest::newRow("just above a half -> up") << "2.5000000000000000000001=" << 3;
+    QTest::newRow("just below a half -> down") << "2.4999999999999999999999=" << 2;
     QTest::newRow("half with trailing zeros -> even") << "6.5000=" << 6;
     QTest::newRow("point without fraction") << "9.=" << 9;
     QTest::newRow("fraction without integer") << ".51=" << 1;
@@ -205,15 +219,17 @@ void TestCatalogueRecords::utf8Validity_data()
     QTest::newRow("empty") << QByteArray() << true;
     QTest::newRow("ASCII") << QByteArray("12=walls\\brick.bmp\r\n") << true;
     QTest::newRow("Cyrillic") << QByteArray("1=\xd1\x91\xd0\xbb\xd0\xba\xd0\xb0.bmp") << true;
-    QTest::newRow("three-byte") << QByteArray("\xe2\x84\x96") << true;            // U+2116
-    QTest::newRow("four-byte") << QByteArray("\xf0\x9f\x8c\xb2") << true;         // U+1F332
+    QTest::newRow("three-byte") << QByteArray("\xe2\x84\x96") << true;             // U+2116
+    QTest::newRow("four-byte") << QByteArray("\xf0\x9f\x8c\xb2") << true;          // U+1F332
     QTest::newRow("highest code point") << QByteArray("\xf4\x8f\xbf\xbf") << true; // U+10FFFF
     QTest::newRow("embedded NUL") << QByteArray("a\0b", 3) << true;
 
     QTest::newRow("Windows-1251 Cyrillic") << QByteArray("1=\xb8\xeb\xea\xe0.bmp") << false;
     QTest::newRow("stray continuation") << QByteArray("a\x80") << false;
     QTest::newRow("truncated at the end") << QByteArray("a\xe2\x84") << false;
-    QTest::newRow("lead then ASCII") << QByteArray("\xd0" "a") << false;
+    QTest::newRow("lead then ASCII") << QByteArray("\xd0"
+                                                   "a")
+                                     << false;
     QTest::newRow("overlong two-byte") << QByteArray("\xc0\xaf") << false;
     QTest::newRow("overlong C1") << QByteArray("\xc1\xbf") << false;
     QTest::newRow("overlong three-byte") << QByteArray("\xe0\x80\xaf") << false;
@@ -244,11 +260,11 @@ void TestCatalogueRecords::windows1251MatchesTheCodePage()
         QCOMPARE(decoded[b].unicode(), char16_t(b));
     for (int b = 0xC0; b <= 0xFF; ++b)
         QCOMPARE(decoded[b].unicode(), char16_t(0x0410 + (b - 0xC0))); // А..я
-    QCOMPARE(decoded[0xA8], QChar(0x0401)); // Ё
-    QCOMPARE(decoded[0xB8], QChar(0x0451)); // ё
-    QCOMPARE(decoded[0xB9], QChar(0x2116)); // №
-    QCOMPARE(decoded[0x88], QChar(0x20AC)); // €
-    QCOMPARE(decoded[0x80], QChar(0x0402)); // Ђ
+    QCOMPARE(decoded[0xA8], QChar(0x0401));                            // Ё
+    QCOMPARE(decoded[0xB8], QChar(0x0451));                            // ё
+    QCOMPARE(decoded[0xB9], QChar(0x2116));                            // №
+    QCOMPARE(decoded[0x88], QChar(0x20AC));                            // €
+    QCOMPARE(decoded[0x80], QChar(0x0402));                            // Ђ
     QCOMPARE(decoded[0xA0], QChar(0x00A0));
     QCOMPARE(decoded[0x98], QChar(0x0098)); // unassigned
 
@@ -266,12 +282,13 @@ void TestCatalogueRecords::catalogueText_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("ASCII") << QByteArray("1=a.bmp\r\n") << QStringLiteral("1=a.bmp\r\n");
-    QTest::newRow("UTF-8") << QByteArray("1=\xd1\x91\xd0\xbb\xd0\xba\xd0\xb0.bmp")
-                           << QStringLiteral("1=ёлка.bmp");
-    QTest::newRow("UTF-8 byte-order mark dropped") << QByteArray("\xef\xbb\xbf" "1=a.bmp")
+    QTest::newRow("UTF-8") << QByteArray("1=\xd1\x91\xd0\xbb\xd0\xba\xd0\xb0.bmp") << QStringLiteral("1=ёлка.bmp");
+    QTest::newRow("UTF-8 byte-order mark dropped") << QByteArray("\xef\xbb\xbf"
+                                                                 "1=a.bmp")
                                                    << QStringLiteral("1=a.bmp");
-    QTest::newRow("only the first byte-order mark dropped")
-        << QByteArray("\xef\xbb\xbf\xef\xbb\xbf" "1=a") << QStringLiteral("\uFEFF1=a");
+    QTest::newRow("only the first byte-order mark dropped") << QByteArray("\xef\xbb\xbf\xef\xbb\xbf"
+                                                                          "1=a")
+                                                            << QStringLiteral("\uFEFF1=a");
     QTest::newRow("Windows-1251") << QByteArray("12=\xf1\xf2\xe5\xed\xfb\\\xca\xe8\xf0\xef\xe8\xf7.bmp\r\n")
                                   << QStringLiteral("12=стены\\Кирпич.bmp\r\n");
     QTest::newRow("Windows-1251 that looks like UTF-8 at first")

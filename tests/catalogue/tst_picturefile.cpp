@@ -63,8 +63,8 @@ QByteArray iconHolding(const QByteArray &png, int declaredSide)
     QByteArray ico(6 + 16, '\0');
     auto put16 = [&](int at, quint16 v) { qToLittleEndian(v, ico.data() + at); };
     auto put32 = [&](int at, quint32 v) { qToLittleEndian(v, ico.data() + at); };
-    put16(2, 1); // an icon
-    put16(4, 1); // one entry
+    put16(2, 1);                        // an icon
+    put16(4, 1);                        // one entry
     ico[6] = char(declaredSide & 0xFF); // 0 means 256
     ico[7] = char(declaredSide & 0xFF);
     put16(6 + 4, 1);  // planes
@@ -177,7 +177,11 @@ class TestPictureFile : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void init() { m_dir = QTemporaryDir(); QVERIFY(m_dir.isValid()); }
+    void init()
+    {
+        m_dir = QTemporaryDir();
+        QVERIFY(m_dir.isValid());
+    }
 
     void decodes_data();
     void decodes();
@@ -226,22 +230,20 @@ void TestPictureFile::decodes_data()
     QTest::addColumn<bool>("lossy");
 
     QTest::newRow("40 x 40 BMP") << "a.bmp" << encoded(cornerPicture(40, 40), "BMP") << QSize(40, 40) << false;
-    QTest::newRow("larger BMP keeps its corner") << "a.bmp" << encoded(cornerPicture(100, 60), "BMP")
-                                                 << QSize(40, 40) << false;
-    QTest::newRow("smaller BMP kept whole") << "a.bmp" << encoded(cornerPicture(20, 10), "BMP")
-                                            << QSize(20, 10) << false;
-    QTest::newRow("PNG with alpha") << "a.png"
-                                    << encoded(cornerPicture(60, 60, QImage::Format_ARGB32), "PNG")
+    QTest::newRow("larger BMP keeps its corner")
+        << "a.bmp" << encoded(cornerPicture(100, 60), "BMP") << QSize(40, 40) << false;
+    QTest::newRow("smaller BMP kept whole")
+        << "a.bmp" << encoded(cornerPicture(20, 10), "BMP") << QSize(20, 10) << false;
+    QTest::newRow("PNG with alpha") << "a.png" << encoded(cornerPicture(60, 60, QImage::Format_ARGB32), "PNG")
                                     << QSize(40, 40) << false;
-    QTest::newRow("PNG named .bmp: the content decides") << "a.bmp" << encoded(cornerPicture(40, 40), "PNG")
-                                                         << QSize(40, 40) << false;
+    QTest::newRow("PNG named .bmp: the content decides")
+        << "a.bmp" << encoded(cornerPicture(40, 40), "PNG") << QSize(40, 40) << false;
     QTest::newRow("no extension") << "a" << encoded(cornerPicture(40, 40), "BMP") << QSize(40, 40) << false;
-    QTest::newRow("upper-case extension") << "A.BMP" << encoded(cornerPicture(40, 40), "BMP")
-                                          << QSize(40, 40) << false;
+    QTest::newRow("upper-case extension") << "A.BMP" << encoded(cornerPicture(40, 40), "BMP") << QSize(40, 40) << false;
     QTest::newRow("large JPEG, clipped while decoding")
         << "a.jpg" << encoded(cornerPicture(400, 300), "JPEG") << QSize(40, 40) << true;
-    QTest::newRow("large progressive JPEG") << "a.jpg" << progressiveJpeg(cornerPicture(400, 300)) << QSize(40, 40)
-                                            << true;
+    QTest::newRow("large progressive JPEG")
+        << "a.jpg" << progressiveJpeg(cornerPicture(400, 300)) << QSize(40, 40) << true;
     QTest::newRow("icon holding a PNG") << "a.ico" << iconHolding(encoded(cornerPicture(64, 64), "PNG"), 64)
                                         << QSize(40, 40) << false;
 }
@@ -399,11 +401,13 @@ void TestPictureFile::pngCornerEqualsQtsWholeDecoding_data()
     QTest::addColumn<QByteArray>("png");
 
     // Every kind of PNG Qt writes, larger and smaller than the corner.
-    const QList<QPair<const char *, QImage::Format>> formats = {
-        {"RGB", QImage::Format_RGB32},          {"RGBA", QImage::Format_ARGB32},
-        {"palette", QImage::Format_Indexed8},   {"grey", QImage::Format_Grayscale8},
-        {"16-bit grey", QImage::Format_Grayscale16}, {"16-bit RGBA", QImage::Format_RGBA64},
-        {"1-bit", QImage::Format_Mono}};
+    const QList<QPair<const char *, QImage::Format>> formats = {{"RGB", QImage::Format_RGB32},
+                                                                {"RGBA", QImage::Format_ARGB32},
+                                                                {"palette", QImage::Format_Indexed8},
+                                                                {"grey", QImage::Format_Grayscale8},
+                                                                {"16-bit grey", QImage::Format_Grayscale16},
+                                                                {"16-bit RGBA", QImage::Format_RGBA64},
+                                                                {"1-bit", QImage::Format_Mono}};
     for (const auto &[name, format] : formats) {
         for (const QSize size : {QSize(70, 55), QSize(23, 31)}) {
             QImage picture(size, QImage::Format_ARGB32);
@@ -459,8 +463,7 @@ void TestPictureFile::decodingCostsOnlyTheRowsDrawn_data()
     QTest::newRow("progressive JPEG in grey: all of it")
         << progressiveJpeg(wide.convertToFormat(QImage::Format_Grayscale8)) << qint64(400 * 300);
     // The icon's directory says 16 x 16; the PNG inside is what is decoded.
-    QTest::newRow("icon understating its PNG: the PNG") << iconHolding(encoded(wide, "PNG"), 16)
-                                                        << qint64(400 * 300);
+    QTest::newRow("icon understating its PNG: the PNG") << iconHolding(encoded(wide, "PNG"), 16) << qint64(400 * 300);
 }
 
 void TestPictureFile::decodingCostsOnlyTheRowsDrawn()
@@ -501,37 +504,37 @@ void TestPictureFile::jpegFrame_data()
     const QImage picture = cornerPicture(64, 48);
     const QByteArray tables = segment(0xDB, QByteArray(65, '\1')) + segment(0xE0, "JFIF");
     QTest::newRow("Qt's baseline colour") << encoded(picture, "JPEG") << true << true << 3;
-    QTest::newRow("Qt's baseline grey") << encoded(picture.convertToFormat(QImage::Format_Grayscale8), "JPEG")
-                                        << true << true << 1;
+    QTest::newRow("Qt's baseline grey") << encoded(picture.convertToFormat(QImage::Format_Grayscale8), "JPEG") << true
+                                        << true << 1;
     QTest::newRow("Qt's progressive") << progressiveJpeg(picture) << true << false << 3;
-    QTest::newRow("extended sequential") << StartOfImage + tables + frameSegment(0xC1, 3) + scanSegment(3)
-                                         << true << true << 3;
-    QTest::newRow("arithmetic sequential") << StartOfImage + frameSegment(0xC9, 3) + scanSegment(3) << true << true
-                                           << 3;
-    QTest::newRow("components in scans of their own") << StartOfImage + frameSegment(0xC0, 3) + scanSegment(1)
-                                                      << true << false << 3;
-    QTest::newRow("arithmetic progressive") << StartOfImage + frameSegment(0xCA, 1) + scanSegment(1) << true << false
-                                            << 1;
+    QTest::newRow("extended sequential") << StartOfImage + tables + frameSegment(0xC1, 3) + scanSegment(3) << true
+                                         << true << 3;
+    QTest::newRow("arithmetic sequential")
+        << StartOfImage + frameSegment(0xC9, 3) + scanSegment(3) << true << true << 3;
+    QTest::newRow("components in scans of their own")
+        << StartOfImage + frameSegment(0xC0, 3) + scanSegment(1) << true << false << 3;
+    QTest::newRow("arithmetic progressive")
+        << StartOfImage + frameSegment(0xCA, 1) + scanSegment(1) << true << false << 1;
     QTest::newRow("lossless") << StartOfImage + frameSegment(0xC3, 1) + scanSegment(1) << true << false << 1;
     QTest::newRow("hierarchical") << StartOfImage + frameSegment(0xC5, 1) + scanSegment(1) << true << false << 1;
     // Fill bytes before a marker, and markers that stand alone (a restart
     // marker, TEM), as libjpeg reads them.
     QTest::newRow("fill and lone markers")
-        << StartOfImage + QByteArray("\xFF\xFF\xFF\xD3\xFF\x01", 6) + frameSegment(0xC2, 3) + scanSegment(3)
-        << true << false << 3;
+        << StartOfImage + QByteArray("\xFF\xFF\xFF\xD3\xFF\x01", 6) + frameSegment(0xC2, 3) + scanSegment(3) << true
+        << false << 3;
     QTest::newRow("not a JPEG") << encoded(picture, "PNG") << false << false << 0;
     QTest::newRow("ends before the scan") << StartOfImage + tables + frameSegment(0xC0, 3) << false << false << 0;
-    QTest::newRow("segment longer than the file") << (StartOfImage + frameSegment(0xC0, 3)).chopped(1) << false << false
-                                                  << 0;
-    QTest::newRow("scan before the frame") << StartOfImage + scanSegment(3) + frameSegment(0xC0, 3) << false << false
-                                           << 0;
+    QTest::newRow("segment longer than the file")
+        << (StartOfImage + frameSegment(0xC0, 3)).chopped(1) << false << false << 0;
+    QTest::newRow("scan before the frame")
+        << StartOfImage + scanSegment(3) + frameSegment(0xC0, 3) << false << false << 0;
     QTest::newRow("second frame") << StartOfImage + frameSegment(0xC0, 3) + frameSegment(0xC2, 3) + scanSegment(3)
                                   << false << false << 0;
-    QTest::newRow("bytes between markers") << StartOfImage + QByteArray("junk") + frameSegment(0xC0, 3) + scanSegment(3)
-                                           << false << false << 0;
+    QTest::newRow("bytes between markers")
+        << StartOfImage + QByteArray("junk") + frameSegment(0xC0, 3) + scanSegment(3) << false << false << 0;
     QTest::newRow("end of image first") << StartOfImage + QByteArray("\xFF\xD9", 2) + frameSegment(0xC0, 3)
-                                               + scanSegment(3)
-                                        << false << false << 0;
+            + scanSegment(3) << false << false
+                                        << 0;
 }
 
 void TestPictureFile::jpegFrame()

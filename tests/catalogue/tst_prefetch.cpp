@@ -36,7 +36,8 @@ void TestPrefetch::decodesWhatTheLoadWouldDecode()
     QStringList asked;
     const CatalogueLoadResult result = loadCatalogue(sample, sprites, [&](const QString &path) {
         asked << path;
-        return prefetch.decoded(path).value_or(PictureReadResult{{PictureReadStatus::Unreadable, u"not decoded"_s}, {}});
+        return prefetch.decoded(path).value_or(
+            PictureReadResult{{PictureReadStatus::Unreadable, u"not decoded"_s}, {}});
     });
     QVERIFY(result.ok());
     QVERIFY(asked.size() >= 16);

@@ -92,8 +92,9 @@ void TestSample::levelUsesEveryTerrainAndLayer()
                 if (sprite == 0)
                     continue;
                 ++used[layer];
-                QVERIFY2(!sprites[std::uint8_t(sprite)].Picture.isNull(),
-                         qPrintable(QStringLiteral("cell %1,%2 layer %3: sprite %4").arg(x).arg(y).arg(layer).arg(sprite)));
+                QVERIFY2(
+                    !sprites[std::uint8_t(sprite)].Picture.isNull(),
+                    qPrintable(QStringLiteral("cell %1,%2 layer %3: sprite %4").arg(x).arg(y).arg(layer).arg(sprite)));
             }
         }
     }

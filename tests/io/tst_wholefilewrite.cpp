@@ -48,16 +48,23 @@ void TestWholeFileWrite::writtenOrRefused_data()
     QTest::addColumn<QString>("written");     // the file that gets the bytes; empty: refused
     QTest::addColumn<QStringList>("entries"); // the folder afterwards
 
-    QTest::newRow("nothing: made") << "" << "out" << QStringList{u"out"_s};
-    QTest::newRow("a longer file of mode 0604: replaced whole, mode kept") << "file" << "out" << QStringList{u"out"_s};
+    QTest::newRow("nothing: made") << ""
+                                   << "out" << QStringList{u"out"_s};
+    QTest::newRow("a longer file of mode 0604: replaced whole, mode kept") << "file"
+                                                                           << "out" << QStringList{u"out"_s};
     QTest::newRow("leftovers of killed writes: only its own removed")
-        << "leftovers" << "out" << QStringList{u"other.kestrun-save-Ab12Cd"_s, u"out"_s, u"out.backup"_s};
-    QTest::newRow("link to a file: the file changes, the link stays")
-        << "link>target" << "target" << QStringList{u"out"_s, u"target"_s};
-    QTest::newRow("dangling link: its target is made") << "link>made" << "made" << QStringList{u"made"_s, u"out"_s};
-    QTest::newRow("link to itself: refused") << "link>out" << "" << QStringList{u"out"_s};
-    QTest::newRow("a folder: refused") << "folder" << "" << QStringList{u"out"_s};
-    QTest::newRow("a named pipe: refused, never opened") << "pipe" << "" << QStringList{u"out"_s};
+        << "leftovers"
+        << "out" << QStringList{u"other.kestrun-save-Ab12Cd"_s, u"out"_s, u"out.backup"_s};
+    QTest::newRow("link to a file: the file changes, the link stays") << "link>target"
+                                                                      << "target" << QStringList{u"out"_s, u"target"_s};
+    QTest::newRow("dangling link: its target is made") << "link>made"
+                                                       << "made" << QStringList{u"made"_s, u"out"_s};
+    QTest::newRow("link to itself: refused") << "link>out"
+                                             << "" << QStringList{u"out"_s};
+    QTest::newRow("a folder: refused") << "folder"
+                                       << "" << QStringList{u"out"_s};
+    QTest::newRow("a named pipe: refused, never opened") << "pipe"
+                                                         << "" << QStringList{u"out"_s};
 }
 
 void TestWholeFileWrite::writtenOrRefused()
@@ -70,7 +77,8 @@ void TestWholeFileWrite::writtenOrRefused()
         QVERIFY(writeFile(out, OldBytes));
         QCOMPARE(::chmod(QFile::encodeName(out).constData(), 0604), 0);
     } else if (before == u"leftovers"_s) {
-        for (const QString &name : {u"out"_s, u"out.backup"_s, u"out.kestrun-save-Ab12Cd"_s, u"other.kestrun-save-Ab12Cd"_s})
+        for (const QString &name :
+             {u"out"_s, u"out.backup"_s, u"out.kestrun-save-Ab12Cd"_s, u"other.kestrun-save-Ab12Cd"_s})
             QVERIFY(writeFile(path(name), OldBytes));
     } else if (before.startsWith(u"link>"_s)) {
         const QString target = before.mid(5);

@@ -99,8 +99,9 @@ MapGrid showcaseGrid()
     MapGrid grid;
     for (int y = 0; y <= MapGrid::MaxY; ++y) {
         for (int x = 0; x <= MapGrid::MaxX; ++x) {
-            grid.setCell(x, y, MapCell{Codes[(x + y) % 7], std::uint8_t(x % 4 + 1), std::uint8_t(y == 5 ? 7 : 0),
-                                       std::uint8_t(x == y ? 200 : 0)});
+            grid.setCell(x, y,
+                         MapCell{Codes[(x + y) % 7], std::uint8_t(x % 4 + 1), std::uint8_t(y == 5 ? 7 : 0),
+                                 std::uint8_t(x == y ? 200 : 0)});
         }
     }
     return grid;

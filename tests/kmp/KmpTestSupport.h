@@ -29,13 +29,13 @@ KmpRun runKmpHere(const QStringList &arguments);
 // settings under `configHome`, in `workingDirectory`, `input` on its stdin;
 // `inChild` runs in the child before kmp starts (to set limits); `program`
 // (such as a shell given kmp as $0) runs instead of kmp when given.
-KmpRun runKmpProgram(const QStringList &arguments, const QString &workingDirectory,
-                     const QString &configHome, const QByteArray &input = {},
-                     const std::function<void()> &inChild = {}, const QString &program = {});
+KmpRun runKmpProgram(const QStringList &arguments, const QString &workingDirectory, const QString &configHome,
+                     const QByteArray &input = {}, const std::function<void()> &inChild = {},
+                     const QString &program = {});
 // The same with arguments given as the bytes the program gets, valid UTF-8
 // or not.
-KmpRun runKmpProgram(const QByteArrayList &arguments, const QString &workingDirectory,
-                     const QString &configHome, const QByteArray &input = {});
+KmpRun runKmpProgram(const QByteArrayList &arguments, const QString &workingDirectory, const QString &configHome,
+                     const QByteArray &input = {});
 QString kmpProgram();
 
 // A level with every kind of content: the five terrains and the unnamed codes

@@ -58,8 +58,9 @@ void TestKmpBatch::resultsDoNotDependOnJobs_data()
     QTest::newRow("usage --json") << QStringList{u"usage"_s, u"--json"_s} << 2;
     QTest::newRow("gallery") << QStringList{u"gallery"_s, u"--size"_s, u"64"_s, u"--out-dir"_s, u"out"_s} << 2;
     QTest::newRow("render --out-dir") << QStringList{u"render"_s, u"--size"_s, u"64"_s, u"--out-dir"_s, u"out"_s} << 2;
-    QTest::newRow("replace --dry-run") << QStringList{u"replace"_s, u"--dry-run"_s, u"--sprite"_s, u"2=3"_s,
-                                                      u"--terrain"_s, u"16=8"_s} << 2;
+    QTest::newRow("replace --dry-run") << QStringList{u"replace"_s, u"--dry-run"_s, u"--sprite"_s,
+                                                      u"2=3"_s,     u"--terrain"_s, u"16=8"_s}
+                                       << 2;
 }
 
 void TestKmpBatch::resultsDoNotDependOnJobs()
@@ -70,8 +71,8 @@ void TestKmpBatch::resultsDoNotDependOnJobs()
     KmpRun first;
     for (const int jobs : {1, 2, 5, 32}) {
         QDir(u"out"_s).removeRecursively();
-        const QStringList game = arguments.constFirst() == u"replace"_s ? QStringList{}
-                                                                         : QStringList{u"--game"_s, m_game->folder};
+        const QStringList game =
+            arguments.constFirst() == u"replace"_s ? QStringList{} : QStringList{u"--game"_s, m_game->folder};
         const QStringList command = arguments + game + QStringList{u"-j"_s, QString::number(jobs)} + m_maps;
         const KmpRun run = runKmpHere(command);
         QCOMPARE(run.status, status);
@@ -91,16 +92,19 @@ void TestKmpBatch::resultsDoNotDependOnJobs()
     }
     if (arguments.constFirst() == u"render"_s) {
         // The broken and missing maps are reported in order; every other map is drawn.
-        QCOMPARE(first.err, u"kmp render: broken.kmp: Not valid map file\n"
-                            u"kmp render: missing.kmp: No such file or directory\n"_s);
+        QCOMPARE(first.err,
+                 u"kmp render: broken.kmp: Not valid map file\n"
+                 u"kmp render: missing.kmp: No such file or directory\n"_s);
         QCOMPARE(firstPictures.size(), 12);
     } else if (arguments.contains(u"--quiet"_s)) {
         QVERIFY(!first.out.contains(u": warning: "_s));
-        QVERIFY(first.out.contains(u"level0.kmp: error: cell (0, 3) layer 1: sprite 30 is not in the game's catalogue"_s));
+        QVERIFY(
+            first.out.contains(u"level0.kmp: error: cell (0, 3) layer 1: sprite 30 is not in the game's catalogue"_s));
     } else if (arguments == QStringList{u"check"_s}) {
         QVERIFY(first.out.contains(u"level5.kmp: warning: the file is 400 bytes"_s));
         // Sprite 200 of the diagonal is unlisted: 11 cells a map, 5 in the short one.
-        QVERIFY2(first.out.contains(u"\nsprite 200 is not in the catalogue: 126 cells in 12 maps\n"_s), qPrintable(first.out.right(400)));
+        QVERIFY2(first.out.contains(u"\nsprite 200 is not in the catalogue: 126 cells in 12 maps\n"_s),
+                 qPrintable(first.out.right(400)));
     }
 }
 
@@ -160,11 +164,12 @@ void TestKmpBatch::standardStreams()
     QVERIFY2(run.out.startsWith(outStart), qPrintable(run.out + run.err));
 
     // render's picture to the standard output is the one it writes to a file.
-    QCOMPARE(runKmpProgram({u"render"_s, u"--layer"_s, u"0"_s, u"level0.kmp"_s, u"file.png"_s}, m_dir.path(),
-                           m_dir.path()).status,
-             0);
-    const KmpRun piped = runKmpProgram({u"render"_s, u"--layer"_s, u"0"_s, u"level0.kmp"_s, u"-"_s}, m_dir.path(),
-                                       m_dir.path());
+    QCOMPARE(
+        runKmpProgram({u"render"_s, u"--layer"_s, u"0"_s, u"level0.kmp"_s, u"file.png"_s}, m_dir.path(), m_dir.path())
+            .status,
+        0);
+    const KmpRun piped =
+        runKmpProgram({u"render"_s, u"--layer"_s, u"0"_s, u"level0.kmp"_s, u"-"_s}, m_dir.path(), m_dir.path());
     QCOMPARE(piped.status, 0);
     QVERIFY(piped.outBytes == readFile(u"file.png"_s));
     QVERIFY(!QFileInfo::exists(u"-"_s));

@@ -73,10 +73,12 @@ void TestKmpCheck::faults_data()
     header = currentMapHeader();
     QTest::newRow("sprite not listed") << withCell(3, 4, {1, 1, 9, 0}) << 2 << u"sprite-not-listed"_s
                                        << u"error: cell (3, 4) layer 2: sprite 9 is not in the game's catalogue"_s;
-    QTest::newRow("sprite 255 on layer 3") << withCell(15, 10, {1, 1, 0, 255}) << 2 << u"sprite-not-listed"_s
-                                           << u"error: cell (15, 10) layer 3: sprite 255 is not in the game's catalogue"_s;
-    QTest::newRow("short file") << newMapBytes().left(725) << 1 << u"short-file"_s
-                                << u"warning: the file is 725 bytes, shorter than 726: the editor reads zeros for the missing 1"_s;
+    QTest::newRow("sprite 255 on layer 3")
+        << withCell(15, 10, {1, 1, 0, 255}) << 2 << u"sprite-not-listed"_s
+        << u"error: cell (15, 10) layer 3: sprite 255 is not in the game's catalogue"_s;
+    QTest::newRow("short file")
+        << newMapBytes().left(725) << 1 << u"short-file"_s
+        << u"warning: the file is 725 bytes, shorter than 726: the editor reads zeros for the missing 1"_s;
     QTest::newRow("long file") << newMapBytes() + "tail" << 1 << u"long-file"_s
                                << u"warning: the file is 730 bytes, longer than 726: the editor ignores the 4 bytes "
                                   u"after the map and keeps them when it saves"_s;
@@ -94,9 +96,10 @@ void TestKmpCheck::faults_data()
     QTest::newRow("terrain 3") << withCell(2, 1, {3, 1, 0, 0}) << 1 << u"terrain-code"_s
                                << u"warning: cell (2, 1): terrain code 3 is none of Ground 1, Beton 2, Brick 4, "
                                   u"Ice 8, Water 16; the editor draws it black"_s;
-    QTest::newRow("terrain 0 with an unlisted sprite") << withCell(5, 6, {0, 20, 0, 0}) << 2 << u"terrain-code"_s
-                                                       << u"warning: cell (5, 6): terrain code 0 is none of Ground 1, "
-                                                          u"Beton 2, Brick 4, Ice 8, Water 16; the editor draws it black"_s;
+    QTest::newRow("terrain 0 with an unlisted sprite")
+        << withCell(5, 6, {0, 20, 0, 0}) << 2 << u"terrain-code"_s
+        << u"warning: cell (5, 6): terrain code 0 is none of Ground 1, "
+           u"Beton 2, Brick 4, Ice 8, Water 16; the editor draws it black"_s;
 }
 
 void TestKmpCheck::faults()
@@ -136,8 +139,9 @@ void TestKmpCheck::pictureThatDoesNotLoad()
     QCOMPARE(run.status, 2);
     const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 4);
-    QVERIFY2(lines[0].startsWith(game.folder + u"tileset.dat: error: the editor stops reading it after 8 pictures: "
-                                               u"cannot load picture "_s),
+    QVERIFY2(lines[0].startsWith(game.folder
+                                 + u"tileset.dat: error: the editor stops reading it after 8 pictures: "
+                                   u"cannot load picture "_s),
              qPrintable(lines[0]));
     QCOMPARE(lines[1], u"m.kmp: error: cell (7, 2) layer 1: sprite 9 (missing.bmp): its picture does not load"_s);
     QCOMPARE(lines[2], u"m.kmp: error: cell (7, 2) layer 3: sprite 10 is not in the game's catalogue"_s);
@@ -168,9 +172,11 @@ void TestKmpCheck::unreadableMaps_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("message");
-    QTest::newRow("missing") << u"nothing-here.kmp"_s << u"nothing-here.kmp: error: cannot read the file: No such file or directory"_s;
+    QTest::newRow("missing") << u"nothing-here.kmp"_s
+                             << u"nothing-here.kmp: error: cannot read the file: No such file or directory"_s;
     QTest::newRow("folder") << u"."_s << u".: error: cannot read the file: it is a folder, not a file"_s;
-    QTest::newRow("device") << u"/dev/zero"_s << u"/dev/zero: error: cannot read the file: it is not a regular file (a character device)"_s;
+    QTest::newRow("device")
+        << u"/dev/zero"_s << u"/dev/zero: error: cannot read the file: it is not a regular file (a character device)"_s;
 }
 
 void TestKmpCheck::unreadableMaps()

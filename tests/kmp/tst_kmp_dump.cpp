@@ -148,8 +148,9 @@ void TestKmpDump::undumpFaults_data()
                                   << u"dump format 2 is not known; this kmp reads format 1"_s;
     QTest::newRow("field missing") << u" MaxY=10"_s << QString() << 1 << u"the header line lacks MaxY="_s;
     QTest::newRow("field twice") << u" MaxY=10"_s << u" MaxY=10 MaxY=10"_s << 1 << u"MaxY is given twice"_s;
-    QTest::newRow("unknown field") << u" MaxY=10"_s << u" MaxY=10 MaxZ=3"_s << 1
-                                   << u"\"MaxZ=3\" is not a header field (size, signature, version, MaxX, MaxY, reserved)"_s;
+    QTest::newRow("unknown field")
+        << u" MaxY=10"_s << u" MaxY=10 MaxZ=3"_s << 1
+        << u"\"MaxZ=3\" is not a header field (size, signature, version, MaxX, MaxY, reserved)"_s;
     QTest::newRow("version too large") << u"version=2"_s << u"version=32768"_s << 1
                                        << u"version has the value \"32768\", which it cannot hold"_s;
     QTest::newRow("reserved too short") << u"reserved=0000000000000000"_s << u"reserved=00000000"_s << 1
@@ -165,16 +166,17 @@ void TestKmpDump::undumpFaults_data()
                                            << u"cell (0, 2) is \"4.1.0\"; a cell is terrain.sprite1.sprite2.sprite3"_s;
     QTest::newRow("a row short") << u"row 10:"_s << u"tail 726:"_s << 12
                                  << u"expected the line \"row 10: ...\" (a dump has rows 0 to 10, in order)"_s;
-    QTest::newRow("size without its tail") << u"size=726"_s << u"size=730"_s << 0
-                                           << u"size=730, but the rows and tail lines hold 726 bytes"_s;
+    QTest::newRow("size without its tail")
+        << u"size=726"_s << u"size=730"_s << 0 << u"size=730, but the rows and tail lines hold 726 bytes"_s;
     QTest::newRow("a non-zero byte exactly at size=") << u"size=726"_s << u"size=25"_s << 0
                                                       << u"size=25, yet byte 25 is not 0: a file that short holds "
                                                          u"nothing there (raise size= to keep it)"_s;
     QTest::newRow("a blank line among the rows") << u"row 3:"_s << u"\nrow 3:"_s << 5
                                                  << u"expected the line \"row 3: ...\" (a dump has rows 0 to 10, in "
                                                     u"order)"_s;
-    QTest::newRow("a line longer than a dump's") << u"row 2: "_s << u"row 2: "_s + QString(70000, u' ') << 4
-                                                 << u"the line is longer than any line of a dump (65536 bytes at most)"_s;
+    QTest::newRow("a line longer than a dump's")
+        << u"row 2: "_s << u"row 2: "_s + QString(70000, u' ') << 4
+        << u"the line is longer than any line of a dump (65536 bytes at most)"_s;
     QTest::newRow("a short file's cells not zero") << u"size=726"_s << u"size=100"_s << 0
                                                    << u"size=100, yet byte 103 is not 0: a file that short holds "
                                                       u"nothing there (raise size= to keep it)"_s;
@@ -220,7 +222,8 @@ void TestKmpDump::diffNamesEveryField_data()
     QTest::newRow("version") << with(4, 3) << u"version: 2 -> 3"_s;
     QTest::newRow("MaxX") << with(9, 1) << u"MaxX: 15 -> 16777231"_s;
     QTest::newRow("MaxY") << with(10, 11) << u"MaxY: 10 -> 11"_s;
-    QTest::newRow("reserved") << with(21, char(0x80)) << u"reserved: 00 00 00 00 00 00 00 00 -> 00 00 00 00 00 00 00 80"_s;
+    QTest::newRow("reserved") << with(21, char(0x80))
+                              << u"reserved: 00 00 00 00 00 00 00 00 -> 00 00 00 00 00 00 00 80"_s;
     QTest::newRow("terrain") << with(cell(15, 10, 0), 8) << u"cell (15, 10) terrain: Water -> Ice"_s;
     QTest::newRow("layer 1") << with(cell(0, 0, 1), 0) << u"cell (0, 0) layer 1: sprite 1 -> empty"_s;
     QTest::newRow("layer 2") << with(cell(3, 5, 2), 9) << u"cell (3, 5) layer 2: sprite 7 -> sprite 9"_s;

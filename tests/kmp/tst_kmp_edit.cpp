@@ -54,7 +54,7 @@ void TestKmpEdit::edits_data()
 {
     QTest::addColumn<QStringList>("arguments"); // GAME/ stands for a game listing sprites 1 to 3
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("output"); // a part of stdout and stderr together
+    QTest::addColumn<QString>("output");  // a part of stdout and stderr together
     QTest::addColumn<QByteArray>("cell"); // a.kmp's cell (3, 4) afterwards
     const QByteArray before("\x01\x01\x00\x00", 4);
     QTest::newRow("set a sprite") << QStringList{u"set"_s, u"a.kmp"_s, u"3"_s, u"4"_s, u"2"_s, u"9"_s} << 0 << QString()
@@ -64,8 +64,8 @@ void TestKmpEdit::edits_data()
     QTest::newRow("set undrawn terrain") << QStringList{u"set"_s, u"a.kmp"_s, u"3"_s, u"4"_s, u"0"_s, u"3"_s} << 0
                                          << u"warning: a.kmp: cell (3, 4) layer 0: terrain code 3 is none"_s
                                          << QByteArray("\x03\x01\x00\x00", 4);
-    QTest::newRow("set unlisted sprite") << QStringList{u"set"_s, u"--game"_s, u"GAME/"_s, u"a.kmp"_s, u"3"_s, u"4"_s,
-                                                        u"1"_s, u"4"_s}
+    QTest::newRow("set unlisted sprite") << QStringList{u"set"_s, u"--game"_s, u"GAME/"_s, u"a.kmp"_s,
+                                                        u"3"_s,   u"4"_s,      u"1"_s,     u"4"_s}
                                          << 0 << u"sprite 4 is not in the game's catalogue"_s
                                          << QByteArray("\x01\x04\x00\x00", 4);
     QTest::newRow("set X out of range") << QStringList{u"set"_s, u"a.kmp"_s, u"16"_s, u"4"_s, u"1"_s, u"1"_s} << 64
@@ -74,24 +74,24 @@ void TestKmpEdit::edits_data()
                              << u"VALUE is \"256\""_s << before;
     QTest::newRow("set in a text") << QStringList{u"set"_s, u"notes.txt"_s, u"3"_s, u"4"_s, u"1"_s, u"1"_s} << 2
                                    << u"notes.txt: Not valid map file"_s << before;
-    QTest::newRow("swap") << QStringList{u"replace"_s, u"--sprite"_s, u"1=2"_s, u"--sprite"_s, u"2=1"_s, u"a.kmp"_s,
-                                         u"b.kmp"_s}
+    QTest::newRow("swap") << QStringList{u"replace"_s, u"--sprite"_s, u"1=2"_s,  u"--sprite"_s,
+                                         u"2=1"_s,     u"a.kmp"_s,    u"b.kmp"_s}
                           << 0 << u"a.kmp: 176 cells changed\nb.kmp: 88 cells changed\n"_s
                           << QByteArray("\x01\x02\x00\x00", 4);
-    QTest::newRow("a map twice and through a link") << QStringList{u"replace"_s, u"--terrain"_s, u"1=4"_s, u"a.kmp"_s,
-                                                                   u"link.kmp"_s, u"a.kmp"_s}
-                                                    << 0 << u"a.kmp: 176 cells changed\n"_s
-                                                    << QByteArray("\x04\x01\x00\x00", 4);
-    QTest::newRow("another layer only") << QStringList{u"replace"_s, u"--layer"_s, u"2"_s, u"--sprite"_s, u"1=5"_s,
-                                                       u"a.kmp"_s}
+    QTest::newRow("a map twice and through a link")
+        << QStringList{u"replace"_s, u"--terrain"_s, u"1=4"_s, u"a.kmp"_s, u"link.kmp"_s, u"a.kmp"_s} << 0
+        << u"a.kmp: 176 cells changed\n"_s << QByteArray("\x04\x01\x00\x00", 4);
+    QTest::newRow("another layer only") << QStringList{u"replace"_s,  u"--layer"_s, u"2"_s,
+                                                       u"--sprite"_s, u"1=5"_s,     u"a.kmp"_s}
                                         << 0 << u"a.kmp: 0 cells changed\n"_s << before;
-    QTest::newRow("the same OLD twice") << QStringList{u"replace"_s, u"--sprite"_s, u"1=2"_s, u"--sprite"_s, u"1=3"_s,
-                                                       u"a.kmp"_s}
+    QTest::newRow("the same OLD twice") << QStringList{u"replace"_s,  u"--sprite"_s, u"1=2"_s,
+                                                       u"--sprite"_s, u"1=3"_s,      u"a.kmp"_s}
                                         << 64 << u"--sprite gives 1 twice"_s << before;
-    QTest::newRow("dry run") << QStringList{u"replace"_s, u"--dry-run"_s, u"--json"_s, u"--sprite"_s, u"1=0"_s,
-                                            u"a.kmp"_s}
+    QTest::newRow("dry run") << QStringList{u"replace"_s,  u"--dry-run"_s, u"--json"_s,
+                                            u"--sprite"_s, u"1=0"_s,       u"a.kmp"_s}
                              << 0 << u"\"cells\": 176"_s << before;
-    QTest::newRow("one map unreadable") << QStringList{u"replace"_s, u"--sprite"_s, u"1=0"_s, u"a.kmp"_s, u"notes.txt"_s}
+    QTest::newRow("one map unreadable") << QStringList{u"replace"_s, u"--sprite"_s, u"1=0"_s, u"a.kmp"_s,
+                                                       u"notes.txt"_s}
                                         << 2 << u"no map was changed"_s << before;
 }
 
@@ -129,7 +129,8 @@ void TestKmpEdit::aFailedWriteLeavesTheOthersWritten()
     ::close(fd);
     QCOMPARE(run.status, 2);
     QVERIFY2(run.err.startsWith(u"kmp replace: b.kmp: "_s), qPrintable(run.err));
-    QVERIFY2(run.out.contains(u"b.kmp: 44 cells would change, not written\na.kmp: 176 cells changed"_s), qPrintable(run.out));
+    QVERIFY2(run.out.contains(u"b.kmp: 44 cells would change, not written\na.kmp: 176 cells changed"_s),
+             qPrintable(run.out));
     QCOMPARE(cellOfA(), QByteArray("\x01\x02\x00\x00", 4));
     QCOMPARE(readFile(u"b.kmp"_s), mapFileBytes(showcaseGrid()));
 }

@@ -73,9 +73,10 @@ void TestKmpGallery::cards()
         const auto card = match.next();
         found << card.captured(1) + u' ' + card.captured(2) + u' ' + card.captured(3);
     }
-    QCOMPARE(found, (QStringList{u"clean.kmp clean 176 sprites"_s, u"showcase.kmp errors 203 sprites"_s,
-                                 u"short.kmp warnings 170 sprites"_s, u"broken.kmp errors "_s,
-                                 u"&lt;img src=x onerror=document.title=1&gt;.kmp clean 176 sprites"_s}));
+    QCOMPARE(found,
+             (QStringList{u"clean.kmp clean 176 sprites"_s, u"showcase.kmp errors 203 sprites"_s,
+                          u"short.kmp warnings 170 sprites"_s, u"broken.kmp errors "_s,
+                          u"&lt;img src=x onerror=document.title=1&gt;.kmp clean 176 sprites"_s}));
     QVERIFY(html.contains(u"sprite 200 is not in the catalogue: 11 cells"_s));
 }
 
@@ -103,10 +104,10 @@ void TestKmpGallery::pageInABrowser()
         QSKIP("Debian's chromium is not installed (tools/ensure-packages.sh installs it; Ubuntu has only a snap)");
     QProcess browser;
     browser.setProgram(chromium);
-    browser.setArguments({u"--headless"_s, u"--no-sandbox"_s, u"--disable-gpu"_s,
-                          u"--user-data-dir="_s + m_dir.filePath(u"chromium"_s), u"--virtual-time-budget=10000"_s,
-                          u"--enable-logging=stderr"_s, u"--v=0"_s, u"--dump-dom"_s,
-                          QUrl::fromLocalFile(m_dir.filePath(u"page/index.html"_s)).toString() + u"?selftest"_s + filter});
+    browser.setArguments(
+        {u"--headless"_s, u"--no-sandbox"_s, u"--disable-gpu"_s, u"--user-data-dir="_s + m_dir.filePath(u"chromium"_s),
+         u"--virtual-time-budget=10000"_s, u"--enable-logging=stderr"_s, u"--v=0"_s, u"--dump-dom"_s,
+         QUrl::fromLocalFile(m_dir.filePath(u"page/index.html"_s)).toString() + u"?selftest"_s + filter});
     browser.start();
     QVERIFY(browser.waitForFinished(180000));
     const QString log = QString::fromUtf8(browser.readAllStandardError());

@@ -39,11 +39,11 @@ bool makeFiles(const QString &folder)
     return writeFile(dir.filePath(u"a.kmp"_s), newMapBytes())
         && writeFile(dir.filePath(u"b.kmp"_s), mapFileBytes(showcaseGrid()))
         && writeFile(dir.filePath(u"map.png"_s), newMapBytes())
-        && writeFile(dir.filePath(u"old.png"_s), PngSignature + "old")
-        && writeFile(dir.filePath(u"notes.txt"_s), Notes)
+        && writeFile(dir.filePath(u"old.png"_s), PngSignature + "old") && writeFile(dir.filePath(u"notes.txt"_s), Notes)
         && writeFile(dir.filePath(u"a.txt"_s), kmp::dumpMapFile(newMapBytes()).toUtf8())
         && ::link(QFile::encodeName(dir.filePath(u"a.kmp"_s)).constData(),
-                  QFile::encodeName(dir.filePath(u"same.kmp"_s)).constData()) == 0
+                  QFile::encodeName(dir.filePath(u"same.kmp"_s)).constData())
+        == 0
         && sharedFolderWithStrangersLink(dir.filePath(u"shared"_s));
 }
 
@@ -81,43 +81,45 @@ void TestKmpOutput::outputRule_data()
     const QString notPng = u"does not end in .png"_s;
     const QString input = u"it is one of this command's inputs"_s;
     const QByteArray map = newMapBytes().left(6);
-    QTest::newRow("render over a map named as the output") << QStringList{u"render"_s, u"a.kmp"_s, u"b.kmp"_s} << 64
-                                                           << notPng << u"b.kmp"_s << QByteArray();
-    QTest::newRow("render to a new picture") << QStringList{u"render"_s, u"a.kmp"_s, u"new.png"_s} << 0 << QString()
-                                             << u"new.png"_s << PngSignature;
-    QTest::newRow("render over a picture") << QStringList{u"render"_s, u"a.kmp"_s, u"old.png"_s} << 0 << QString()
-                                           << u"old.png"_s << PngSignature + '\0';
+    QTest::newRow("render over a map named as the output")
+        << QStringList{u"render"_s, u"a.kmp"_s, u"b.kmp"_s} << 64 << notPng << u"b.kmp"_s << QByteArray();
+    QTest::newRow("render to a new picture")
+        << QStringList{u"render"_s, u"a.kmp"_s, u"new.png"_s} << 0 << QString() << u"new.png"_s << PngSignature;
+    QTest::newRow("render over a picture")
+        << QStringList{u"render"_s, u"a.kmp"_s, u"old.png"_s} << 0 << QString() << u"old.png"_s << PngSignature + '\0';
     QTest::newRow("render -o over a map") << QStringList{u"render"_s, u"-o"_s, u"b.kmp"_s, u"a.kmp"_s} << 2
                                           << u"b.kmp: it is a map, and kmp does not replace it with a picture (give "
                                              u"--force to replace it)"_s
                                           << u"b.kmp"_s << QByteArray();
-    QTest::newRow("render -o --force over a map") << QStringList{u"render"_s, u"--force"_s, u"-o"_s, u"b.kmp"_s,
-                                                                 u"a.kmp"_s}
-                                                  << 0 << QString() << u"b.kmp"_s << PngSignature;
+    QTest::newRow("render -o --force over a map")
+        << QStringList{u"render"_s, u"--force"_s, u"-o"_s, u"b.kmp"_s, u"a.kmp"_s} << 0 << QString() << u"b.kmp"_s
+        << PngSignature;
     QTest::newRow("render over a text") << QStringList{u"render"_s, u"-o"_s, u"notes.txt"_s, u"a.kmp"_s} << 2
                                         << u"it is neither a map nor a picture"_s << u"notes.txt"_s << QByteArray();
-    QTest::newRow("render over its map, forced") << QStringList{u"render"_s, u"--force"_s, u"-o"_s, u"a.kmp"_s,
-                                                                u"a.kmp"_s}
-                                                 << 2 << input << u"a.kmp"_s << QByteArray();
+    QTest::newRow("render over its map, forced")
+        << QStringList{u"render"_s, u"--force"_s, u"-o"_s, u"a.kmp"_s, u"a.kmp"_s} << 2 << input << u"a.kmp"_s
+        << QByteArray();
     QTest::newRow("render over a hard link to its map")
         << QStringList{u"render"_s, u"--force"_s, u"-o"_s, u"same.kmp"_s, u"a.kmp"_s} << 2 << input << u"a.kmp"_s
         << QByteArray();
-    QTest::newRow("render over the catalogue") << QStringList{u"render"_s, u"--force"_s, u"--game"_s, u"GAME/"_s,
-                                                              u"-o"_s, u"GAME/tileset.dat"_s, u"a.kmp"_s}
-                                               << 2 << input << u"GAME/tileset.dat"_s << QByteArray();
-    QTest::newRow("render over a sprite's picture") << QStringList{u"render"_s, u"--force"_s, u"--game"_s, u"GAME/"_s,
-                                                                   u"-o"_s, u"GAME/sprite2.bmp"_s, u"a.kmp"_s}
-                                                    << 2 << input << u"GAME/sprite2.bmp"_s << QByteArray();
-    QTest::newRow("render a map named .png over a map") << QStringList{u"render"_s, u"a.kmp"_s, u"map.png"_s} << 2
-                                                        << u"it is a map"_s << u"map.png"_s << QByteArray();
-    QTest::newRow("render into a folder over its map") << QStringList{u"render"_s, u"--force"_s, u"--layer"_s, u"0"_s,
-                                                                      u"--out-dir"_s, u"."_s, u"map.png"_s, u"b.kmp"_s}
-                                                       << 2 << input << u"map.png"_s << QByteArray();
-    QTest::newRow("the next map in the folder is drawn") << QStringList{u"render"_s, u"--force"_s, u"--layer"_s,
-                                                                        u"0"_s, u"--out-dir"_s, u"."_s, u"map.png"_s,
-                                                                        u"b.kmp"_s}
-                                                         << 2 << input << u"b.png"_s << PngSignature;
-    QTest::newRow("-o and --out-dir") << QStringList{u"render"_s, u"-o"_s, u"x.png"_s, u"--out-dir"_s, u"."_s, u"a.kmp"_s}
+    QTest::newRow("render over the catalogue")
+        << QStringList{u"render"_s, u"--force"_s, u"--game"_s, u"GAME/"_s, u"-o"_s, u"GAME/tileset.dat"_s, u"a.kmp"_s}
+        << 2 << input << u"GAME/tileset.dat"_s << QByteArray();
+    QTest::newRow("render over a sprite's picture")
+        << QStringList{u"render"_s, u"--force"_s, u"--game"_s, u"GAME/"_s, u"-o"_s, u"GAME/sprite2.bmp"_s, u"a.kmp"_s}
+        << 2 << input << u"GAME/sprite2.bmp"_s << QByteArray();
+    QTest::newRow("render a map named .png over a map")
+        << QStringList{u"render"_s, u"a.kmp"_s, u"map.png"_s} << 2 << u"it is a map"_s << u"map.png"_s << QByteArray();
+    QTest::newRow("render into a folder over its map")
+        << QStringList{u"render"_s,    u"--force"_s, u"--layer"_s, u"0"_s,
+                       u"--out-dir"_s, u"."_s,       u"map.png"_s, u"b.kmp"_s}
+        << 2 << input << u"map.png"_s << QByteArray();
+    QTest::newRow("the next map in the folder is drawn")
+        << QStringList{u"render"_s,    u"--force"_s, u"--layer"_s, u"0"_s,
+                       u"--out-dir"_s, u"."_s,       u"map.png"_s, u"b.kmp"_s}
+        << 2 << input << u"b.png"_s << PngSignature;
+    QTest::newRow("-o and --out-dir") << QStringList{u"render"_s,    u"-o"_s, u"x.png"_s,
+                                                     u"--out-dir"_s, u"."_s,  u"a.kmp"_s}
                                       << 64 << u"give either -o FILE or --out-dir DIR"_s << u"x.png"_s << QByteArray();
     QTest::newRow("undump over a map") << QStringList{u"undump"_s, u"a.txt"_s, u"b.kmp"_s} << 0 << QString()
                                        << u"b.kmp"_s << newMapBytes();
@@ -127,18 +129,20 @@ void TestKmpOutput::outputRule_data()
                                         << u"notes.txt: it is neither a map nor a picture, and kmp does not replace it "
                                            u"with a map (give --force to replace it)"_s
                                         << u"notes.txt"_s << QByteArray();
-    QTest::newRow("undump through another user's link") << QStringList{u"undump"_s, u"a.txt"_s, u"shared/notes.kmp"_s}
-                                                       << 2 << u"which another user owns"_s << u"notes.txt"_s
-                                                       << QByteArray();
+    QTest::newRow("undump through another user's link")
+        << QStringList{u"undump"_s, u"a.txt"_s, u"shared/notes.kmp"_s} << 2 << u"which another user owns"_s
+        << u"notes.txt"_s << QByteArray();
     QTest::newRow("undump --force over a text") << QStringList{u"undump"_s, u"--force"_s, u"a.txt"_s, u"notes.txt"_s}
                                                 << 0 << QString() << u"notes.txt"_s << map;
-    QTest::newRow("undump over its text") << QStringList{u"undump"_s, u"--force"_s, u"a.txt"_s, u"a.txt"_s} << 2 << input
-                                          << u"a.txt"_s << QByteArray();
-    QTest::newRow("undump to the standard output") << QStringList{u"undump"_s, u"a.txt"_s, u"-"_s} << 64
-                                                   << u"cannot be written here: give a file"_s << u"-"_s << QByteArray();
+    QTest::newRow("undump over its text")
+        << QStringList{u"undump"_s, u"--force"_s, u"a.txt"_s, u"a.txt"_s} << 2 << input << u"a.txt"_s << QByteArray();
+    QTest::newRow("undump to the standard output")
+        << QStringList{u"undump"_s, u"a.txt"_s, u"-"_s} << 64 << u"cannot be written here: give a file"_s << u"-"_s
+        << QByteArray();
     QTest::newRow("new over a map") << QStringList{u"new"_s, u"-o"_s, u"b.kmp"_s} << 2 << u"it exists already"_s
                                     << u"b.kmp"_s << QByteArray();
-    QTest::newRow("new -o") << QStringList{u"new"_s, u"-o"_s, u"fresh.kmp"_s} << 0 << QString() << u"fresh.kmp"_s << map;
+    QTest::newRow("new -o") << QStringList{u"new"_s, u"-o"_s, u"fresh.kmp"_s} << 0 << QString() << u"fresh.kmp"_s
+                            << map;
 }
 
 void TestKmpOutput::outputRule()
@@ -203,11 +207,11 @@ void TestKmpOutput::newlinesAloneAreRefusedInLittleMemory()
     QVERIFY(dir.isValid());
     QVERIFY(writeFile(dir.filePath(u"newlines.txt"_s), QByteArray(64 * 1024 * 1024, '\n')));
     // Far below the input's size times the bytes a line would take in memory.
-    const KmpRun run = runKmpProgram({u"undump"_s, u"newlines.txt"_s, u"out.kmp"_s}, dir.path(), m_config.path(), {},
-                                     [] {
-                                         const rlimit ceiling{96 << 20, 96 << 20};
-                                         ::setrlimit(RLIMIT_DATA, &ceiling);
-                                     });
+    const KmpRun run =
+        runKmpProgram({u"undump"_s, u"newlines.txt"_s, u"out.kmp"_s}, dir.path(), m_config.path(), {}, [] {
+            const rlimit ceiling{96 << 20, 96 << 20};
+            ::setrlimit(RLIMIT_DATA, &ceiling);
+        });
     QCOMPARE(run.status, 2);
     QCOMPARE(run.err, u"kmp undump: newlines.txt: the text is empty\n"_s);
     QVERIFY(!QFile::exists(dir.filePath(u"out.kmp"_s)));
@@ -233,8 +237,8 @@ void TestKmpOutput::largeTailRoundTripsInLittleMemory()
     const KmpRun dumped = runKmpProgram({u"-c"_s, u"exec \"$0\" dump big.kmp > big.txt"_s}, dir.path(), m_config.path(),
                                         {}, ceiling, u"/bin/sh"_s);
     QCOMPARE(dumped.status, 0);
-    const KmpRun undumped = runKmpProgram({u"undump"_s, u"big.txt"_s, u"back.kmp"_s}, dir.path(), m_config.path(), {},
-                                          ceiling);
+    const KmpRun undumped =
+        runKmpProgram({u"undump"_s, u"big.txt"_s, u"back.kmp"_s}, dir.path(), m_config.path(), {}, ceiling);
     QCOMPARE(undumped.status, 0);
     QCOMPARE(readFile(dir.filePath(u"back.kmp"_s)), readFile(big.fileName()));
 }

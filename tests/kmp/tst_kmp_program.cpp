@@ -75,10 +75,9 @@ void TestKmpProgram::statusAndMessages_data()
     const QString tryCheck = u"Try 'kmp check --help'.\n"_s;
     QTest::newRow("version") << QStringList{u"--version"_s} << 0 << u"kmp 0.65.11\n"_s << QString();
     QTest::newRow("help") << QStringList{u"--help"_s} << 0 << u"Usage: kmp COMMAND"_s << QString();
-    QTest::newRow("a command's help") << QStringList{u"help"_s, u"check"_s} << 0 << u"Usage: kmp check [options] MAP..."_s
-                                      << QString();
-    QTest::newRow("no command") << QStringList{} << 64 << QString()
-                                << u"kmp: no command given\nTry 'kmp --help'.\n"_s;
+    QTest::newRow("a command's help") << QStringList{u"help"_s, u"check"_s} << 0
+                                      << u"Usage: kmp check [options] MAP..."_s << QString();
+    QTest::newRow("no command") << QStringList{} << 64 << QString() << u"kmp: no command given\nTry 'kmp --help'.\n"_s;
     QTest::newRow("unknown command") << QStringList{u"paint"_s} << 64 << QString()
                                      << u"kmp: no command named \"paint\"\nTry 'kmp --help'.\n"_s;
     QTest::newRow("unknown option") << QStringList{u"check"_s, u"--fast"_s, u"a.kmp"_s} << 64 << QString()
@@ -87,9 +86,9 @@ void TestKmpProgram::statusAndMessages_data()
                             << u"kmp check: no map to check\n"_s + tryCheck;
     QTest::newRow("check clean") << QStringList{u"check"_s, u"--game"_s, game, u"a.kmp"_s} << 0
                                  << u"checked 1 map: 1 clean"_s << QString();
-    QTest::newRow("check a named pipe") << QStringList{u"check"_s, u"--game"_s, game, u"pipe.kmp"_s} << 2
-                                        << u"pipe.kmp: error: cannot read the file: it is not a regular file (a named pipe)"_s
-                                        << QString();
+    QTest::newRow("check a named pipe")
+        << QStringList{u"check"_s, u"--game"_s, game, u"pipe.kmp"_s} << 2
+        << u"pipe.kmp: error: cannot read the file: it is not a regular file (a named pipe)"_s << QString();
     QTest::newRow("check without a game") << QStringList{u"check"_s, u"a.kmp"_s} << 2 << QString()
                                           << u"kmp check: no game folder is known: give --game DIR, or choose the "
                                              u"folder in the editor once\n"_s;
@@ -102,17 +101,17 @@ void TestKmpProgram::statusAndMessages_data()
                                                << QString();
     QTest::newRow("render") << QStringList{u"render"_s, u"--game"_s, game, u"--grid"_s, u"a.kmp"_s, u"a.png"_s} << 0
                             << QString() << QString();
-    QTest::newRow("render terrain without a game") << QStringList{u"render"_s, u"--layer"_s, u"0"_s, u"a.kmp"_s,
-                                                                  u"terrain.png"_s}
-                                                   << 0 << QString() << QString();
-    QTest::newRow("render sprites without a game") << QStringList{u"render"_s, u"a.kmp"_s, u"never.png"_s} << 2
-                                                   << QString()
-                                                   << u"kmp render: no game folder is known: give --game DIR, or "
-                                                      u"choose the folder in the editor once\n"_s;
+    QTest::newRow("render terrain without a game")
+        << QStringList{u"render"_s, u"--layer"_s, u"0"_s, u"a.kmp"_s, u"terrain.png"_s} << 0 << QString() << QString();
+    QTest::newRow("render sprites without a game")
+        << QStringList{u"render"_s, u"a.kmp"_s, u"never.png"_s} << 2 << QString()
+        << u"kmp render: no game folder is known: give --game DIR, or "
+           u"choose the folder in the editor once\n"_s;
     QTest::newRow("info of a missing file") << QStringList{u"info"_s, u"gone.kmp"_s} << 2 << QString()
                                             << u"kmp info: gone.kmp: No such file or directory\n"_s;
-    QTest::newRow("info of - twice") << QStringList{u"info"_s, u"-"_s, u"-"_s} << 64 << QString()
-                                     << u"kmp info: - is given twice; the standard input is one map\nTry 'kmp info --help'.\n"_s;
+    QTest::newRow("info of - twice")
+        << QStringList{u"info"_s, u"-"_s, u"-"_s} << 64 << QString()
+        << u"kmp info: - is given twice; the standard input is one map\nTry 'kmp info --help'.\n"_s;
     QTest::newRow("dump") << QStringList{u"dump"_s, u"a.kmp"_s} << 0 << u"kmp-dump 1 size=726 "_s << QString();
     QTest::newRow("dump a named pipe") << QStringList{u"dump"_s, u"pipe.kmp"_s} << 2 << QString()
                                        << u"kmp dump: pipe.kmp: it is not a regular file (a named pipe)\n"_s;
@@ -120,9 +119,10 @@ void TestKmpProgram::statusAndMessages_data()
                                    << u"kmp dump: give one map file\nTry 'kmp dump --help'.\n"_s;
     QTest::newRow("undump from stdin") << QStringList{u"undump"_s, u"-"_s, u"sub/from-stdin.kmp"_s} << 0 << QString()
                                        << QString();
-    QTest::newRow("undump a broken text") << QStringList{u"undump"_s, u"bad.txt"_s, u"sub/never.kmp"_s} << 2 << QString()
-                                          << u"kmp undump: bad.txt:1: this is not a map dump: it must begin with "
-                                             u"\"kmp-dump 1\"\n"_s;
+    QTest::newRow("undump a broken text")
+        << QStringList{u"undump"_s, u"bad.txt"_s, u"sub/never.kmp"_s} << 2 << QString()
+        << u"kmp undump: bad.txt:1: this is not a map dump: it must begin with "
+           u"\"kmp-dump 1\"\n"_s;
     QTest::newRow("diff same") << QStringList{u"diff"_s, u"a.kmp"_s, u"a.kmp"_s} << 0 << QString() << QString();
     QTest::newRow("diff one cell") << QStringList{u"diff"_s, u"a.kmp"_s, u"b.kmp"_s} << 1
                                    << u"cell (5, 2) layer 2: empty -> sprite 3\n"_s << QString();
@@ -131,8 +131,8 @@ void TestKmpProgram::statusAndMessages_data()
     QTest::newRow("new") << QStringList{u"new"_s, u"sub/new.kmp"_s} << 0 << QString() << QString();
     QTest::newRow("new over a map") << QStringList{u"new"_s, u"a.kmp"_s} << 2 << QString()
                                     << u"kmp new: a.kmp: it exists already (give --force to replace it)\n"_s;
-    QTest::newRow("new in a missing folder") << QStringList{u"new"_s, u"nowhere/new.kmp"_s} << 2 << QString()
-                                             << u"kmp new: nowhere/new.kmp: "_s;
+    QTest::newRow("new in a missing folder")
+        << QStringList{u"new"_s, u"nowhere/new.kmp"_s} << 2 << QString() << u"kmp new: nowhere/new.kmp: "_s;
 }
 
 void TestKmpProgram::statusAndMessages()
@@ -174,8 +174,8 @@ void TestKmpProgram::namesThatAreNotUtf8_data()
     // and replaces it by those bytes, as the editor opens such a name.
     QTest::addColumn<QByteArrayList>("arguments");
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("out"); // the start of the standard output
-    QTest::addColumn<QString>("err"); // the whole standard error
+    QTest::addColumn<QString>("out");   // the start of the standard output
+    QTest::addColumn<QString>("err");   // the whole standard error
     QTest::addColumn<bool>("replaced"); // the level is a new map afterwards
     const QByteArray level = "bad\xff\xfe.kmp";
     const QString shownLevel = u"bad\uFFFD\uFFFD.kmp"_s;
@@ -207,8 +207,8 @@ void TestKmpProgram::namesThatAreNotUtf8()
     QVERIFY(writeFileByName(level, changed));
     const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
 
-    const KmpRun result = runKmpProgram(arguments, m_dir.path(), m_config.path(),
-                                        kmp::dumpMapFile(newMapBytes()).toUtf8());
+    const KmpRun result =
+        runKmpProgram(arguments, m_dir.path(), m_config.path(), kmp::dumpMapFile(newMapBytes()).toUtf8());
     QCOMPARE(result.status, status);
     QVERIFY2(result.out.startsWith(out), qPrintable(result.out));
     QCOMPARE(result.err, err);
@@ -249,7 +249,8 @@ void TestKmpProgram::checkUsesTheFolderTheEditorRemembers()
     editorSide.saveSetting(AppTitle, GameFolderSection, GameFolderKey, smaller.folder);
     const KmpRun result = run({u"check"_s, u"uses3.kmp"_s});
     QCOMPARE(result.status, 2);
-    QVERIFY(result.out.startsWith(u"uses3.kmp: error: cell (0, 0) layer 2: sprite 3 is not in the game's catalogue\n"_s));
+    QVERIFY(
+        result.out.startsWith(u"uses3.kmp: error: cell (0, 0) layer 2: sprite 3 is not in the game's catalogue\n"_s));
 
     editorSide.deleteSetting(AppTitle, GameFolderSection, GameFolderKey);
     QCOMPARE(rememberedGameFolder(), QString());
@@ -278,8 +279,9 @@ void TestKmpProgram::settingsFileThatIsNotRegularIsNeverOpened()
     const KmpRun result = runKmpProgram({u"check"_s, u"a.kmp"_s}, m_dir.path(), config.filePath(u"user"_s));
     qputenv("XDG_CONFIG_DIRS", systemFolders);
     QCOMPARE(result.status, 2);
-    QCOMPARE(result.err, u"kmp check: the settings file %1: it is not a regular file (a named pipe); give --game DIR\n"_s
-                             .arg(fifo));
+    QCOMPARE(
+        result.err,
+        u"kmp check: the settings file %1: it is not a regular file (a named pipe); give --game DIR\n"_s.arg(fifo));
     struct stat info {};
     QVERIFY(::stat(QFile::encodeName(fifo).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
 }
@@ -315,7 +317,8 @@ void TestKmpProgram::gitDiffShowsOneChangedRow()
     const QString diff = gitRun({u"diff"_s, u"--no-color"_s});
     QStringList changed;
     for (const QString &line : diff.split(u'\n')) {
-        if ((line.startsWith(u'-') || line.startsWith(u'+')) && !line.startsWith(u"---"_s) && !line.startsWith(u"+++"_s))
+        if ((line.startsWith(u'-') || line.startsWith(u'+')) && !line.startsWith(u"---"_s)
+            && !line.startsWith(u"+++"_s))
             changed << line;
     }
     QCOMPARE(changed.size(), 2);

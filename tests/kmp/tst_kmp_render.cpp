@@ -82,7 +82,8 @@ QString TestKmpRender::render(const QStringList &options, const QString &map)
 {
     const QString out = u"out.png"_s;
     QFile::remove(out);
-    const KmpRun run = runKmpHere(QStringList{u"render"_s, u"--game"_s, m_game->folder} + options + QStringList{map, out});
+    const KmpRun run =
+        runKmpHere(QStringList{u"render"_s, u"--game"_s, m_game->folder} + options + QStringList{map, out});
     return run.status == 0 && run.err.isEmpty() ? out : run.err;
 }
 
@@ -201,8 +202,10 @@ void TestKmpRender::failuresLeaveNoPicture_data()
     QTest::newRow("folder in the way") << QStringList{u"--game"_s, game, u"-o"_s, u"thumbs"_s, u"showcase.kmp"_s} << 2
                                        << u"kmp render: thumbs: it is a folder, not a file\n"_s;
     QTest::newRow("no game for sprites") << QStringList{u"--game"_s, u"nowhere"_s, u"showcase.kmp"_s, u"gone.png"_s}
-                                         << 2 << u"kmp render: game folder nowhere/: cannot open nowhere/tileset.dat: "_s;
-    QTest::newRow("two sizes") << QStringList{u"--size"_s, u"10"_s, u"--scale"_s, u"2"_s, u"showcase.kmp"_s, u"gone.png"_s}
+                                         << 2
+                                         << u"kmp render: game folder nowhere/: cannot open nowhere/tileset.dat: "_s;
+    QTest::newRow("two sizes") << QStringList{u"--size"_s, u"10"_s,           u"--scale"_s,
+                                              u"2"_s,      u"showcase.kmp"_s, u"gone.png"_s}
                                << 64 << u"kmp render: give only one of --scale, --tilesize and --size\n"_s;
     QTest::newRow("layer 4") << QStringList{u"--layer"_s, u"4"_s, u"showcase.kmp"_s, u"gone.png"_s} << 64
                              << u"kmp render: --layer takes 0, 1, 2 or 3\n"_s;

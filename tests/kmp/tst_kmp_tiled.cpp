@@ -33,8 +33,9 @@ QByteArray randomMap(quint32 seed, int length, int tailBytes)
     QRandomGenerator random(seed);
     MapGrid grid;
     for (int i = 0; i < MapGrid::CellCount; ++i)
-        grid.setCell(i % 16, i / 16, MapCell{std::uint8_t(random.bounded(256)), std::uint8_t(random.bounded(256)),
-                                             std::uint8_t(random.bounded(256)), std::uint8_t(random.bounded(256))});
+        grid.setCell(i % 16, i / 16,
+                     MapCell{std::uint8_t(random.bounded(256)), std::uint8_t(random.bounded(256)),
+                             std::uint8_t(random.bounded(256)), std::uint8_t(random.bounded(256))});
     MapHeader header = currentMapHeader();
     header.MaxX = std::int32_t(random.generate());
     header.MaxY = -std::int32_t(random.bounded(1000));
@@ -69,8 +70,8 @@ QByteArray compressed(const QByteArray &raw, const QString &how)
     }
     if (how == u"zstd"_s) {
         QByteArray out(qsizetype(ZSTD_compressBound(std::size_t(raw.size()))), Qt::Uninitialized);
-        out.truncate(qsizetype(ZSTD_compress(out.data(), std::size_t(out.size()), raw.constData(),
-                                             std::size_t(raw.size()), 3)));
+        out.truncate(
+            qsizetype(ZSTD_compress(out.data(), std::size_t(out.size()), raw.constData(), std::size_t(raw.size()), 3)));
         return out;
     }
     z_stream stream{};
@@ -97,8 +98,9 @@ QString reencoded(QString tmx, const QString &how)
             for (int shift = 0; shift < 32; shift += 8)
                 raw += char(value >> shift);
         }
-        const QString attributes = how.isEmpty() ? u"encoding=\"base64\""_s
-                                                 : u"encoding=\"base64\" compression=\"%1\""_s.arg(how.section(u'-', 0, 0));
+        const QString attributes = how.isEmpty()
+            ? u"encoding=\"base64\""_s
+            : u"encoding=\"base64\" compression=\"%1\""_s.arg(how.section(u'-', 0, 0));
         const QString head = match.captured(1).replace(u"encoding=\"csv\""_s, attributes);
         tmx.replace(match.capturedStart(), match.capturedLength(),
                     head + QString::fromLatin1((how.isEmpty() ? raw : compressed(raw, how)).toBase64()) + u"</data>"_s);
@@ -181,8 +183,8 @@ void TestKmpTiled::runTiled(const QString &program, const QStringList &arguments
 QByteArray TestKmpTiled::exported(const QByteArray &map)
 {
     writeFile(m_work + u"/level.kmp"_s, map);
-    const KmpRun run = runKmpHere({u"export"_s, u"--game"_s, m_game->folder, m_work + u"/level.kmp"_s,
-                                   u"-o"_s, m_work + u"/level.tmx"_s});
+    const KmpRun run = runKmpHere(
+        {u"export"_s, u"--game"_s, m_game->folder, m_work + u"/level.kmp"_s, u"-o"_s, m_work + u"/level.tmx"_s});
     return run.status == 0 ? readFile(m_work + u"/level.tmx"_s) : run.err.toUtf8();
 }
 
@@ -250,8 +252,9 @@ void TestKmpTiled::rasterizerDrawsWhatRenderDraws()
     }
     QVERIFY(exported(map).startsWith("<?xml"));
     runTiled(m_rasterizer, {u"level.tmx"_s, u"tiled.png"_s});
-    QCOMPARE(runKmpHere({u"render"_s, u"--game"_s, m_game->folder, m_work + u"/level.kmp"_s,
-                         m_work + u"/kmp.png"_s}).status, 0);
+    QCOMPARE(
+        runKmpHere({u"render"_s, u"--game"_s, m_game->folder, m_work + u"/level.kmp"_s, m_work + u"/kmp.png"_s}).status,
+        0);
     const QImage tiled(m_work + u"/tiled.png"_s);
     const QImage rendered(m_work + u"/kmp.png"_s);
     QCOMPARE(tiled.size(), QSize(MapGrid::Width * CellSize, MapGrid::Height * CellSize));
@@ -315,33 +318,34 @@ void TestKmpTiled::refusedWithoutWriting_data()
     QTest::addColumn<QString>("message");
     // The first terrain cell holds code 0 (tile 1).
     const QString firstTerrain = u"<data encoding=\"csv\">\n1,"_s;
-    QTest::newRow("another width") << u"width=\"16\" height=\"11\" tilewidth"_s << u"width=\"17\" height=\"11\" tilewidth"_s
-                                   << u"the map is 17 x 11 tiles"_s;
-    QTest::newRow("a width past any int") << u"width=\"16\" height=\"11\" tilewidth"_s
-                                          << u"width=\"99999999999\" height=\"11\" tilewidth"_s
-                                          << u"the map gives no size in whole tiles"_s;
+    QTest::newRow("another width") << u"width=\"16\" height=\"11\" tilewidth"_s
+                                   << u"width=\"17\" height=\"11\" tilewidth"_s << u"the map is 17 x 11 tiles"_s;
+    QTest::newRow("a width past any int")
+        << u"width=\"16\" height=\"11\" tilewidth"_s << u"width=\"99999999999\" height=\"11\" tilewidth"_s
+        << u"the map gives no size in whole tiles"_s;
     QTest::newRow("a JSON array") << u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"_s << u"["_s << u"at byte"_s;
-    QTest::newRow("a layer of another size") << u"name=\"Sprites 1\" width=\"16\""_s
-                                             << u"name=\"Sprites 1\" width=\"15\""_s
-                                             << u"layer \"Sprites 1\" is 15 x 11 tiles"_s;
+    QTest::newRow("a layer of another size")
+        << u"name=\"Sprites 1\" width=\"16\""_s << u"name=\"Sprites 1\" width=\"15\""_s
+        << u"layer \"Sprites 1\" is 15 x 11 tiles"_s;
     QTest::newRow("flipped tile") << firstTerrain << u"<data encoding=\"csv\">\n2147483649,"_s
                                   << u"layer \"Terrain\", cell (0, 0): the tile is flipped"_s;
-    QTest::newRow("sprite tile in the terrain") << firstTerrain << u"<data encoding=\"csv\">\n300,"_s
-                                                << u"layer \"Terrain\", cell (0, 0): tile 30"_s;
+    QTest::newRow("sprite tile in the terrain")
+        << firstTerrain << u"<data encoding=\"csv\">\n300,"_s << u"layer \"Terrain\", cell (0, 0): tile 30"_s;
     QTest::newRow("missing layer") << u"name=\"Sprites 3\""_s << u"name=\"Sprites three\""_s
                                    << u"no tile layer is named \"Sprites 3\""_s;
     QTest::newRow("a tile too many") << u"\n</data>"_s << u",1\n</data>"_s << u"more than 176 tiles"_s;
     QTest::newRow("a tile too few") << firstTerrain << u"<data encoding=\"csv\">\n"_s << u"175 tiles, not 176"_s;
-    QTest::newRow("length past a missing tail") << u"\"Length\" type=\"int\" value=\"726\""_s
-                                                << u"\"Length\" type=\"int\" value=\"800\""_s
-                                                << u"map property Length is 800"_s;
-    QTest::newRow("version out of range") << u"\"Version\" type=\"int\" value=\"2\""_s
-                                          << u"\"Version\" type=\"int\" value=\"70000\""_s
-                                          << u"map property Version is \"70000\""_s;
+    QTest::newRow("length past a missing tail")
+        << u"\"Length\" type=\"int\" value=\"726\""_s << u"\"Length\" type=\"int\" value=\"800\""_s
+        << u"map property Length is 800"_s;
+    QTest::newRow("version out of range")
+        << u"\"Version\" type=\"int\" value=\"2\""_s << u"\"Version\" type=\"int\" value=\"70000\""_s
+        << u"map property Version is \"70000\""_s;
     QTest::newRow("a DTD") << u"<map "_s << u"<!DOCTYPE map [<!ENTITY big \"x\">]><map "_s << u"DTD"_s;
-    QTest::newRow("an undeclared entity") << u"name=\"Terrain\""_s << u"name=\"&big;\""_s << u"Entity 'big' not declared"_s;
-    QTest::newRow("overlapping tilesets") << u"firstgid=\"257\""_s << u"firstgid=\"200\""_s
-                                             << u"is not a tile of the tileset \"Kestrun terrain\""_s;
+    QTest::newRow("an undeclared entity")
+        << u"name=\"Terrain\""_s << u"name=\"&big;\""_s << u"Entity 'big' not declared"_s;
+    QTest::newRow("overlapping tilesets")
+        << u"firstgid=\"257\""_s << u"firstgid=\"200\""_s << u"is not a tile of the tileset \"Kestrun terrain\""_s;
 }
 
 void TestKmpTiled::refusedWithoutWriting()
@@ -405,15 +409,15 @@ void TestKmpTiled::outputsFollowTheRule_data()
                                          << u"level.kmp"_s << input;
     QTest::newRow("import over its map, forced")
         << QStringList{u"import"_s, u"--force"_s, u"level.tmx"_s, u"-o"_s, u"level.tmx"_s} << u"level.tmx"_s << input;
-    QTest::newRow("export over a map") << QStringList{u"export"_s, u"level.kmp"_s, u"-o"_s, u"other.kmp"_s}
-                                       << u"other.kmp"_s
-                                       << u"it is a map, and kmp does not replace it with a file of another kind (give --force"_s;
-    QTest::newRow("export to a name of another type") << QStringList{u"export"_s, u"level.kmp"_s, u"other.kmp"_s}
-                                                      << u"other.kmp"_s << u"does not end in .tmx"_s;
-    QTest::newRow("import over a picture") << QStringList{u"import"_s, u"level.tmx"_s, u"-o"_s, u"picture.png"_s}
-                                           << u"picture.png"_s << u"give --force"_s;
-    QTest::newRow("import to the standard output") << QStringList{u"import"_s, u"level.tmx"_s, u"-"_s}
-                                                   << u"level.tmx"_s << u"give a file"_s;
+    QTest::newRow("export over a map")
+        << QStringList{u"export"_s, u"level.kmp"_s, u"-o"_s, u"other.kmp"_s} << u"other.kmp"_s
+        << u"it is a map, and kmp does not replace it with a file of another kind (give --force"_s;
+    QTest::newRow("export to a name of another type")
+        << QStringList{u"export"_s, u"level.kmp"_s, u"other.kmp"_s} << u"other.kmp"_s << u"does not end in .tmx"_s;
+    QTest::newRow("import over a picture")
+        << QStringList{u"import"_s, u"level.tmx"_s, u"-o"_s, u"picture.png"_s} << u"picture.png"_s << u"give --force"_s;
+    QTest::newRow("import to the standard output")
+        << QStringList{u"import"_s, u"level.tmx"_s, u"-"_s} << u"level.tmx"_s << u"give a file"_s;
 }
 
 void TestKmpTiled::outputsFollowTheRule()

@@ -42,7 +42,8 @@ void TestKmpUsage::initTestCase()
     MapGrid b;
     for (int y = 0; y < MapGrid::Height; ++y) {
         for (int x = 0; x < MapGrid::Width; ++x)
-            b.setCell(x, y, MapCell{16, std::uint8_t(x == 0 && y == 0 ? 1 : 0), std::uint8_t(y == 1 && x < 2 ? 30 : 0), 0});
+            b.setCell(x, y,
+                      MapCell{16, std::uint8_t(x == 0 && y == 0 ? 1 : 0), std::uint8_t(y == 1 && x < 2 ? 30 : 0), 0});
     }
     QVERIFY(writeFile(u"b.kmp"_s, mapFileBytes(b)));
     QVERIFY(writeFile(u"broken.kmp"_s, "no map"));

@@ -120,8 +120,7 @@ void TestMapDocument::announcesWhatChanged()
     QSignalSpy replaced(&document, &MapDocument::gridChanged);
     const QStringList words = change.split(u' ');
     if (words[0] == u"paint")
-        document.paint({words[1].toInt(), words[2].toInt(), Layer(words[3].toInt()),
-                        std::uint8_t(words[4].toInt())});
+        document.paint({words[1].toInt(), words[2].toInt(), Layer(words[3].toInt()), std::uint8_t(words[4].toInt())});
     else if (words[0] == u"clear")
         document.clear();
     else if (words[0] == u"defaults")

@@ -14,7 +14,11 @@ namespace {
 
 QByteArray newMapBytes()
 {
-    QByteArray expected = QByteArray::fromHex("78563412" "0200" "0f000000" "0a000000" "0000000000000000");
+    QByteArray expected = QByteArray::fromHex("78563412"
+                                              "0200"
+                                              "0f000000"
+                                              "0a000000"
+                                              "0000000000000000");
     for (int i = 0; i < 176; ++i)
         expected += QByteArray::fromHex("01010000");
     return expected;
@@ -25,14 +29,13 @@ MapGrid patternedGrid()
     MapGrid grid;
     for (int i = 0; i < MapGrid::CellCount; ++i) {
         const int x = i % 16, y = i / 16;
-        grid.setCell(x, y, MapCell{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7),
-                                   std::uint8_t(i + 80)});
+        grid.setCell(x, y, MapCell{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7), std::uint8_t(i + 80)});
     }
     return grid;
 }
 
-QByteArray header(std::int32_t signature, std::int16_t version, std::int32_t maxX = 15,
-                  std::int32_t maxY = 10, quint8 reserved = 0)
+QByteArray header(std::int32_t signature, std::int16_t version, std::int32_t maxX = 15, std::int32_t maxY = 10,
+                  quint8 reserved = 0)
 {
     MapHeader h;
     h.Signature = signature;
@@ -122,8 +125,8 @@ void TestMapFile::rejectedFilesLeaveTheGridUnchanged_data()
     const QByteArray cells(704, char(9));
     QTest::newRow("empty file") << QByteArray() << int(MapReadStatus::NotValidMapFile);
     QTest::newRow("wrong signature") << header(0x12345679, 2) + cells << int(MapReadStatus::NotValidMapFile);
-    QTest::newRow("signature big-endian") << QByteArray::fromHex("12345678") + header(0, 2).mid(4) + cells
-                                           << int(MapReadStatus::NotValidMapFile);
+    QTest::newRow("signature big-endian")
+        << QByteArray::fromHex("12345678") + header(0, 2).mid(4) + cells << int(MapReadStatus::NotValidMapFile);
     QTest::newRow("three bytes") << QByteArray::fromHex("785634") << int(MapReadStatus::NotValidMapFile);
     QTest::newRow("version 1") << header(MapSignature, 1) + cells << int(MapReadStatus::WrongVersion);
     QTest::newRow("version 3") << header(MapSignature, 3) + cells << int(MapReadStatus::WrongVersion);
@@ -151,10 +154,9 @@ void TestMapFile::acceptedFiles_data()
         cells += char(i * 13);
     QTest::newRow("as written") << header(MapSignature, 2) + cells << cells;
     QTest::newRow("odd MaxX, MaxY, Reserved") << header(MapSignature, 2, -1, 99999, 0xAB) + cells << cells;
-    QTest::newRow("longer file: first 726 bytes") << header(MapSignature, 2) + cells + QByteArray(300, 'x')
-                                                  << cells;
-    QTest::newRow("shorter file: the rest 0") << header(MapSignature, 2) + cells.left(10)
-                                              << cells.left(10) + QByteArray(694, '\0');
+    QTest::newRow("longer file: first 726 bytes") << header(MapSignature, 2) + cells + QByteArray(300, 'x') << cells;
+    QTest::newRow("shorter file: the rest 0")
+        << header(MapSignature, 2) + cells.left(10) << cells.left(10) + QByteArray(694, '\0');
     QTest::newRow("header only: every cell 0") << header(MapSignature, 2) << QByteArray(704, '\0');
 }
 
@@ -199,10 +201,14 @@ void TestMapFile::onlyRegularFilesAreOpened_data()
     QTest::addColumn<QString>("reason");
     // Opening a named pipe for reading would wait for a writer for ever: a
     // fault shows as a hung test.
-    QTest::newRow("named pipe") << "pipe" << "it is not a regular file (a named pipe)";
-    QTest::newRow("link to a named pipe") << "link to pipe" << "it is not a regular file (a named pipe)";
-    QTest::newRow("socket") << "socket" << "it is not a regular file (a socket)";
-    QTest::newRow("character device") << "device" << "it is not a regular file (a character device)";
+    QTest::newRow("named pipe") << "pipe"
+                                << "it is not a regular file (a named pipe)";
+    QTest::newRow("link to a named pipe") << "link to pipe"
+                                          << "it is not a regular file (a named pipe)";
+    QTest::newRow("socket") << "socket"
+                            << "it is not a regular file (a socket)";
+    QTest::newRow("character device") << "device"
+                                      << "it is not a regular file (a character device)";
 }
 
 void TestMapFile::onlyRegularFilesAreOpened()

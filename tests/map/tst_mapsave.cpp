@@ -85,7 +85,8 @@ QByteArray aclGranting(uid_t uid)
         quint32 id;
     };
     constexpr quint32 NoId = 0xFFFFFFFF;
-    const Entry entries[] = {{0x01, 6, NoId}, {0x02, 6, quint32(uid)}, {0x04, 6, NoId}, {0x10, 6, NoId}, {0x20, 4, NoId}};
+    const Entry entries[] = {
+        {0x01, 6, NoId}, {0x02, 6, quint32(uid)}, {0x04, 6, NoId}, {0x10, 6, NoId}, {0x20, 4, NoId}};
     const quint32 version = 2;
     return QByteArray(reinterpret_cast<const char *>(&version), sizeof version)
         + QByteArray(reinterpret_cast<const char *>(entries), sizeof entries);
@@ -132,7 +133,8 @@ WriteResult writeBy(const QString &writer, const QString &path, std::uint8_t see
     const QByteArray map = encodeMap(gridOf(seed));
     if (writer == u"stream"_s)
         return writeMapStream(path, [&](const ByteSink &sink) {
-            return sink(QByteArrayView(map).first(100)) && sink(QByteArrayView(map).sliced(100)) ? QString() : u"unwritten"_s;
+            return sink(QByteArrayView(map).first(100)) && sink(QByteArrayView(map).sliced(100)) ? QString()
+                                                                                                 : u"unwritten"_s;
         });
     if (writer == u"whole"_s)
         return writeWholeFile(path, map);
@@ -270,7 +272,8 @@ void TestMapSave::keepsExtendedAttributes_data()
     QTest::addColumn<QByteArray>("value");
     QTest::addColumn<bool>("inPlace");
 
-    QTest::newRow("a user attribute (tags): kept through the rename") << QByteArray("user.xdg.tags") << QByteArray("level,done") << false;
+    QTest::newRow("a user attribute (tags): kept through the rename")
+        << QByteArray("user.xdg.tags") << QByteArray("level,done") << false;
     QTest::newRow("an ACL granting uid 1234 read and write: kept through the rename")
         << QByteArray("system.posix_acl_access") << aclGranting(1234) << false;
     QTest::newRow("one the saver may not set (security.*): in place")
@@ -296,8 +299,8 @@ void TestMapSave::keepsExtendedAttributes()
     QCOMPARE(::chown(QFile::encodeName(folder).constData(), Owner, Owner), 0);
     QCOMPARE(::chown(name.constData(), Owner, Owner), 0);
     if (::setxattr(name.constData(), attribute.constData(), value.constData(), size_t(value.size()), 0) != 0)
-        QSKIP(qPrintable(u"This file system refuses the attribute %1: %2"_s.arg(QString::fromLatin1(attribute),
-                                                                                 QString::fromLocal8Bit(std::strerror(errno)))));
+        QSKIP(qPrintable(u"This file system refuses the attribute %1: %2"_s.arg(
+            QString::fromLatin1(attribute), QString::fromLocal8Bit(std::strerror(errno)))));
     const QByteArray kept = attributeOf(name, attribute);
     const struct stat before = statOf(file);
 
@@ -421,19 +424,21 @@ void TestMapSave::symbolicLinks_data()
     QTest::addColumn<QStringList>("entries"); // the folder afterwards
 
     QTest::newRow("link to a map: the map changes, the link stays")
-        << QStringList{u"link.kmp>map.kmp"_s} << "link.kmp" << "map.kmp" << QStringList{u"link.kmp"_s, u"map.kmp"_s};
+        << QStringList{u"link.kmp>map.kmp"_s} << "link.kmp"
+        << "map.kmp" << QStringList{u"link.kmp"_s, u"map.kmp"_s};
     QTest::newRow("dangling link: its target is made")
-        << QStringList{u"link.kmp>made.kmp"_s} << "link.kmp" << "made.kmp" << QStringList{u"link.kmp"_s, u"made.kmp"_s, u"map.kmp"_s};
+        << QStringList{u"link.kmp>made.kmp"_s} << "link.kmp"
+        << "made.kmp" << QStringList{u"link.kmp"_s, u"made.kmp"_s, u"map.kmp"_s};
     QTest::newRow("relative link into another folder: levels/link.kmp -> ../real/x.kmp")
-        << QStringList{u"levels/link.kmp>../real/x.kmp"_s} << "levels/link.kmp" << "real/x.kmp"
-        << QStringList{u"levels"_s, u"map.kmp"_s, u"real"_s};
+        << QStringList{u"levels/link.kmp>../real/x.kmp"_s} << "levels/link.kmp"
+        << "real/x.kmp" << QStringList{u"levels"_s, u"map.kmp"_s, u"real"_s};
     QTest::newRow("link reached through a folder alias: alias/l.kmp -> ../real/x.kmp")
-        << QStringList{u"alias>real"_s, u"real/l.kmp>../real/x.kmp"_s} << "alias/l.kmp" << "real/x.kmp"
-        << QStringList{u"alias"_s, u"map.kmp"_s, u"real"_s};
-    QTest::newRow("link to itself: reported")
-        << QStringList{u"loop.kmp>loop.kmp"_s} << "loop.kmp" << "" << QStringList{u"loop.kmp"_s, u"map.kmp"_s};
-    QTest::newRow("two links in a ring: reported")
-        << QStringList{u"a.kmp>b.kmp"_s, u"b.kmp>a.kmp"_s} << "a.kmp" << "" << QStringList{u"a.kmp"_s, u"b.kmp"_s, u"map.kmp"_s};
+        << QStringList{u"alias>real"_s, u"real/l.kmp>../real/x.kmp"_s} << "alias/l.kmp"
+        << "real/x.kmp" << QStringList{u"alias"_s, u"map.kmp"_s, u"real"_s};
+    QTest::newRow("link to itself: reported") << QStringList{u"loop.kmp>loop.kmp"_s} << "loop.kmp"
+                                              << "" << QStringList{u"loop.kmp"_s, u"map.kmp"_s};
+    QTest::newRow("two links in a ring: reported") << QStringList{u"a.kmp>b.kmp"_s, u"b.kmp>a.kmp"_s} << "a.kmp"
+                                                   << "" << QStringList{u"a.kmp"_s, u"b.kmp"_s, u"map.kmp"_s};
 }
 
 void TestMapSave::symbolicLinks()
@@ -475,7 +480,8 @@ void TestMapSave::sharedFolderLinks_data()
         << "save" << false << 01777 << false << true;
     QTest::newRow("stream: the same: refused") << "stream" << false << 01777 << false << true;
     QTest::newRow("whole file: the same: refused") << "whole" << false << 01777 << false << true;
-    QTest::newRow("save: another user's link to a folder on the way: refused") << "save" << true << 01777 << false << true;
+    QTest::newRow("save: another user's link to a folder on the way: refused")
+        << "save" << true << 01777 << false << true;
     QTest::newRow("save: the folder owner's link: followed") << "save" << false << 01777 << true << false;
     QTest::newRow("save: another user's link, folder not sticky: followed") << "save" << true << 0777 << false << false;
 }
@@ -504,7 +510,8 @@ void TestMapSave::sharedFolderLinks()
     const WriteResult result = writeBy(writer, onTheWay ? link + u"/level.kmp"_s : link, 2);
     QCOMPARE(result.ok(), !refused);
     QVERIFY2(result.reason.contains(u"symbolic link \"%1\", which another user owns"_s.arg(QFileInfo(link).fileName()))
-                 == refused, qPrintable(result.reason));
+                 == refused,
+             qPrintable(result.reason));
     QCOMPARE(readFile(victim), encodeMap(gridOf(refused ? 1 : 2)));
     QVERIFY(S_ISLNK(statOf(link).st_mode));
     QCOMPARE(entriesOf(shared), QStringList{QFileInfo(link).fileName()});
@@ -515,8 +522,8 @@ void TestMapSave::inPlaceRule_data()
 {
     QTest::addColumn<QString>("writer");
     QTest::addColumn<int>("links");
-    QTest::addColumn<int>("step"); // the step made to fail ...
-    QTest::addColumn<int>("error"); // ... with this errno; 0: none
+    QTest::addColumn<int>("step");       // the step made to fail ...
+    QTest::addColumn<int>("error");      // ... with this errno; 0: none
     QTest::addColumn<QString>("reason"); // empty: written in place
 
     using S = detail::SaveStep;
@@ -524,10 +531,12 @@ void TestMapSave::inPlaceRule_data()
     QTest::newRow("stream, a producer failing half-way over a hard-linked map: the map kept")
         << "stream" << 2 << 0 << 0 << "half";
     for (const QString &writer : {u"save"_s, u"stream"_s}) {
-        QTest::addRow("%s, rename refused with EXDEV: in place", qPrintable(writer)) << writer << 1 << int(S::Rename) << EXDEV << "";
+        QTest::addRow("%s, rename refused with EXDEV: in place", qPrintable(writer))
+            << writer << 1 << int(S::Rename) << EXDEV << "";
         QTest::addRow("%s, rename refused with EBUSY (bind-mounted): in place", qPrintable(writer))
             << writer << 1 << int(S::Rename) << EBUSY << "";
-        QTest::addRow("%s, flags that cannot be given: in place", qPrintable(writer)) << writer << 1 << int(S::SetFlags) << EPERM << "";
+        QTest::addRow("%s, flags that cannot be given: in place", qPrintable(writer))
+            << writer << 1 << int(S::SetFlags) << EPERM << "";
         QTest::addRow("%s, a read-only file system: said so", qPrintable(writer))
             << writer << 1 << int(S::CheckAccess) << EROFS << "it is on a read-only file system";
         // A failed save keeps the old map and leaves no temporary behind.
@@ -579,7 +588,8 @@ void TestMapSave::mountedMaps_data()
     QTest::addColumn<bool>("readOnly"); // the map's folder mounted read-only; else a file bind-mounted over the map
 
     for (const QString &writer : {u"save"_s, u"stream"_s}) {
-        QTest::addRow("%s, a file bind-mounted over the map: that file written in place", qPrintable(writer)) << writer << false;
+        QTest::addRow("%s, a file bind-mounted over the map: that file written in place", qPrintable(writer))
+            << writer << false;
         QTest::addRow("%s, the folder mounted read-only: said so", qPrintable(writer)) << writer << true;
     }
 }
@@ -600,9 +610,10 @@ void TestMapSave::mountedMaps()
     if (child == 0) {
         if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
             ::_exit(77);
-        const bool made = readOnly ? ::mount(mounted.constData(), mounted.constData(), nullptr, MS_BIND, nullptr) == 0
+        const bool made = readOnly
+            ? ::mount(mounted.constData(), mounted.constData(), nullptr, MS_BIND, nullptr) == 0
                 && ::mount(nullptr, mounted.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0
-                                   : ::mount(QFile::encodeName(source).constData(), mounted.constData(), nullptr, MS_BIND, nullptr) == 0;
+            : ::mount(QFile::encodeName(source).constData(), mounted.constData(), nullptr, MS_BIND, nullptr) == 0;
         if (!made)
             ::_exit(77);
         const WriteResult result = writeBy(writer, file, 2);
@@ -629,7 +640,8 @@ void TestMapSave::folderDefaultAcl_data()
     for (const QString &writer : {u"save"_s, u"stream"_s, u"whole"_s}) {
         QTest::addRow("%s over a 0640 map without an ACL: still none", qPrintable(writer)) << writer << true << false;
         QTest::addRow("%s over a map with its own ACL: that one", qPrintable(writer)) << writer << true << true;
-        QTest::addRow("%s of a new map: what the folder gives any new file", qPrintable(writer)) << writer << false << false;
+        QTest::addRow("%s of a new map: what the folder gives any new file", qPrintable(writer))
+            << writer << false << false;
     }
 }
 
@@ -654,7 +666,8 @@ void TestMapSave::folderDefaultAcl()
         QCOMPARE(::chmod(name.constData(), 0640), 0);
         const QByteArray own = aclGranting(Saver);
         if (ownAcl)
-            QCOMPARE(::setxattr(name.constData(), "system.posix_acl_access", own.constData(), size_t(own.size()), 0), 0);
+            QCOMPARE(::setxattr(name.constData(), "system.posix_acl_access", own.constData(), size_t(own.size()), 0),
+                     0);
         expected = attributeOf(name, "system.posix_acl_access");
     }
     const ino_t inode = statOf(file).st_ino;
@@ -741,9 +754,13 @@ void TestMapSave::longNames()
 
 void TestMapSave::removesOnlyItsOwnLeftovers()
 {
-    const QStringList kept{u"level.kmp"_s, u"level.kmp.XyZ123"_s, u"level.kmp.backup"_s,
-                           u"level.kmp.kestrun-save-Ab12C"_s, u"level.kmp.kestrun-save-Ab12Cd.bak"_s,
-                           u"level.kmp.kestrun-save-folder"_s, u"other.kmp.kestrun-save-Ab12Cd"_s};
+    const QStringList kept{u"level.kmp"_s,
+                           u"level.kmp.XyZ123"_s,
+                           u"level.kmp.backup"_s,
+                           u"level.kmp.kestrun-save-Ab12C"_s,
+                           u"level.kmp.kestrun-save-Ab12Cd.bak"_s,
+                           u"level.kmp.kestrun-save-folder"_s,
+                           u"other.kmp.kestrun-save-Ab12Cd"_s};
     for (const QString &name : kept) {
         if (name.endsWith(u"folder"_s))
             QVERIFY(QDir(m_dir.path()).mkdir(name));
@@ -847,14 +864,21 @@ void TestMapSave::killedAtEachStepLeavesTheOldOrTheNewMap_data()
 
     using S = detail::SaveStep;
     const auto add = [](const QString &writer, int links, S step, const char *stepName, bool renamed) {
-        QTest::addRow("%s, %s, killed at %s: the %s map", qPrintable(writer), links == 2 ? "in place" : "replaced", stepName,
-                      renamed ? "new" : "old")
+        QTest::addRow("%s, %s, killed at %s: the %s map", qPrintable(writer), links == 2 ? "in place" : "replaced",
+                      stepName, renamed ? "new" : "old")
             << writer << links << int(step) << renamed;
     };
 #define STEP(name) S::name, #name
-    for (const auto &[step, name] : {std::pair{STEP(CheckAccess)}, {STEP(CreateTemporary)}, {STEP(SetOwner)}, {STEP(SetMode)},
-                                     {STEP(SetAttributes)}, {STEP(SetFlags)}, {STEP(Write)}, {STEP(CopyTail)},
-                                     {STEP(SyncTemporary)}, {STEP(Rename)}})
+    for (const auto &[step, name] : {std::pair{STEP(CheckAccess)},
+                                     {STEP(CreateTemporary)},
+                                     {STEP(SetOwner)},
+                                     {STEP(SetMode)},
+                                     {STEP(SetAttributes)},
+                                     {STEP(SetFlags)},
+                                     {STEP(Write)},
+                                     {STEP(CopyTail)},
+                                     {STEP(SyncTemporary)},
+                                     {STEP(Rename)}})
         add(u"save"_s, 1, step, name, false);
     add(u"save"_s, 1, STEP(SyncFolder), true);
     add(u"save"_s, 2, STEP(InPlaceOpen), false);
@@ -930,7 +954,8 @@ void TestMapSave::syncOrderAndNewFileModes_data()
     QTest::addColumn<QList<int>>("steps");
 
     using S = detail::SaveStep;
-    const QList<int> made{int(S::CreateTemporary), int(S::Write), int(S::SyncTemporary), int(S::Rename), int(S::SyncFolder)};
+    const QList<int> made{int(S::CreateTemporary), int(S::Write), int(S::SyncTemporary), int(S::Rename),
+                          int(S::SyncFolder)};
     QTest::newRow("save, a new map, umask 022: 0644") << "save" << 022 << 0 << made;
     QTest::newRow("save, a new map, umask 002: 0664") << "save" << 002 << 0 << made;
     QList<int> streamed = made; // written in two pieces
@@ -939,10 +964,11 @@ void TestMapSave::syncOrderAndNewFileModes_data()
     QTest::newRow("whole file, a new file, umask 022: 0644") << "whole" << 022 << 0 << made;
     QTest::newRow("save over a map with a tail: its mode kept")
         << "save" << 022 << 1
-        << QList<int>{int(S::CheckAccess), int(S::CreateTemporary), int(S::SetMode), int(S::Write), int(S::CopyTail),
-                      int(S::SyncTemporary), int(S::Rename), int(S::SyncFolder)};
+        << QList<int>{int(S::CheckAccess), int(S::CreateTemporary), int(S::SetMode), int(S::Write),
+                      int(S::CopyTail),    int(S::SyncTemporary),   int(S::Rename),  int(S::SyncFolder)};
     QTest::newRow("save over a hard-linked map: in place, synced")
-        << "save" << 022 << 2 << QList<int>{int(S::CheckAccess), int(S::InPlaceOpen), int(S::InPlaceWrite), int(S::InPlaceSync)};
+        << "save" << 022 << 2
+        << QList<int>{int(S::CheckAccess), int(S::InPlaceOpen), int(S::InPlaceWrite), int(S::InPlaceSync)};
 }
 
 void TestMapSave::syncOrderAndNewFileModes()

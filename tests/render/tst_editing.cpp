@@ -105,8 +105,7 @@ void TestEditing::readoutNeverShowsSprite3()
     QFETCH(int, s2);
     QFETCH(int, s3);
     QFETCH(QString, text);
-    QCOMPARE(cellReadout(MapCell{std::uint8_t(terrain), std::uint8_t(s1), std::uint8_t(s2), std::uint8_t(s3)}),
-             text);
+    QCOMPARE(cellReadout(MapCell{std::uint8_t(terrain), std::uint8_t(s1), std::uint8_t(s2), std::uint8_t(s3)}), text);
 }
 
 void TestEditing::layerCaption_data()

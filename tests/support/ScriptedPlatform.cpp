@@ -53,14 +53,14 @@ std::optional<QString> ScriptedPlatform::saveFileDialog(QWidget *, const FileDia
     return answer(saveAnswers, unexpectedDialogs);
 }
 
-QString ScriptedPlatform::setting(const QString &application, const QString &section,
-                                  const QString &key, const QString &defaultValue)
+QString ScriptedPlatform::setting(const QString &application, const QString &section, const QString &key,
+                                  const QString &defaultValue)
 {
     return settings.value(settingKey(application, section, key), defaultValue);
 }
 
-void ScriptedPlatform::saveSetting(const QString &application, const QString &section,
-                                   const QString &key, const QString &value)
+void ScriptedPlatform::saveSetting(const QString &application, const QString &section, const QString &key,
+                                   const QString &value)
 {
     settings.insert(settingKey(application, section, key), value);
 }

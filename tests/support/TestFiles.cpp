@@ -57,8 +57,7 @@ bool writeFileByName(const QByteArray &name, const QByteArray &data)
 
 QStringList entriesOf(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                                  QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
 }
 
 bool underFileSizeLimit(qint64 bytes, const std::function<void()> &writes)

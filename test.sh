@@ -8,6 +8,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$root/tools/ensure-packages.sh"
 kestrun_ensure_packages $kestrun_packages_test
 
+# The C++ must be laid out as .clang-format says (Debian 12's clang-format).
+"$root/tools/check-format.sh"
+
 # The builds are CMakePresets.json's: dev in build/, asan-ubsan in build-asan/
 # (its tests without the end-to-end suite), fuzz in build-fuzz/.
 cd "$root"

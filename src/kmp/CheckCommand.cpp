@@ -10,7 +10,6 @@
 
 #include <QHash>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 
@@ -229,7 +228,7 @@ void writeJson(const GameCatalogue &game, const Report &catalogue, const std::ve
                            {u"maps"_s, mapArray},
                            {u"repeated"_s, repeated},
                            {u"status"_s, statusName(overall)}};
-    io.out << QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    writeJson(io, QJsonDocument(root));
     io.out.flush();
 }
 

@@ -9,6 +9,11 @@ QString Console::shown(const QString &text) const
     return names ? names->shown(text) : text;
 }
 
+void writeJson(Console &io, const QJsonDocument &report)
+{
+    io.out << QString::fromUtf8(report.toJson(QJsonDocument::Indented));
+}
+
 int reportFailure(Console &io, const QString &command, const QString &file, const QString &reason)
 {
     return reportFailure(io, command, file + QLatin1String(": ") + reason);

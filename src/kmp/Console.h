@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonDocument>
 #include <QString>
 #include <QTextStream>
 
@@ -29,6 +30,9 @@ struct Console {
     // A path, or a message naming one, as the user typed the names in it.
     QString shown(const QString &text) const;
 };
+
+// A --json report on the output stream, indented, in UTF-8.
+void writeJson(Console &io, const QJsonDocument &report);
 
 // "kmp COMMAND: FILE: REASON" on the error stream, the names shown as typed;
 // returns ExitFailure.

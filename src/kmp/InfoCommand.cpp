@@ -9,7 +9,6 @@
 #include "Terrain.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <array>
@@ -183,7 +182,7 @@ int runInfo(const QStringList &arguments, Console &io)
         writeText(info, io);
     }
     if (parser.isSet(json))
-        io.out << QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Indented));
+        writeJson(io, QJsonDocument(all));
     io.out.flush();
     return status;
 }

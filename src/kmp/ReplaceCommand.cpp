@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <array>
@@ -199,7 +198,7 @@ int runReplace(const QStringList &arguments, Console &io)
             }
         });
     if (parser.isSet(json))
-        io.out << QJsonDocument(report).toJson(QJsonDocument::Indented);
+        writeJson(io, QJsonDocument(report));
     io.out.flush();
     return status;
 }

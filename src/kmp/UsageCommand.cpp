@@ -11,7 +11,6 @@
 #include "Terrain.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <array>
@@ -207,7 +206,7 @@ void writeJson(const Totals &totals, const std::vector<MapCounts> &counts, const
         root.insert(u"unusedSprites"_s, unused);
         root.insert(u"missingSprites"_s, missing);
     }
-    io.out << QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    writeJson(io, QJsonDocument(root));
     io.out.flush();
 }
 
